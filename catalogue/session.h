@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "catalogue/picture_table.h"
+
+namespace velmora {
+
+enum class ColorMode { Colors24, Colors256, Colors16 };
+enum class Rotation { None, Rotate90, Rotate180, Rotate270 };
+
+// The choices of the window's option controls ("Use Spare space", "Color
+// control", "Orientation"); they persist between replacements.
+struct ReplaceOptions {
+    bool UseSpareSpace = true;
+    ColorMode Colors = ColorMode::Colors24;
+    bool Greyscale = false;
+    Rotation Orientation = Rotation::None;
+    bool HMirror = false;
+    bool VMirror = false;
+};
+
+// All program-wide state. The window (or the command line) owns one and hands
+// it to the core.
+struct Session {
+    // Set at start-up.
+    std::string ToolDir;
+    std::string TempDir;
+
+    // The last analysis.
+    std::string FirmwarePath;  // the firmware as stored, as chosen in the open dialog
+    std::string FirmwareName;
+    bool ByteSwapped = false;
+    std::uint16_t FirstWord = 0;
+    bool PicturesFound = false;
+    std::uint32_t FreeSpaceAddr = 0;
+    std::int32_t FreeSpaceSize = 0;
+    std::uint16_t AnchorPage = 0;
+    std::uint16_t AnchorSegment = 0;
+    std::uint16_t AnchorLength = 0;
+    std::uint32_t SegmentBase = 0;
+    PictureArray PictureTable{};
+    int PictureCount = 0;     // entries 0..PictureCount-1 are valid
+    int SelectedPicture = 0;  // index into PictureTable
+
+    // The replacement source: the file last accepted by "Open Image file".
+    bool SourceOpened = false;
+    std::string SourcePath;
+    ReplaceOptions Options;
+
+    [[nodiscard]] std::string workFile(const std::string& name) const;
+    [[nodiscard]] const PictureEntry& selected() const {
+        return PictureTable[static_cast<std::size_t>(SelectedPicture)];
+    }
+};
+
+// Work file names in TempDir.
+inline constexpr const char* kWorkingCopy = "$tmp.bin";
+inline constexpr const char* kPreviewMpeg4 = "$mpeg.m4v";
+
+}  // namespace velmora

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+// The one bounds-checked reader and writer over an in-memory firmware image.
+// Every access outside the image throws an IoError naming the image and the
+// offset; nothing is clamped. Multi-byte values are little-endian.
+class ByteImage {
+public:
+    ByteImage() = default;
+    ByteImage(std::string name, std::vector<std::uint8_t> bytes)
+        : name_(std::move(name)), bytes_(std::move(bytes)) {}
+
+    [[nodiscard]] const std::string& name() const { return name_; }
+    [[nodiscard]] std::int64_t size() const { return static_cast<std::int64_t>(bytes_.size()); }
+    [[nodiscard]] const std::vector<std::uint8_t>& bytes() const { return bytes_; }
+    [[nodiscard]] std::vector<std::uint8_t>& mutableBytes() { return bytes_; }
+
+    // True when n bytes starting at offset lie inside the image.
+    [[nodiscard]] bool contains(std::int64_t offset, std::int64_t n) const {
+        return offset >= 0 && n >= 0 && offset <= size() && n <= size() - offset;
+    }
+
+    [[nodiscard]] std::uint8_t u8(std::int64_t offset) const;
+    [[nodiscard]] std::uint16_t u16(std::int64_t offset) const;
+    [[nodiscard]] std::uint32_t u32(std::int64_t offset) const;
+    [[nodiscard]] std::span<const std::uint8_t> view(std::int64_t offset, std::int64_t n) const;
+
+    void put8(std::int64_t offset, std::uint8_t value);
+    void put16(std::int64_t offset, std::uint16_t value);
+    void put32(std::int64_t offset, std::uint32_t value);
+    void putBytes(std::int64_t offset, std::span<const std::uint8_t> data);
+
+    // Throws unless n bytes at offset lie inside the image.
+    void require(std::int64_t offset, std::int64_t n, const char* verb) const;
+
+private:
+    std::string name_;
+    std::vector<std::uint8_t> bytes_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "firmware/byte_image.h"
+
+namespace velmora {
+
+// The file-name part of a path ("dump.bin" of "/a/b/dump.bin").
+[[nodiscard]] std::string fileNameOf(const std::string& path);
+
+// path joined with name by one separator.
+[[nodiscard]] std::string joinPath(const std::string& dir, const std::string& name);
+
+[[nodiscard]] bool fileExists(const std::string& path);
+
+// Size of a regular file; throws IoError when it cannot be examined.
+[[nodiscard]] std::int64_t fileSize(const std::string& path);
+
+// Reads a whole regular file into an image named by its file name. Throws
+// IoError (missing, unreadable, a directory, ...).
+[[nodiscard]] ByteImage readImageFile(const std::string& path);
+
+// Creates or truncates path and writes bytes to it (no atomicity: for files
+// the program makes for the user, such as saved streams).
+void writeWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// Where an injected failure strikes during writeFileAtomically (tests only).
+enum class CommitStep { None, Create, Write, Flush, Rename };
+
+// Replaces path by bytes so that at every moment path holds either its old or
+// its new content: a temporary file beside it is written, flushed and renamed
+// over it, keeping the old file's mode bits. Throws IoError and leaves path
+// untouched on failure.
+void writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                         CommitStep failAt = CommitStep::None);
+
+// Deletes a file; a missing file is passed over.
+void removeFileIfExists(const std::string& path);
+
+}  // namespace velmora

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "firmware/dialogs.h"
+
+namespace velmora::testing {
+
+// A person who answers from a script and remembers everything said to them.
+class ScriptedDialogs : public Dialogs {
+public:
+    struct Box {
+        std::string kind;  // "question", "error", "information"
+        std::string caption;
+        std::string text;
+    };
+
+    // Answers, taken in order; when they run out, questions get defaultAnswer
+    // and file choices are cancelled.
+    std::deque<bool> answers;
+    bool defaultAnswer = false;
+    std::deque<std::optional<std::string>> openChoices;
+    std::deque<std::optional<std::string>> saveChoices;
+
+    // What was said and asked.
+    std::vector<std::string> lines;
+    std::vector<int> progressValues;
+    std::vector<Box> boxes;
+    std::vector<std::string> openFilters;
+    std::vector<std::pair<std::string, std::string>> saveRequests;  // filter, proposed name
+    std::vector<std::string> openedWithDesktop;
+    int logRepaints = 0;
+
+    void log(const std::string& line) override { lines.push_back(line); }
+    void repaintLog() override { ++logRepaints; }
+    void progress(int percent) override { progressValues.push_back(percent); }
+    bool askYesNo(const std::string& caption, const std::string& text) override;
+    void error(const std::string& caption, const std::string& text) override {
+        boxes.push_back({"error", caption, text});
+    }
+    void information(const std::string& caption, const std::string& text) override {
+        boxes.push_back({"information", caption, text});
+    }
+    std::optional<std::string> chooseOpenFile(const std::string& filter) override;
+    std::optional<std::string> chooseSaveFile(const std::string& filter,
+                                              const std::string& proposedName) override;
+    void openWithDesktop(const std::string& path) override { openedWithDesktop.push_back(path); }
+
+    // The log as one text, lines joined by '\n'.
+    [[nodiscard]] std::string logText() const;
+    [[nodiscard]] bool hasLine(const std::string& line) const;
+};
+
+}  // namespace velmora::testing

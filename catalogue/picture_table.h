@@ -25,10 +25,10 @@ struct PictureEntry {
     std::int32_t Spare = 0;
     std::int32_t Width = 0;
     std::int32_t Height = 0;
-    std::int32_t GapLength = 0;    // MPEG-2: gap header length; 0 = not fragmented
-    std::int32_t BlockLength = 0;  // MPEG-2: stream bytes between two gap headers
-    double FrameRate = 0.0;        // 29.97 or 25.0
-    bool WordSwapped = false;      // MPEG-4: chunk tagged "00cd"
+    std::int32_t GapLength = 0;               // MPEG-2: gap header length; 0 = not fragmented
+    std::int32_t BlockLength = 0;             // MPEG-2: stream bytes between two gap headers
+    double FrameRate = 0.0;                   // 29.97 or 25.0
+    bool WordSwapped = false;                 // MPEG-4: chunk tagged "00cd"
     std::array<std::uint8_t, 71> GapBytes{};  // MPEG-2: a copy of the first gap header
 
     [[nodiscard]] bool isMpeg2() const { return Kind == kKindMpeg2; }

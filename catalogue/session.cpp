@@ -4,6 +4,8 @@
 
 namespace velmora {
 
-std::string Session::workFile(const std::string& name) const { return joinPath(TempDir, name); }
+std::string Session::workFile(const std::string& name) const {
+    return joinPath(TempDir, name);
+}
 
 }  // namespace velmora

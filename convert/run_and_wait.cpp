@@ -57,7 +57,9 @@ bool RunAndWait(const std::string& commandLine) {
     return true;
 }
 
-std::string ToOem(const std::string& text) { return text; }
+std::string ToOem(const std::string& text) {
+    return text;
+}
 
 std::string mpeg2DecodeCommand(const std::string& toolDir, const std::string& input,
                                const std::string& output) {

@@ -12,7 +12,7 @@ namespace velmora {
 // Every access outside the image throws an IoError naming the image and the
 // offset; nothing is clamped. Multi-byte values are little-endian.
 class ByteImage {
-public:
+  public:
     ByteImage() = default;
     ByteImage(std::string name, std::vector<std::uint8_t> bytes)
         : name_(std::move(name)), bytes_(std::move(bytes)) {}
@@ -40,7 +40,7 @@ public:
     // Throws unless n bytes at offset lie inside the image.
     void require(std::int64_t offset, std::int64_t n, const char* verb) const;
 
-private:
+  private:
     std::string name_;
     std::vector<std::uint8_t> bytes_;
 };

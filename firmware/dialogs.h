@@ -10,7 +10,7 @@ namespace velmora {
 // with real dialogs, the command line with its flags, the tests with scripted
 // answers.
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
 
     // Adds one line at the end of the processing log.

@@ -14,7 +14,7 @@ namespace velmora {
 namespace {
 
 class FileDescriptor {
-public:
+  public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
     ~FileDescriptor() {
         if (fd_ >= 0) ::close(fd_);
@@ -24,7 +24,7 @@ public:
     [[nodiscard]] int get() const { return fd_; }
     [[nodiscard]] int release() { return std::exchange(fd_, -1); }
 
-private:
+  private:
     int fd_;
 };
 
@@ -132,6 +132,8 @@ void writeFileAtomically(const std::string& path, std::span<const std::uint8_t> 
         discard("Cannot replace");
 }
 
-void removeFileIfExists(const std::string& path) { ::unlink(path.c_str()); }
+void removeFileIfExists(const std::string& path) {
+    ::unlink(path.c_str());
+}
 
 }  // namespace velmora

@@ -13,7 +13,9 @@ std::string Hex4(std::uint32_t v) {
     return Hex2(static_cast<std::uint8_t>(v >> 8)) + Hex2(static_cast<std::uint8_t>(v));
 }
 
-std::string Hex8(std::uint32_t v) { return Hex4(v >> 16) + Hex4(v); }
+std::string Hex8(std::uint32_t v) {
+    return Hex4(v >> 16) + Hex4(v);
+}
 
 std::string fixed2(double x, int width) {
     char text[64];

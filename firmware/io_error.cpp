@@ -15,6 +15,8 @@ std::string describeOffset(std::int64_t offset) {
     return text;
 }
 
-std::string systemCause() { return std::strerror(errno); }
+std::string systemCause() {
+    return std::strerror(errno);
+}
 
 }  // namespace velmora

@@ -9,7 +9,7 @@ namespace velmora {
 // A failed file operation. The text names the file and, where it applies, the
 // offset, e.g. "Read past the end of dump.bin at offset 0x001FFFFE".
 class IoError : public std::runtime_error {
-public:
+  public:
     explicit IoError(const std::string& message) : std::runtime_error(message) {}
 };
 

@@ -35,7 +35,9 @@ TEST(FreeSpace, ErasedTailIsMeasuredUpTo128BytesBeforeTheEnd) {
 
 // Free space is only reported when the scan ends inside a long erased run, so
 // most images here end with this erased tail (its run: 0x400 - 128 bytes).
-void eraseTail(std::vector<std::uint8_t>& bytes) { erase(bytes, bytes.size() - 0x400, 0x400); }
+void eraseTail(std::vector<std::uint8_t>& bytes) {
+    erase(bytes, bytes.size() - 0x400, 0x400);
+}
 
 TEST(FreeSpace, LongestRunInTheMiddleIsForgottenWhenTheLastRunIsShort) {
     auto bytes = dataImage(0x10000);

@@ -11,7 +11,7 @@ namespace velmora::testing {
 
 // A person who answers from a script and remembers everything said to them.
 class ScriptedDialogs : public Dialogs {
-public:
+  public:
     struct Box {
         std::string kind;  // "question", "error", "information"
         std::string caption;

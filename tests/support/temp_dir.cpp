@@ -24,7 +24,8 @@ TempDir::~TempDir() {
 std::string TempDir::write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
     const std::string p = file(name);
     std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + p);
     return p;
 }

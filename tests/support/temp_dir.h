@@ -9,7 +9,7 @@ namespace velmora::testing {
 // A fresh folder under the system temporary folder, removed with everything
 // in it when the object goes.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -20,7 +20,7 @@ public:
     std::string write(const std::string& name, const std::vector<std::uint8_t>& bytes) const;
     std::string writeText(const std::string& name, const std::string& text) const;
 
-private:
+  private:
     std::string path_;
 };
 

@@ -1,0 +1,76 @@
+// velmora-cli: the program's work without a window, for scripts and tests.
+#include <iostream>
+#include <map>
+#include <set>
+
+#include "cli/commands.h"
+#include "convert/work_dirs.h"
+
+namespace {
+
+using velmora::cli::Arguments;
+
+constexpr const char* kUsage =
+    "usage: velmora-cli analyze FIRMWARE\n"
+    "       velmora-cli extract FIRMWARE N OUTPUT\n"
+    "       velmora-cli tga     FIRMWARE N OUTPUT\n"
+    "       velmora-cli replace FIRMWARE N SOURCE [--move] [--force] [--no-spare]\n"
+    "               [--colors 24|256|16] [--greyscale] [--rotate 90|180|270] [--hmirror] "
+    "[--vmirror]\n"
+    "common option: --tool-dir DIR\n";
+
+// Options that take a value; the value is kept as "--name=value".
+const std::set<std::string> kValueOptions = {"--tool-dir", "--colors", "--rotate"};
+
+Arguments parse(int argc, char** argv, int from) {
+    Arguments args;
+    for (int i = from; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a.rfind("--", 0) != 0) {
+            args.positional.push_back(a);
+        } else if (kValueOptions.count(a) != 0) {
+            if (i + 1 >= argc) throw velmora::cli::UsageError{a + " needs a value"};
+            args.flags.push_back(a + "=" + argv[++i]);
+        } else {
+            args.flags.push_back(a);
+        }
+    }
+    return args;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace velmora;
+    if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
+        (argc < 2 ? std::cerr : std::cout) << kUsage;
+        return argc < 2 ? cli::kExitUsage : cli::kExitOk;
+    }
+    const std::map<std::string, int (*)(Session&, cli::CliDialogs&, const Arguments&)> commands = {
+        {"analyze", cli::runAnalyze},
+        {"extract", cli::runExtract},
+        {"tga", cli::runTga},
+        {"replace", cli::runReplace},
+    };
+    const auto command = commands.find(argv[1]);
+    if (command == commands.end()) {
+        std::cerr << "velmora-cli: unknown command '" << argv[1] << "'\n" << kUsage;
+        return cli::kExitUsage;
+    }
+    try {
+        Arguments args = parse(argc, argv, 2);
+        Session session;
+        session.TempDir = chooseTempDir();
+        session.ToolDir = chooseToolDir(currentDir(), executableDir());
+        std::erase_if(args.flags, [&](const std::string& f) {
+            if (f.rfind("--tool-dir=", 0) != 0) return false;
+            session.ToolDir = f.substr(11);
+            return true;
+        });
+        cli::CliDialogs ui;
+        return command->second(session, ui, args);
+    } catch (const cli::UsageError& e) {
+        std::cerr << "velmora-cli: " << e.message << '\n' << kUsage;
+        return cli::kExitUsage;
+    }
+}

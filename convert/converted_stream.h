@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "catalogue/session.h"
+#include "firmware/dialogs.h"
+
+namespace velmora {
+
+// A stream ready for the writer: the file and the offset of its first byte
+// to be written.
+struct ConvertedStream {
+    std::string path;
+    std::int64_t offset = 0;
+};
+
+// Converts the accepted JPEG source into a one-frame stream of entry's kind,
+// size and frame rate that fits roomSize bytes, by bisection on the encoder
+// setting. nullopt when the conversion failed (the person has been told).
+[[nodiscard]] std::optional<ConvertedStream> convertJpegToStream(Session& session, Dialogs& ui,
+                                                                 const PictureEntry& entry,
+                                                                 std::int32_t roomSize);
+
+}  // namespace velmora

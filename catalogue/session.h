@@ -43,6 +43,9 @@ struct Session {
     PictureArray PictureTable{};
     int PictureCount = 0;     // entries 0..PictureCount-1 are valid
     int SelectedPicture = 0;  // index into PictureTable
+    // Digest of the stored firmware as last analysed or written: a replacement
+    // refuses to write into a file that changed meanwhile.
+    std::uint64_t FirmwareFingerprint = 0;
 
     // The replacement source: the file last accepted by "Open Image file".
     bool SourceOpened = false;

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "catalogue/session.h"
+#include "firmware/dialogs.h"
+
+namespace velmora {
+
+// A decoded picture for the preview window: rows top to bottom, 3 bytes per
+// pixel in the order blue, green, red.
+struct PreviewPicture {
+    int number = 0;  // the grid row, SelectedPicture + 1
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> bgr;
+};
+
+// Where a decoded MPEG-2 picture is shown (the window's preview form).
+class PreviewSink {
+  public:
+    virtual ~PreviewSink() = default;
+    virtual void showPreview(const PreviewPicture& picture) = 0;
+};
+
+// "View": an MPEG-2 picture is extracted, decoded and shown; an MPEG-4 picture
+// is extracted to the work file and handed to the desktop. Throws IoError.
+void View1Click(Session& session, Dialogs& ui, PreviewSink& preview);
+// "Save MPEG video". Throws IoError.
+void Savevideo1Click(Session& session, Dialogs& ui);
+// "Save TGA picture" (MPEG-2 pictures only). Throws IoError.
+void Savepicture1Click(Session& session, Dialogs& ui);
+
+}  // namespace velmora

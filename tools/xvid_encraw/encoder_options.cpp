@@ -9,8 +9,8 @@
 namespace velmora::tools {
 namespace {
 
-// MPEG-4 writes width and height in 13 bits.
-constexpr long kMaxDimension = 8191;
+// MPEG-4 writes width and height in 13 bits; Xvid takes even sizes only.
+constexpr long kMaxDimension = 8190;
 
 class ArgumentReader {
   public:
@@ -30,8 +30,8 @@ class ArgumentReader {
 
 [[nodiscard]] int dimension(const std::string& text, const std::string& option) {
     const long value = parseWholeNumber(text, "The value of " + option);
-    if (value < 1 || value > kMaxDimension) {
-        throw UsageError("the value of " + option + " must lie between 1 and " +
+    if (value < 2 || value > kMaxDimension || value % 2 != 0) {
+        throw UsageError("the value of " + option + " must be an even number from 2 to " +
                          std::to_string(kMaxDimension) + ", not " + text);
     }
     return static_cast<int>(value);

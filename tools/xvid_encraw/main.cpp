@@ -20,7 +20,7 @@ constexpr const char* kHelp =
     "  -single        single pass (the only mode)\n"
     "  -cq Q          fixed quantizer, 1 or more (required); a larger Q gives a smaller\n"
     "                 stream; values above 31 are encoded at 31\n"
-    "  -w W, -h H     picture width and height in pixels, 1 to 8191 (required)\n"
+    "  -w W, -h H     picture width and height in pixels, even, 2 to 8190 (required)\n"
     "  -framerate R   frames per second, e.g. 25 or 29.97 (default 25)\n"
     "  -frames 1      number of frames (only 1)\n"
     "  -lumimasking   adapt the quantizer to the brightness of each block\n"

@@ -36,10 +36,22 @@ std::string scriptPath(const std::string& dir, const std::string& name) {
     return shellQuoted(ToOem(joinPath(dir, name)));
 }
 
+// jpeg2yuv reads the name after -j as a printf format of the frame number,
+// so a % in the work folder's name must be doubled to stand for itself.
+std::string asFrameNameFormat(const std::string& path) {
+    std::string format;
+    for (char c : path) {
+        format += c;
+        if (c == '%') format += '%';
+    }
+    return format;
+}
+
 std::string decodeToRawPart(const std::string& toolDir, const std::string& tempDir,
                             bool ntscTiming) {
     return scriptPath(toolDir, "jpeg2yuv") + " -Ip -L0 -n1 -v0" +
-           (ntscTiming ? " -f29.97" : " -f25") + " -j " + scriptPath(tempDir, kResizedJpeg);
+           (ntscTiming ? " -f29.97" : " -f25") + " -j " +
+           shellQuoted(asFrameNameFormat(ToOem(joinPath(tempDir, kResizedJpeg))));
 }
 
 }  // namespace

@@ -97,6 +97,13 @@ TEST(BatchLines, Mpeg4Pal) {
     EXPECT_NE(lines[1].find(" -cq 31 -w 720 -h 576 -framerate 25 -frames 1 "), std::string::npos);
 }
 
+TEST(BatchLines, APercentInTheWorkFolderIsDoubledForTheFrameNameFormatOnly) {
+    const auto lines = mpeg4BatchLines(kTools, "/w/100%", false, 15, 720, 576);
+    EXPECT_NE(lines[0].find(" -j '/w/100%%/$jpg_res.jpg' | "), std::string::npos);
+    EXPECT_NE(lines[0].find(" >'/w/100%/$tmp.yuv'"), std::string::npos);
+    EXPECT_NE(lines[1].find(" -o '/w/100%/$jpg_res.m4v'"), std::string::npos);
+}
+
 TEST(BatchFileText, LineFeedsOnly) {
     EXPECT_EQ(batchFileText({"a b", "c"}), "a b\nc\n");
 }

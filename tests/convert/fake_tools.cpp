@@ -38,7 +38,8 @@ FakeTools::FakeTools(const std::string& folder, const std::string& streamSizeOfS
 [ -f "$1" ] || exit 1
 cp "$1" "$out"
 )SH");
-    writeTool("jpeg2yuv", R"SH(in=$(valueOf -j "$@")
+    // Like the real one, it reads its input name as a format: %% stands for %.
+    writeTool("jpeg2yuv", R"SH(in=$(valueOf -j "$@" | sed 's/%%/%/g')
 [ -f "$in" ] || exit 1
 cat "$in"
 )SH");

@@ -210,7 +210,7 @@ TEST_F(JpegConversion, ConverterAndBatchLinesAsRun) {
 
 // Blanks, quotes of both kinds, $ and letters beyond ASCII in every path.
 TEST_F(JpegConversion, AwkwardPathsReachTheToolsAsWritten) {
-    const std::string awkward = " \"q\" 'a' $HOME $(x) \xC3\xBC\xC3\xA9";
+    const std::string awkward = " \"q\" 'a' $HOME $(x) 100%s \xC3\xBC\xC3\xA9";
     setUp("200000 / s", "tools" + awkward, "work" + awkward, "pho to" + awkward + ".jpg");
     const auto result = convert(picture(4, 720, 576, 25.0), 21000);
     ASSERT_TRUE(result);

@@ -273,6 +273,24 @@ TEST(ReplacePicture, WordSwappedChunkInPlaceOnABinDumpHasNoChecksum) {
     EXPECT_EQ(slice(now, now.size() - 2, 2), slice(bench.stored, now.size() - 2, 2));
 }
 
+TEST(ReplacePicture, AChunkWithoutAKnownPointerIsNeitherMovedNorGivenASizeRecord) {
+    PictureEntry e = mpeg4Picture(false);
+    e.PointerAddr = 0;
+    e.RoomEnd = e.End;
+    Bench bench("dump.bin", e, false);
+    bench.source("clip.m4v", mpeg4Stream(0x300));
+    ScriptedDialogs ui;
+    ui.defaultAnswer = true;
+    ASSERT_TRUE(replacePicture(bench.session, ui, noConversion)) << ui.logText();
+    ASSERT_EQ(ui.boxes.size(), 1u) << "no move offered";
+    const Bytes now = bench.firmwareNow();
+    EXPECT_EQ(slice(now, e.Start + 8 + 0x300, e.End - e.Start - 8 - 0x300),
+              Bytes(e.End - e.Start - 8 - 0x300, 0x00));
+    EXPECT_EQ(slice(now, e.End, kImageSize - e.End),
+              slice(bench.stored, e.End, kImageSize - e.End));
+    EXPECT_EQ(slice(now, 0, e.Start), slice(bench.stored, 0, e.Start));
+}
+
 TEST(ReplacePicture, UnknownBlockLayoutIsRefusedBeforeAnyQuestion) {
     PictureEntry e = mpeg2Picture();
     e.BlockLength = 0;

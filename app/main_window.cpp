@@ -81,9 +81,9 @@ SunkenPanel* statusPanel(QWidget* parent, const char* name, const QString& text,
 }
 
 template <typename Button>
-Button* option(QGroupBox* group, const char* name, const char* text, int left, int top) {
+Button* option(QGroupBox* group, const char* name, const char* text, int left, int top, int width) {
     auto* button = new Button(QString::fromLatin1(text), group);
-    return place(button, name, left, top, 84, 15);
+    return place(button, name, left, top, width, 15);
 }
 
 QIcon menuIcon(const QWidget* widget, const char* themeName, QStyle::StandardPixmap fallback) {
@@ -167,21 +167,21 @@ void TForm1::createControls() {
 void TForm1::createOptionGroups() {
     GroupBox1 =
         place(new QGroupBox(QStringLiteral("Color control"), this), "GroupBox1", 160, 224, 161, 65);
-    RadioButton1 = option<QRadioButton>(GroupBox1, "RadioButton1", "24-bit color", 8, 14);
-    RadioButton2 = option<QRadioButton>(GroupBox1, "RadioButton2", "256 colors", 8, 30);
-    RadioButton3 = option<QRadioButton>(GroupBox1, "RadioButton3", "16 colors", 8, 46);
-    CheckBox2 = option<QCheckBox>(GroupBox1, "CheckBox2", "Greyscale", 88, 14);
+    RadioButton1 = option<QRadioButton>(GroupBox1, "RadioButton1", "24-bit color", 4, 14, 83);
+    RadioButton2 = option<QRadioButton>(GroupBox1, "RadioButton2", "256 colors", 4, 30, 83);
+    RadioButton3 = option<QRadioButton>(GroupBox1, "RadioButton3", "16 colors", 4, 46, 83);
+    CheckBox2 = option<QCheckBox>(GroupBox1, "CheckBox2", "Greyscale", 86, 14, 74);
     RadioButton1->setChecked(true);
     GroupBox1->setEnabled(false);
 
     GroupBox2 =
         place(new QGroupBox(QStringLiteral("Orientation"), this), "GroupBox2", 320, 224, 177, 65);
-    RadioButton7 = option<QRadioButton>(GroupBox2, "RadioButton7", "no rotate", 8, 14);
-    RadioButton4 = option<QRadioButton>(GroupBox2, "RadioButton4", "Rotate 90", 8, 30);
-    RadioButton5 = option<QRadioButton>(GroupBox2, "RadioButton5", "Rotate 180", 8, 46);
-    RadioButton6 = option<QRadioButton>(GroupBox2, "RadioButton6", "Rotate 270", 92, 14);
-    CheckBox4 = option<QCheckBox>(GroupBox2, "CheckBox4", "V. mirroring", 92, 30);
-    CheckBox3 = option<QCheckBox>(GroupBox2, "CheckBox3", "H. mirroring", 92, 46);
+    RadioButton7 = option<QRadioButton>(GroupBox2, "RadioButton7", "no rotate", 4, 14, 83);
+    RadioButton4 = option<QRadioButton>(GroupBox2, "RadioButton4", "Rotate 90", 4, 30, 83);
+    RadioButton5 = option<QRadioButton>(GroupBox2, "RadioButton5", "Rotate 180", 4, 46, 83);
+    RadioButton6 = option<QRadioButton>(GroupBox2, "RadioButton6", "Rotate 270", 89, 14, 86);
+    CheckBox4 = option<QCheckBox>(GroupBox2, "CheckBox4", "V. mirroring", 89, 30, 86);
+    CheckBox3 = option<QCheckBox>(GroupBox2, "CheckBox3", "H. mirroring", 89, 46, 86);
     RadioButton7->setChecked(true);
     GroupBox2->setEnabled(false);
 }

@@ -28,14 +28,14 @@ const QColor kLime(0x00, 0xFF, 0x00);
 constexpr int kBaseFontSize = 8;
 constexpr int kGridRowHeight = 15;
 
-QFont sansFont(int pointSize, bool bold) {
+QFont sansFont(int pointSize, bool bold, int stretch = QFont::SemiCondensed) {
     QFont font = QApplication::font();
     font.setStyleHint(QFont::SansSerif);
     font.setPointSize(pointSize);
     font.setBold(bold);
     // The sans fonts here run wider than the window's controls were drawn
     // for; a slightly narrower cut keeps every text inside its control.
-    font.setStretch(QFont::SemiCondensed);
+    font.setStretch(stretch);
     return font;
 }
 
@@ -146,7 +146,8 @@ void TForm1::createControls() {
 
     Memo1 = place(new QPlainTextEdit(this), "Memo1", 24, 296, 473, 185);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setFont(sansFont(9, false));
+    // Narrower still, so the analysis' line of 50 "=" stays on one line.
+    Memo1->setFont(sansFont(9, false, QFont::Condensed));
     QPalette memoPalette = Memo1->palette();
     memoPalette.setColor(QPalette::Text, kLime);
     memoPalette.setColor(QPalette::Base, Qt::black);  // lime on white cannot be read
@@ -189,6 +190,10 @@ void TForm1::createOptionGroups() {
 void TForm1::createGrid() {
     StringGrid1 = place(new QTableWidget(1, 5, this), "StringGrid1", 28, 56, 464, 121);
     StringGrid1->setToolTip(QString::fromLatin1(kGridHint));
+    // The picture texts must fit the narrow columns; what still does not is
+    // cut off, not shortened with an ellipsis.
+    StringGrid1->setFont(sansFont(kBaseFontSize, false, QFont::Condensed));
+    StringGrid1->setTextElideMode(Qt::ElideNone);
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);

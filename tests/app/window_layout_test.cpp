@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QTextDocument>
 
 #include "tests/app/window_harness.h"
 
@@ -192,6 +193,29 @@ TEST_F(WindowLayoutTest, GridHasFiveTitledColumnsAndFifteenPixelRows) {
     EXPECT_TRUE(grid->showGrid());
     EXPECT_EQ(grid->toolTip(), QStringLiteral("DobleClick to view the image"));
     EXPECT_EQ(grid->contextMenuPolicy(), Qt::CustomContextMenu);
+}
+
+TEST_F(WindowLayoutTest, TypicalTextsFitTheirColumnsAndTheLog) {
+    const QFontMetrics grid = h.form->StringGrid1->fontMetrics();
+    const struct {
+        int column;
+        const char* text;
+        int margin;  // the cell's own inner margins
+    } cells[] = {{0, "9*", 0},
+                 {1, "MPEG2 Video  720x 576, 29.97 fps", 6},
+                 {2, "0x001F4000", 6},
+                 {3, "123456 B (120.56 kB)", 6},
+                 {4, "123456 B (120.56 kB)", 6}};
+    for (const auto& c : cells) {
+        EXPECT_LE(grid.horizontalAdvance(QString::fromLatin1(c.text)) + c.margin,
+                  h.form->StringGrid1->columnWidth(c.column))
+            << c.text;
+    }
+    h.form->show();
+    const int logWidth = h.form->Memo1->viewport()->width() -
+                         2 * static_cast<int>(h.form->Memo1->document()->documentMargin());
+    EXPECT_LE(h.form->Memo1->fontMetrics().horizontalAdvance(QString(50, QLatin1Char('='))),
+              logWidth);
 }
 
 TEST_F(WindowLayoutTest, PopupMenuHasThreeItemsWithSmallIcons) {

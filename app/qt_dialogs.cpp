@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScrollBar>
@@ -62,23 +63,30 @@ void QtDialogs::information(const std::string& caption, const std::string& text)
 }
 
 std::optional<std::string> QtDialogs::chooseOpenFile(const std::string& filter) {
-    QFileDialog dialog(owner_);
+    QFileDialog dialog(owner_, QString(), lastFolder_);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(toQtNameFilters(filter));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return dialog.selectedFiles().constFirst().toStdString();
+    return runFileDialog(dialog);
 }
 
 std::optional<std::string> QtDialogs::chooseSaveFile(const std::string& filter,
                                                      const std::string& proposedName) {
-    QFileDialog dialog(owner_);
+    QFileDialog dialog(owner_, QString(), lastFolder_);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(toQtNameFilters(filter));
     dialog.selectFile(QString::fromStdString(proposedName));
+    return runFileDialog(dialog);
+}
+
+std::optional<std::string> QtDialogs::runFileDialog(QFileDialog& dialog) {
+    // The patterns stay in the filters for Qt, but the person sees the descriptions.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return dialog.selectedFiles().constFirst().toStdString();
+    const QString chosen = dialog.selectedFiles().constFirst();
+    lastFolder_ = QFileInfo(chosen).absolutePath();
+    return chosen.toStdString();
 }
 
 void QtDialogs::openWithDesktop(const std::string& path) {

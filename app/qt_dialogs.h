@@ -5,6 +5,7 @@
 
 #include "firmware/dialogs.h"
 
+class QFileDialog;
 class QPlainTextEdit;
 class QProgressBar;
 class QWidget;
@@ -32,10 +33,14 @@ class QtDialogs : public Dialogs {
     QMessageBox::StandardButton box(QMessageBox::Icon icon, const std::string& caption,
                                     const std::string& text, QMessageBox::StandardButtons buttons);
 
+    // Runs a file dialog in the folder last chosen in, and remembers the choice's folder.
+    std::optional<std::string> runFileDialog(QFileDialog& dialog);
+
     QPointer<QWidget> owner_;
     QPointer<QPlainTextEdit> log_;
     QPointer<QProgressBar> bar_;
     int lastPercent_ = -1;
+    QString lastFolder_;
 };
 
 // Message texts separate lines by a carriage return alone; Qt breaks lines at

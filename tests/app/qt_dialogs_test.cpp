@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -116,6 +117,25 @@ TEST_F(QtDialogsTest, SaveDialogProposesTheNameAndMayBeCancelled) {
     EXPECT_EQ(dialogs.chooseSaveFile("Targa Graph Image file (.tga)|*.tga", "dump_3"),
               std::nullopt);
     EXPECT_EQ(proposed, QStringLiteral("dump_3"));
+}
+
+TEST_F(QtDialogsTest, NextDialogOpensInTheFolderOfTheLastChoice) {
+    TempDir temp;
+    const std::string file = temp.writeText("dump.bin", "x");
+    whenModalShown([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectFile(QString::fromStdString(file));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    ASSERT_EQ(dialogs.chooseOpenFile("Flash binary file|*.bin"), file);
+    QString folder;
+    whenModalShown([&](QWidget* modal) {
+        folder = qobject_cast<QFileDialog*>(modal)->directory().absolutePath();
+        static_cast<QDialog*>(modal)->reject();
+    });
+    EXPECT_EQ(dialogs.chooseSaveFile("MPEG2 video (*.m2v)|*.m2v", "dump_1"), std::nullopt);
+    EXPECT_EQ(folder, QDir(QString::fromStdString(temp.path())).absolutePath());
 }
 
 TEST_F(QtDialogsTest, LogLinesGoToTheMemoAndProgressToTheBar) {

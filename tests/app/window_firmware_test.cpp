@@ -1,97 +1,136 @@
-// The window over the real core, on a small firmware holding a real MPEG-2 picture.
+// The window over the real core, on the fixture builder's firmware images.
 #include <gtest/gtest.h>
+#include <QCheckBox>
+#include <QGroupBox>
 #include <QPushButton>
 #include <QTableWidget>
-#include <algorithm>
-#include <cstdlib>
 
 #include "catalogue/analysis.h"
+#include "firmware/file_io.h"
 #include "tests/app/window_harness.h"
+#include "tests/fixtures/firmware_builder.h"
+#include "tests/fixtures/fixture_streams.h"
+#include "tests/fixtures/standard_fixtures.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora::testing {
+namespace fx = velmora::fixtures;
 namespace {
 
-constexpr std::uint32_t kPictureStart = 0x1000;
+class WindowOverRealCore : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        standard_ = new fx::Fixture(fx::standardFirmware());
+        empty_ = new fx::Fixture(fx::firmwareWithoutPictures());
+    }
+    static void TearDownTestSuite() {
+        delete standard_;
+        delete empty_;
+    }
 
-// A one-picture 720x576 MPEG-2 stream made by the real encoder, ending in a
-// sequence end code.
-std::vector<std::uint8_t> encodeMpeg2Picture(const TempDir& temp) {
-    const std::string out = temp.file("picture.m2v");
-    const std::string command =
-        "ffmpeg -loglevel error -y -f lavfi -i color=c=blue:s=720x576:r=25 -frames:v 1 "
-        "-c:v mpeg2video -f mpeg2video '" +
-        out + "' </dev/null";
-    if (std::system(command.c_str()) != 0) return {};
-    std::vector<std::uint8_t> stream = readFile(out);
-    stream.insert(stream.end(), {0x00, 0x00, 0x01, 0xB7});
-    return stream;
-}
+    void SetUp() override { h.form->session().TempDir = temp.path(); }
 
-// Code, the picture, then erased flash.
-std::string writeFirmware(const TempDir& temp, const std::vector<std::uint8_t>& stream) {
-    std::vector<std::uint8_t> image(kPictureStart + stream.size(), 0x5A);
-    std::copy(stream.begin(), stream.end(), image.begin() + kPictureStart);
-    while (image.size() % 16 != 0) image.push_back(0x00);
-    image.resize(image.size() + 0x4000, 0xFF);
-    return temp.write("dump.bin", image);
-}
+    std::string write(const std::string& name, const fx::Bytes& bytes) {
+        fx::writeBytes(temp.file(name), bytes);
+        return temp.file(name);
+    }
+    void open(const std::optional<std::string>& path) {
+        h.ui->openChoices.push_back(path);
+        h.form->BitBtn1->click();
+    }
 
-TEST(WindowOverRealCore, AnalysisListsThePictureAndEnablesTheNextStep) {
+    static fx::Fixture* standard_;
+    static fx::Fixture* empty_;
     TempDir temp;
-    const auto stream = encodeMpeg2Picture(temp);
-    if (stream.empty()) GTEST_SKIP() << "ffmpeg cannot make an MPEG-2 picture here";
-    const std::string firmware = writeFirmware(temp, stream);
+    WindowHarness h{realCore()};
+};
 
-    WindowHarness h(realCore());
-    h.form->session().TempDir = temp.path();
-    h.ui->openChoices.push_back(firmware);
-    h.form->BitBtn1->click();
+fx::Fixture* WindowOverRealCore::standard_ = nullptr;
+fx::Fixture* WindowOverRealCore::empty_ = nullptr;
 
-    ASSERT_TRUE(h.ui->boxes.empty()) << h.ui->boxes[0].caption << ": " << h.ui->boxes[0].text;
-    const Session& session = h.form->session();
-    ASSERT_EQ(session.PictureCount, 1) << h.ui->logText();
-    EXPECT_EQ(session.PictureTable[0].Start, kPictureStart);
-    EXPECT_EQ(h.form->Panel2->text(), QStringLiteral("dump.bin"));
-
-    QTableWidget* grid = h.form->StringGrid1;
-    ASSERT_EQ(grid->rowCount(), 1);
-    const auto cells = gridRow(session.PictureTable[0], 1);
-    for (int c = 0; c < 5; ++c)
-        EXPECT_EQ(grid->item(0, c)->text().toStdString(), cells[static_cast<std::size_t>(c)]);
-    EXPECT_EQ(grid->item(0, 1)->text(), QStringLiteral("MPEG2 Video  720x 576, 25.00 fps"));
-    EXPECT_EQ(grid->item(0, 2)->text(), QStringLiteral("0x00001000"));
-    EXPECT_EQ(enabledStates(*h.form),
-              (EnabledStates{true, true, true, false, false, false, false}));
-    EXPECT_EQ(session.SelectedPicture, 0);
-    EXPECT_TRUE(h.ui->hasLine("Search complete!")) << h.ui->logText();
-    EXPECT_FALSE(h.ui->progressValues.empty());
+TEST_F(WindowOverRealCore, GridShowsTheFixturePicturesInEveryStoredForm) {
+    const struct {
+        const char* name;
+        fx::Bytes bytes;
+    } forms[] = {
+        {"dump.bin", standard_->image},
+        {"dump_swapped.bin", fx::byteSwapped(standard_->image)},
+        {"update.img", fx::withImageChecksum(standard_->image)},
+    };
+    for (const auto& form : forms) {
+        SCOPED_TRACE(form.name);
+        open(write(form.name, form.bytes));
+        ASSERT_TRUE(h.ui->boxes.empty()) << h.ui->boxes[0].text;
+        QTableWidget* grid = h.form->StringGrid1;
+        ASSERT_EQ(grid->rowCount(), static_cast<int>(standard_->entries.size()));
+        for (int r = 0; r < grid->rowCount(); ++r) {
+            const auto cells = gridRow(standard_->entries[static_cast<std::size_t>(r)], r + 1);
+            for (int c = 0; c < 5; ++c) {
+                EXPECT_EQ(grid->item(r, c)->text().toStdString(),
+                          cells[static_cast<std::size_t>(c)])
+                    << "row " << r + 1 << " column " << c;
+            }
+        }
+        EXPECT_EQ(grid->item(0, 0)->text(), QStringLiteral("1*")) << "its pointer was found";
+        EXPECT_EQ(h.form->Panel2->text(), QString::fromLatin1(form.name));
+        EXPECT_EQ(grid->currentRow(), 0);
+        EXPECT_EQ(h.form->session().SelectedPicture, 0);
+        EXPECT_FALSE(h.ui->progressValues.empty()) << "the scan moved the bar";
+    }
 }
 
-TEST(WindowOverRealCore, FileWithoutPicturesLeavesTheGridOff) {
-    TempDir temp;
-    const std::string firmware = temp.write("empty.bin", std::vector<std::uint8_t>(0x2000, 0xFF));
-    WindowHarness h(realCore());
-    h.form->session().TempDir = temp.path();
-    h.ui->openChoices.push_back(firmware);
-    h.form->BitBtn1->click();
-    EXPECT_TRUE(h.ui->boxes.empty());
+TEST_F(WindowOverRealCore, WholeWorkSessionFromStartUpToCancel) {
     EXPECT_EQ(enabledStates(*h.form),
               (EnabledStates{true, false, false, false, false, false, false}));
-    EXPECT_EQ(h.form->Panel2->text(), QStringLiteral("empty.bin"));
+    open(write("dump.bin", standard_->image));
+    EXPECT_EQ(enabledStates(*h.form),
+              (EnabledStates{true, true, true, false, false, false, false}));
+
+    h.ui->openChoices.push_back(fx::photoJpeg(720, 576));
+    h.form->BitBtn2->click();
+    ASSERT_TRUE(h.ui->boxes.empty()) << h.ui->boxes[0].text;
+    EXPECT_TRUE(h.form->Panel1->text().startsWith(QStringLiteral("JPEG 720x576: ")));
+    EXPECT_TRUE(h.ui->hasLine("JPEG Image opened."));
+    EXPECT_EQ(enabledStates(*h.form), (EnabledStates{true, true, true, true, true, true, true}));
+
+    open(write("blank.bin", empty_->image));
+    EXPECT_TRUE(h.ui->hasLine("Sorry, no pictures found..."));
+    EXPECT_EQ(enabledStates(*h.form), (EnabledStates{true, false, true, false, false, true, true}));
+
+    open(std::nullopt);
+    EXPECT_EQ(enabledStates(*h.form),
+              (EnabledStates{true, false, false, false, false, true, true}));
 }
 
-TEST(WindowOverRealCore, MissingFirmwareShowsTheIoErrorBox) {
-    TempDir temp;
-    WindowHarness h(realCore());
-    h.form->session().TempDir = temp.path();
-    h.ui->openChoices.push_back(temp.file("gone.bin"));
-    h.form->BitBtn1->click();
+TEST_F(WindowOverRealCore, SaveTgaFollowsTheKindOfTheFixturePictures) {
+    open(write("dump.bin", standard_->image));
+    for (int row = 1; row <= static_cast<int>(standard_->entries.size()); ++row) {
+        SCOPED_TRACE(row);
+        h.form->StringGrid1->setCurrentCell(row - 1, 1);
+        h.form->PopupMenu1Popup();
+        EXPECT_EQ(h.form->Savepicture1->isEnabled(),
+                  standard_->entries[static_cast<std::size_t>(row - 1)].Kind == kKindMpeg2);
+    }
+}
+
+TEST_F(WindowOverRealCore, ClosingAfterASwappedDumpDeletesItsWorkingCopy) {
+    open(write("dump_swapped.bin", fx::byteSwapped(standard_->image)));
+    ASSERT_TRUE(h.form->session().ByteSwapped);
+    ASSERT_TRUE(fileExists(temp.file("$tmp.bin")));
+    h.form->show();
+    h.form->close();
+    EXPECT_FALSE(fileExists(temp.file("$tmp.bin")));
+    EXPECT_TRUE(fileExists(temp.file("dump_swapped.bin")));
+}
+
+TEST_F(WindowOverRealCore, MissingFirmwareShowsTheIoErrorBox) {
+    open(temp.file("gone.bin"));
     ASSERT_EQ(h.ui->boxes.size(), 1u);
     EXPECT_EQ(h.ui->boxes[0].caption, "I/O error");
     EXPECT_NE(h.ui->boxes[0].text.find("gone.bin"), std::string::npos);
     EXPECT_FALSE(h.form->StringGrid1->isEnabled());
     EXPECT_TRUE(h.form->BitBtn1->isEnabled());
+    EXPECT_EQ(h.form->Panel2->text(), QStringLiteral("gone.bin"));
 }
 
 }  // namespace

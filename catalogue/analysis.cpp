@@ -1,13 +1,78 @@
 #include "catalogue/analysis.h"
 
-namespace velmora {
+#include "catalogue/picture_scan.h"
+#include "catalogue/working_copy.h"
+#include "firmware/anchors.h"
+#include "firmware/file_io.h"
+#include "firmware/fingerprint.h"
+#include "firmware/free_space.h"
+#include "firmware/hex_text.h"
 
-bool analyzeFirmware(Session&, Dialogs&, const std::string&) {
-    return false;
+namespace velmora {
+namespace {
+
+void resetAnchors(Session& s) {
+    s.AnchorPage = 0;
+    s.AnchorSegment = 0;
+    s.AnchorLength = 0;
+    s.SegmentBase = 0;
 }
 
-std::array<std::string, 5> gridRow(const PictureEntry&, int) {
-    return {};
+std::uint32_t searchFreeSpace(Session& s, Dialogs& ui, const ByteImage& image) {
+    ui.log("Search of unoccupied space in the flash...");
+    const FreeSpace fs = findFreeSpace(image, s.FirstWord);
+    s.FreeSpaceAddr = fs.FreeSpaceAddr;
+    s.FreeSpaceSize = fs.FreeSpaceSize;
+    if (fs.FreeSpaceSize > 0)
+        ui.log("Unoccupied space found at 0x" + Hex8(fs.FreeSpaceAddr) + ", " +
+               fixed2(fs.FreeSpaceSize / 1024.0, 5) + "kB");
+    return fs.DataMarker;
+}
+
+Anchors readFirmwareAnchors(Session& s, const ByteImage& image, std::uint32_t dataMarker) {
+    const Anchors anchors = readAnchors(image, dataMarker);
+    s.AnchorPage = anchors.AnchorPage;
+    s.AnchorSegment = anchors.AnchorSegment;
+    s.AnchorLength = anchors.AnchorLength;
+    s.SegmentBase = anchors.SegmentBase;
+    if (dataMarker != 0 && !anchors.codeFound) {
+        // Without the anchors a moved picture could not be pointed at.
+        s.FreeSpaceAddr = 0;
+        s.FreeSpaceSize = 0;
+    }
+    return anchors;
+}
+
+}  // namespace
+
+bool analyzeFirmware(Session& s, Dialogs& ui, const std::string& path) {
+    s.PicturesFound = false;
+    s.PictureCount = 0;
+    s.SelectedPicture = 0;
+    resetAnchors(s);
+    s.FirmwarePath = path;
+    ByteImage stored = readImageFile(path);
+    s.FirmwareName = fileNameOf(path);
+    s.FirmwareFingerprint = fingerprint(stored.bytes());
+    ui.log(std::string(50, '='));
+    ui.log("Binary file loaded: " + s.FirmwareName + ". Analyzing...");
+
+    const ByteImage image = prepareWorkingImage(s, ui, std::move(stored));
+    const std::uint32_t dataMarker = searchFreeSpace(s, ui, image);
+    const Anchors anchors = readFirmwareAnchors(s, image, dataMarker);
+    scanPictures(image, anchors, s, ui);
+    if (!s.PicturesFound) ui.log("Sorry, no pictures found...");
+    return s.PicturesFound;
+}
+
+std::array<std::string, 5> gridRow(const PictureEntry& e, int row) {
+    return {std::to_string(row) + (e.PointerAddr != 0 ? "*" : ""),
+            std::string(e.Kind == kKindMpeg2 ? "MPEG2 Video " : "MPEG4 Video ") +
+                padded(e.Width, 4) + "x" + padded(e.Height, 4) + ", " + fixed2(e.FrameRate, 4) +
+                " fps",
+            "0x" + Hex8(e.Start),
+            std::to_string(e.DataSize) + " B (" + fixed2(e.DataSize / 1024.0, 5) + " kB)",
+            std::to_string(e.Spare) + " B (" + fixed2(e.Spare / 1024.0, 5) + " kB)"};
 }
 
 }  // namespace velmora

@@ -1,20 +1,15 @@
 #include "firmware/byte_image.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "firmware/io_error.h"
 
 namespace velmora {
 
-void ByteImage::require(std::int64_t offset, std::int64_t n, const char* verb) const {
-    if (contains(offset, n)) return;
+void ByteImage::fail(std::int64_t offset, const char* verb) const {
     const char* where = offset < 0 ? " before the start of " : " past the end of ";
     throw IoError(std::string(verb) + where + name_ + " at offset " + describeOffset(offset));
-}
-
-std::uint8_t ByteImage::u8(std::int64_t offset) const {
-    require(offset, 1, "Read");
-    return bytes_[static_cast<std::size_t>(offset)];
 }
 
 std::uint16_t ByteImage::u16(std::int64_t offset) const {
@@ -56,6 +51,39 @@ void ByteImage::put32(std::int64_t offset, std::uint32_t value) {
 void ByteImage::putBytes(std::int64_t offset, std::span<const std::uint8_t> data) {
     require(offset, static_cast<std::int64_t>(data.size()), "Write");
     std::copy(data.begin(), data.end(), bytes_.begin() + offset);
+}
+
+std::int64_t ByteImage::find(std::span<const std::uint8_t> pattern, std::int64_t from,
+                             std::int64_t last, int alignment) const {
+    const auto n = static_cast<std::int64_t>(pattern.size());
+    if (n == 0 || alignment < 1) return -1;
+    from = std::max<std::int64_t>(from, 0);
+    last = std::min(last, size() - n);
+    if (from % alignment != 0) from += alignment - from % alignment;
+    const std::uint8_t* base = bytes_.data();
+    for (std::int64_t p = from; p <= last;) {
+        const void* hit = std::memchr(base + p, pattern[0], static_cast<std::size_t>(last - p + 1));
+        if (hit == nullptr) return -1;
+        p = static_cast<const std::uint8_t*>(hit) - base;
+        if (p % alignment == 0 && std::memcmp(base + p, pattern.data(), pattern.size()) == 0)
+            return p;
+        ++p;
+    }
+    return -1;
+}
+
+std::int64_t ByteImage::findLast(std::span<const std::uint8_t> pattern, std::int64_t from,
+                                 std::int64_t last) const {
+    const auto n = static_cast<std::int64_t>(pattern.size());
+    if (n == 0) return -1;
+    from = std::max<std::int64_t>(from, 0);
+    last = std::min(last, size() - n);
+    for (std::int64_t p = last; p >= from; --p) {
+        if (bytes_[static_cast<std::size_t>(p)] == pattern[0] &&
+            std::memcmp(bytes_.data() + p, pattern.data(), pattern.size()) == 0)
+            return p;
+    }
+    return -1;
 }
 
 }  // namespace velmora

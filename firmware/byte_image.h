@@ -27,7 +27,10 @@ class ByteImage {
         return offset >= 0 && n >= 0 && offset <= size() && n <= size() - offset;
     }
 
-    [[nodiscard]] std::uint8_t u8(std::int64_t offset) const;
+    [[nodiscard]] std::uint8_t u8(std::int64_t offset) const {
+        require(offset, 1, "Read");
+        return bytes_[static_cast<std::size_t>(offset)];
+    }
     [[nodiscard]] std::uint16_t u16(std::int64_t offset) const;
     [[nodiscard]] std::uint32_t u32(std::int64_t offset) const;
     [[nodiscard]] std::span<const std::uint8_t> view(std::int64_t offset, std::int64_t n) const;
@@ -37,10 +40,22 @@ class ByteImage {
     void put32(std::int64_t offset, std::uint32_t value);
     void putBytes(std::int64_t offset, std::span<const std::uint8_t> data);
 
+    // The first offset p in [from, last] with p % alignment == 0 where pattern
+    // lies whole inside the image; -1 when there is none.
+    [[nodiscard]] std::int64_t find(std::span<const std::uint8_t> pattern, std::int64_t from,
+                                    std::int64_t last, int alignment = 1) const;
+    // The last such offset in [from, last] (any alignment); -1 when there is none.
+    [[nodiscard]] std::int64_t findLast(std::span<const std::uint8_t> pattern, std::int64_t from,
+                                        std::int64_t last) const;
+
     // Throws unless n bytes at offset lie inside the image.
-    void require(std::int64_t offset, std::int64_t n, const char* verb) const;
+    void require(std::int64_t offset, std::int64_t n, const char* verb) const {
+        if (!contains(offset, n)) fail(offset, verb);
+    }
 
   private:
+    [[noreturn]] void fail(std::int64_t offset, const char* verb) const;
+
     std::string name_;
     std::vector<std::uint8_t> bytes_;
 };

@@ -32,6 +32,11 @@ class FileDescriptor {
     throw IoError(what + " " + fileNameOf(path) + ": " + systemCause());
 }
 
+// Creating a file fails for its folder's sake: name the whole path.
+[[noreturn]] void failCreating(const std::string& what, const std::string& path) {
+    throw IoError(what + " " + path + ": " + systemCause());
+}
+
 void writeAll(int fd, std::span<const std::uint8_t> bytes, const std::string& path) {
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -90,7 +95,7 @@ ByteImage readImageFile(const std::string& path) {
 
 void writeWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
     FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (fd.get() < 0) fail("Cannot create", path);
+    if (fd.get() < 0) failCreating("Cannot create", path);
     writeAll(fd.get(), bytes, path);
     if (::close(fd.release()) != 0) fail("Cannot write", path);
 }
@@ -105,7 +110,7 @@ void writeFileAtomically(const std::string& path, std::span<const std::uint8_t> 
     FileDescriptor fd(failAt == CommitStep::Create ? -1 : ::mkstemp(temporary.data()));
     if (fd.get() < 0) {
         if (failAt == CommitStep::Create) errno = EACCES;
-        fail("Cannot create a temporary file beside", path);
+        failCreating("Cannot create a temporary file beside", path);
     }
     auto discard = [&](const char* what) {
         const int saved = errno;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -175,7 +176,14 @@ INSTANTIATE_TEST_SUITE_P(
                       OrientationCase{"--h --v", 6, 4, false},
                       // The mirror acts on the rotated picture.
                       OrientationCase{"--r90 --h", 1, 3, true},
-                      OrientationCase{"--r90 --v", 4, 6, true}));
+                      OrientationCase{"--r90 --v", 4, 6, true}),
+    [](const auto& param) {
+        std::string name = "Options";
+        for (const char c : std::string(param.param.options)) {
+            if (std::isalnum(static_cast<unsigned char>(c))) name += c;
+        }
+        return name;
+    });
 
 TEST_F(Pvw32conProgram, ReducesTheColours) {
     const std::string source = colourfulSource();

@@ -116,6 +116,15 @@ TEST_F(JpegConversion, Mpeg2EveryStreamTooBigFailsAfterAHundredTries) {
     EXPECT_TRUE(workFileLeft("$jpg_res.m2v"));  // the last try's stream stays
 }
 
+TEST_F(JpegConversion, AnEncoderThatGivesUpIsNotAFit) {
+    setUp("s > 11500 ? 0 : 25000");
+    const auto result = convert(picture(2, 720, 576, 25.0), 60000);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(tools->encoderSettings().back(), 11500);
+    EXPECT_EQ(fileSize(result->path), 25000);
+    EXPECT_TRUE(ui.hasLine("Converting using bitrate 12250kbps - file size= 0"));
+}
+
 TEST_F(JpegConversion, Mpeg2ExactFitStopsAtOnce) {
     setUp("10 * s");
     const auto result = convert(picture(2, 720, 576, 25.0), 70000);

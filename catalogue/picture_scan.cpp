@@ -39,6 +39,7 @@ class Scan {
                 nextProgress = q + kProgressStep;
             }
         }
+        showProgress(q);
         ui_.log("Search complete!");
     }
 

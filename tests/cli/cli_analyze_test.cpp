@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include "firmware/byte_order.h"
+#include "tests/catalogue/synthetic_streams.h"
+#include "tests/cli/run_cli.h"
+#include "tests/support/temp_dir.h"
+
+namespace velmora {
+namespace {
+
+using testing::Bytes;
+using testing::linesOf;
+using testing::runCli;
+
+Bytes twoPictureImage() {
+    Bytes image = testing::fillerImage(0x8000);
+    testing::place(image, 0x1000, testing::mpeg2Stream(720, 576, 0x23, 100));
+    testing::place(image, 0x2000, testing::mpeg2Stream(720, 480, 0x24, 200));
+    return image;
+}
+
+TEST(CliAnalyze, PrintsTheLogThenOneTabJoinedRowPerPicture) {
+    testing::TempDir dir;
+    const auto r = runCli({"analyze", dir.write("fw.bin", twoPictureImage())}, dir.path());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const auto lines = linesOf(r.out);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0], std::string(50, '='));
+    EXPECT_EQ(lines[1], "Binary file loaded: fw.bin. Analyzing...");
+    EXPECT_EQ(lines[lines.size() - 3], "Search complete!");
+    EXPECT_EQ(lines[lines.size() - 2],
+              "1\tMPEG2 Video  720x 576, 25.00 fps\t0x00001000\t112 B ( 0.11 kB)\t0 B ( 0.00 kB)");
+    EXPECT_EQ(lines.back(),
+              "2\tMPEG2 Video  720x 480, 29.97 fps\t0x00002000\t212 B ( 0.21 kB)\t0 B ( 0.00 kB)");
+    EXPECT_TRUE(r.err.empty());
+}
+
+TEST(CliAnalyze, SwappedDumpWritesItsWorkingCopyToTmp) {
+    testing::TempDir dir;
+    const auto r =
+        runCli({"analyze", dir.write("fw.bin", swapWordBytes(twoPictureImage()))}, dir.path());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(testing::readFile(dir.file("$tmp.bin")), twoPictureImage());
+}
+
+TEST(CliAnalyze, NoPicturesIsStillSuccess) {
+    testing::TempDir dir;
+    const auto r =
+        runCli({"analyze", dir.write("empty.bin", testing::fillerImage(0x1000))}, dir.path());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(linesOf(r.out).back(), "Sorry, no pictures found...");
+}
+
+TEST(CliAnalyze, IoErrorExitsOneWithTheMessageOnStandardError) {
+    testing::TempDir dir;
+    const auto r = runCli({"analyze", dir.file("missing.bin")}, dir.path());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("I/O error"), std::string::npos);
+    EXPECT_NE(r.err.find("missing.bin"), std::string::npos);
+}
+
+TEST(CliAnalyze, WrongUsageExitsTwo) {
+    for (const auto& args : std::vector<std::vector<std::string>>{{},
+                                                                  {"analyze"},
+                                                                  {"analyze", "a", "b"},
+                                                                  {"frobnicate", "x"},
+                                                                  {"analyze", "--tool-dir"}}) {
+        EXPECT_EQ(runCli(args).exitCode, 2) << (args.empty() ? "" : args[0]);
+    }
+    EXPECT_EQ(runCli({"--help"}).exitCode, 0);
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace velmora::testing {
+
+struct CliResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the built velmora-cli with the arguments, TMP set to tmp (when not
+// empty), and collects what it prints.
+[[nodiscard]] CliResult runCli(const std::vector<std::string>& args, const std::string& tmp = {});
+
+// The lines of a text, without their line ends.
+[[nodiscard]] std::vector<std::string> linesOf(const std::string& text);
+
+}  // namespace velmora::testing

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "tools/mpeg2decode/tga_file.h"
+
+namespace velmora::tools {
+
+enum class VideoCodec { Mpeg2, Mpeg4 };
+
+// Decodes the first picture of a video elementary stream (MPEG-1/MPEG-2, or MPEG-4
+// Part 2) with libavcodec. Throws ToolError when the stream yields no picture.
+[[nodiscard]] BgrPicture decodeFirstPicture(std::span<const std::uint8_t> stream,
+                                            VideoCodec codec = VideoCodec::Mpeg2);
+
+}  // namespace velmora::tools

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "convert/conversion_commands.h"
 #include "convert/converted_stream.h"
 #include "firmware/file_io.h"
 #include "tests/convert/fake_tools.h"
@@ -178,7 +179,10 @@ TEST_F(JpegConversion, MissingOutputOnTheFirstTry) {
     EXPECT_EQ(ui.boxes[0].kind, "error");
     EXPECT_EQ(ui.boxes[0].caption, "Error!");
     EXPECT_EQ(ui.boxes[0].text, "Error with target file creation!");
-    EXPECT_TRUE(workFileLeft("$convert.bat"));  // left for a look
+    // Left for a look: the one line of the first try, ended by a line feed alone.
+    const auto batch = testing::readFile(session.workFile("$convert.bat"));
+    EXPECT_EQ(std::string(batch.begin(), batch.end()),
+              batchFileText(mpeg2BatchLines(session.ToolDir, session.TempDir, false, 7000)));
 }
 
 TEST_F(JpegConversion, FilesOfAnEarlierConversionAreNotReused) {

@@ -4,8 +4,9 @@
 #include "firmware/byte_order.h"
 #include "firmware/file_io.h"
 #include "firmware/io_error.h"
+#include "firmware/silent_dialogs.h"
 #include "fuzz/fuzz_entries.h"
-#include "fuzz/null_dialogs.h"
+#include "fuzz/work_folder.h"
 #include "media/stream_extraction.h"
 
 namespace velmora::fuzz {
@@ -23,7 +24,7 @@ bool analyseStored(const std::uint8_t* data, std::size_t size, Session& session)
     session.TempDir = workFolder();
     const std::string path = joinPath(workFolder(), "image.bin");
     writeWholeFile(path, image);
-    NullDialogs ui;
+    SilentDialogs ui;
     try {
         (void)analyzeFirmware(session, ui, path);
     } catch (const IoError&) {

@@ -3,8 +3,9 @@
 #include "convert/source_intake.h"
 #include "firmware/file_io.h"
 #include "firmware/io_error.h"
+#include "firmware/silent_dialogs.h"
 #include "fuzz/fuzz_entries.h"
-#include "fuzz/null_dialogs.h"
+#include "fuzz/work_folder.h"
 #include "media/targa.h"
 
 namespace velmora::fuzz {

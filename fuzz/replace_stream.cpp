@@ -4,8 +4,9 @@
 #include "catalogue/analysis.h"
 #include "firmware/file_io.h"
 #include "firmware/io_error.h"
+#include "firmware/silent_dialogs.h"
 #include "fuzz/fuzz_entries.h"
-#include "fuzz/null_dialogs.h"
+#include "fuzz/work_folder.h"
 #include "rewrite/replace_picture.h"
 #include "tests/fixtures/standard_fixtures.h"
 
@@ -13,7 +14,7 @@ namespace velmora::fuzz {
 namespace {
 
 // Answers "Move picture?" and "Confirmation" as the input says.
-class AnsweringDialogs : public NullDialogs {
+class AnsweringDialogs : public SilentDialogs {
   public:
     AnsweringDialogs(bool move, bool confirm) : move_(move), confirm_(confirm) {}
     bool askYesNo(const std::string& caption, const std::string&) override {
@@ -41,7 +42,7 @@ int replaceWithStream(const std::uint8_t* data, std::size_t size) {
 
     Session session;
     session.TempDir = workFolder();
-    NullDialogs quiet;
+    SilentDialogs quiet;
     if (!analyzeFirmware(session, quiet, firmware)) std::abort();
     session.SelectedPicture = data[0] % session.PictureCount;
     session.Options.UseSpareSpace = (data[1] & 1) != 0;

@@ -2,7 +2,7 @@
 #include <filesystem>
 #include <string>
 
-#include "fuzz/null_dialogs.h"
+#include "fuzz/work_folder.h"
 
 namespace velmora::fuzz {
 namespace {

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "catalogue/session.h"
+#include "firmware/byte_image.h"
+#include "firmware/file_io.h"
+
+namespace velmora {
+
+// What a replacement changes: the byte-normalised image (the working copy of a
+// swapped firmware, else the firmware itself), read at replace time, and what
+// the files held then.
+struct ReplaceTarget {
+    std::vector<std::uint8_t> storedFirmware;  // the firmware file as read, for a rollback
+    std::uint64_t workingCopyFingerprint = 0;  // swapped firmware only
+    ByteImage image;                           // to be changed in memory
+};
+
+// Reads the target. Refuses (Refusal) when the firmware file vanished or
+// changed since the analysis, or when a swapped firmware's working copy no
+// longer is its byte-normalised twin. Throws IoError when a file cannot be read.
+[[nodiscard]] ReplaceTarget loadTarget(const Session& session);
+
+// Failures to inject into the commit (tests only).
+struct CommitFaults {
+    CommitStep firmware = CommitStep::None;
+    CommitStep workingCopy = CommitStep::None;
+};
+
+// Writes the changed image atomically: the firmware itself, or for a swapped
+// firmware the restored firmware first and then the working copy. Checks again
+// that neither file changed meanwhile (Refusal). On any failure both files keep
+// their old content and IoError is thrown. Returns the stored firmware's new
+// bytes.
+[[nodiscard]] std::vector<std::uint8_t> commitReplacement(const Session& session,
+                                                          const ReplaceTarget& target,
+                                                          const ByteImage& changed,
+                                                          const CommitFaults& faults = {});
+
+}  // namespace velmora

@@ -1,0 +1,49 @@
+#pragma once
+
+// The words "Replace Image" says to the person, exactly as the window shows
+// them. A "\r" joins the two lines of a question box.
+namespace velmora::replace_text {
+
+inline constexpr const char* kErrorCaption = "ERROR!";
+
+inline constexpr const char* kMoveCaption = "Move picture?";
+inline constexpr const char* kMoveQuestion =
+    "This image can be moved into unoccupied place in the flash.\r"
+    "This can improve picture quality. Do You want to proceed?";
+
+inline constexpr const char* kNoVideo = "The file do not contain any video!";
+inline constexpr const char* kNoVolStartCode = "Can not find VOL_start_code!";
+inline constexpr const char* kLargerLog = "This video larger then free space in the flash...";
+inline constexpr const char* kConfirmCaption = "Confirmation";
+inline constexpr const char* kConfirmQuestion =
+    "This videostream size larger then original!\r"
+    "Replacing may be harmful. Do You want to proceed?";
+inline constexpr const char* kOwnRiskLog = "Continue to replace on you own risk!";
+
+inline constexpr const char* kReplacingLog = "Replacing the picture...";
+inline constexpr const char* kRecreatingLog = "Recreating Structure, pointed to the picture...";
+inline constexpr const char* kNewFreeSpaceLog = "New FreeSpaceAddr= ";
+inline constexpr const char* kReplacedLog = "Completed! The old picture is replaced with the new!";
+inline constexpr const char* kChecksumLog = "Calculating new CRC for the image file...";
+inline constexpr const char* kChecksumDoneLog = "Done! New CRC byte is written.";
+inline constexpr const char* kRestoreLog = "Wait, the swapped firmware is rewritten now...";
+inline constexpr const char* kAllDoneLog = "All operations completed successfully!";
+inline constexpr const char* kDoneCaption = "Completed!";
+inline constexpr const char* kDoneText = "Completed! Old picture is replaced with the new!";
+
+// Refusals of our own, each shown once in an "ERROR!" box before anything is written.
+inline constexpr const char* kUnknownBlockLayout =
+    "The block layout of this picture is unknown; it cannot be replaced.";
+inline constexpr const char* kDoesNotFit = "The new picture does not fit inside the firmware file.";
+inline constexpr const char* kNoPictureSelected = "No picture is selected.";
+inline constexpr const char* kNoSourceOpened = "No replacement picture or video is open.";
+inline constexpr const char* kFirmwareMissing =
+    "The firmware file can no longer be found. Open it again before replacing a picture.";
+inline constexpr const char* kFirmwareChanged =
+    "The firmware file was changed since it was opened. Open it again before replacing a "
+    "picture.";
+inline constexpr const char* kWorkingCopyStale =
+    "The working copy $tmp.bin of the byte-swapped firmware is missing or no longer matches the "
+    "firmware file. Open the firmware again before replacing a picture.";
+
+}  // namespace velmora::replace_text

@@ -1,0 +1,69 @@
+#include "rewrite/stream_checks.h"
+
+#include <array>
+#include <string>
+
+#include "catalogue/picture_table.h"
+#include "rewrite/replace_texts.h"
+
+namespace velmora {
+namespace {
+
+using Code = std::array<std::uint8_t, 4>;
+constexpr Code kSequenceHeader{0x00, 0x00, 0x01, 0xB3};
+constexpr Code kVideoObjectPlane{0x00, 0x00, 0x01, 0xB6};
+constexpr Code kVideoObject{0x00, 0x00, 0x01, 0x00};
+
+bool codeAt(std::span<const std::uint8_t> file, std::size_t p, const Code& code) {
+    return file[p] == code[0] && file[p + 1] == code[1] && file[p + 2] == code[2] &&
+           file[p + 3] == code[3];
+}
+
+template <typename Match>
+std::optional<std::int64_t> firstOffset(std::span<const std::uint8_t> file, Match match) {
+    for (std::size_t p = 0; p + 4 <= file.size(); ++p)
+        if (match(p)) return static_cast<std::int64_t>(p);
+    return std::nullopt;
+}
+
+void refuse(Dialogs& ui, const char* text) {
+    ui.error(replace_text::kErrorCaption, text);
+    ui.log(std::string(replace_text::kErrorCaption) + " " + text);
+}
+
+}  // namespace
+
+StreamStart findStreamStart(std::span<const std::uint8_t> file, int kind) {
+    const auto video = firstOffset(file, [&](std::size_t p) {
+        return codeAt(file, p, kSequenceHeader) || codeAt(file, p, kVideoObjectPlane);
+    });
+    if (!video) return {StreamStartResult::NoVideo, 0};
+    if (kind == kKindMpeg2) return {StreamStartResult::Found, *video};
+    const auto object =
+        firstOffset(file, [&](std::size_t p) { return codeAt(file, p, kVideoObject); });
+    if (!object) return {StreamStartResult::NoVolStartCode, 0};
+    return {StreamStartResult::Found, *object};
+}
+
+std::optional<std::int64_t> checkReadyStream(Dialogs& ui, std::span<const std::uint8_t> file,
+                                             int kind, std::int32_t roomSize) {
+    const StreamStart start = findStreamStart(file, kind);
+    if (start.result == StreamStartResult::NoVideo) {
+        refuse(ui, replace_text::kNoVideo);
+        return std::nullopt;
+    }
+    if (start.result == StreamStartResult::NoVolStartCode) {
+        refuse(ui, replace_text::kNoVolStartCode);
+        return std::nullopt;
+    }
+    const std::int64_t length = static_cast<std::int64_t>(file.size()) - start.StreamOffset;
+    if (length > roomSize) {
+        ui.log(replace_text::kLargerLog);
+        if (!ui.askYesNo(replace_text::kConfirmCaption, replace_text::kConfirmQuestion))
+            return std::nullopt;
+        ui.log(replace_text::kOwnRiskLog);
+    }
+    return start.StreamOffset;
+}
+
+}  // namespace velmora

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "firmware/dialogs.h"
+
+namespace velmora {
+
+enum class StreamStartResult { Found, NoVideo, NoVolStartCode };
+
+struct StreamStart {
+    StreamStartResult result = StreamStartResult::NoVideo;
+    std::int64_t StreamOffset = 0;
+};
+
+// Where a ready-made stream begins: the first sequence header or video object
+// plane code; for an MPEG-4 picture (kind other than 2) the first video object
+// start code instead, which must exist as well.
+[[nodiscard]] StreamStart findStreamStart(std::span<const std::uint8_t> file, int kind);
+
+// The checks on a ready-made stream file: reports a stream without video, an
+// MPEG-4 stream without its video object, and asks "Confirmation" for a stream
+// larger than the room. Returns StreamOffset, or nullopt when the replacement
+// ends here.
+[[nodiscard]] std::optional<std::int64_t> checkReadyStream(Dialogs& ui,
+                                                           std::span<const std::uint8_t> file,
+                                                           int kind, std::int32_t roomSize);
+
+}  // namespace velmora

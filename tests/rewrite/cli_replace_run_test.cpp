@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "firmware/byte_order.h"
+#include "tests/catalogue/synthetic_streams.h"
+#include "tests/cli/run_cli.h"
+#include "tests/support/temp_dir.h"
+
+namespace velmora {
+namespace {
+
+using testing::Bytes;
+using testing::linesOf;
+using testing::readFile;
+using testing::runCli;
+
+Bytes twoPictureImage() {
+    Bytes image = testing::fillerImage(0x8000);
+    testing::place(image, 0x1000, testing::mpeg2Stream(720, 576, 0x23, 100));
+    testing::place(image, 0x2000, testing::mpeg2Stream(720, 480, 0x24, 200));
+    return image;
+}
+
+bool contains(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+TEST(CliReplaceRun, ReplacesInPlaceAndTheNextAnalysisFindsTheNewPicture) {
+    testing::TempDir dir;
+    const std::string fw = dir.write("fw.bin", twoPictureImage());
+    const Bytes stream = testing::mpeg2Stream(352, 288, 0x23, 50);
+    const auto r = runCli({"replace", fw, "1", dir.write("new.m2v", stream)}, dir.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(r.err.empty()) << r.err;
+    const auto lines = linesOf(r.out);
+    const std::vector<std::string> tail(lines.end() - 5, lines.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{
+                        "Search complete!", "Custom MPEG file opened.", "Replacing the picture...",
+                        "Completed! The old picture is replaced with the new!",
+                        "All operations completed successfully!"}));
+    const Bytes now = readFile(fw);
+    EXPECT_TRUE(std::equal(stream.begin(), stream.end(), now.begin() + 0x1000));
+    EXPECT_TRUE(std::equal(now.begin() + 0x2000, now.end(), twoPictureImage().begin() + 0x2000));
+
+    const auto again = runCli({"analyze", fw}, dir.path());
+    ASSERT_EQ(again.exitCode, 0) << again.err;
+    const auto rows = linesOf(again.out);
+    EXPECT_EQ(rows[rows.size() - 2].substr(0, 46),
+              "1\tMPEG2 Video  352x 288, 25.00 fps\t0x00001000\t");
+}
+
+TEST(CliReplaceRun, ALargerStreamNeedsForce) {
+    testing::TempDir dir;
+    const Bytes original = twoPictureImage();
+    const std::string fw = dir.write("fw.bin", original);
+    const std::string big = dir.write("big.mpg", testing::mpeg2Stream(720, 576, 0x23, 150));
+    const auto refused = runCli({"replace", fw, "1", big}, dir.path());
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("Not confirmed (use --force); nothing written."), std::string::npos);
+    EXPECT_TRUE(
+        contains(linesOf(refused.out), "This video larger then free space in the flash..."));
+    EXPECT_EQ(readFile(fw), original);
+
+    const auto forced = runCli({"replace", fw, "1", big, "--force"}, dir.path());
+    EXPECT_EQ(forced.exitCode, 0) << forced.err;
+    EXPECT_TRUE(contains(linesOf(forced.out), "Continue to replace on you own risk!"));
+    EXPECT_NE(readFile(fw), original);
+}
+
+TEST(CliReplaceRun, RefusalsExitOneAndWrongPictureNumbersTwo) {
+    testing::TempDir dir;
+    const Bytes original = twoPictureImage();
+    const std::string fw = dir.write("fw.bin", original);
+    const auto noVideo =
+        runCli({"replace", fw, "2", dir.write("x.m2v", Bytes(64, 0x00))}, dir.path());
+    EXPECT_EQ(noVideo.exitCode, 1);
+    EXPECT_NE(noVideo.err.find("ERROR!: The file do not contain any video!"), std::string::npos);
+    const auto missing = runCli({"replace", fw, "2", dir.file("gone.m2v")}, dir.path());
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("I/O error"), std::string::npos);
+    const auto third = runCli({"replace", fw, "3", dir.file("x.m2v")}, dir.path());
+    EXPECT_EQ(third.exitCode, 2);
+    EXPECT_EQ(readFile(fw), original);
+}
+
+TEST(CliReplaceRun, SwappedDumpIsWrittenBackInItsStoredOrder) {
+    testing::TempDir dir;
+    const std::string fw = dir.write("fw.bin", swapWordBytes(twoPictureImage()));
+    const Bytes stream = testing::mpeg2Stream(720, 480, 0x24, 120);
+    const auto r = runCli({"replace", fw, "2", dir.write("new.m2v", stream)}, dir.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(contains(linesOf(r.out), "Wait, the swapped firmware is rewritten now..."));
+    const Bytes working = readFile(dir.file("$tmp.bin"));
+    EXPECT_EQ(readFile(fw), swapWordBytes(working));
+    EXPECT_TRUE(std::equal(stream.begin(), stream.end(), working.begin() + 0x2000));
+}
+
+}  // namespace
+}  // namespace velmora

@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QTableWidget>
+#include <algorithm>
 
 #include "catalogue/analysis.h"
 #include "firmware/file_io.h"
@@ -121,6 +122,36 @@ TEST_F(WindowOverRealCore, ClosingAfterASwappedDumpDeletesItsWorkingCopy) {
     h.form->close();
     EXPECT_FALSE(fileExists(temp.file("$tmp.bin")));
     EXPECT_TRUE(fileExists(temp.file("dump_swapped.bin")));
+}
+
+TEST_F(WindowOverRealCore, ReplaceImageWritesAReadyStreamInPlace) {
+    const std::string firmware = write("dump.bin", standard_->image);
+    open(firmware);
+    h.form->StringGrid1->setCurrentCell(1, 1);  // the non-fragmented NTSC MPEG-2 picture
+    const PictureEntry& target = standard_->entries[1];
+    ASSERT_EQ(target.Kind, kKindMpeg2);
+    ASSERT_EQ(target.GapLength, 0);
+
+    const fx::Bytes stream = fx::mpeg2Still(720, 480, true, 1500);
+    ASSERT_LT(static_cast<std::int64_t>(stream.size()), target.DataSize);
+    h.ui->openChoices.push_back(write("new.m2v", stream));
+    h.form->BitBtn2->click();
+    EXPECT_EQ(h.form->Panel1->text(), QStringLiteral("MPEG file: new.m2v"));
+    ASSERT_TRUE(h.form->BitBtn3->isEnabled());
+
+    h.ui->defaultAnswer = false;  // not moved into the free space
+    h.form->BitBtn3->click();
+    ASSERT_FALSE(h.ui->boxes.empty());
+    EXPECT_EQ(h.ui->boxes.back().kind, "information") << h.ui->boxes.back().text;
+    EXPECT_EQ(h.ui->boxes.back().caption, "Completed!");
+    EXPECT_TRUE(h.ui->hasLine("All operations completed successfully!")) << h.ui->logText();
+
+    const auto now = readFile(firmware);
+    ASSERT_EQ(now.size(), standard_->image.size());
+    EXPECT_TRUE(std::equal(stream.begin(), stream.end(), now.begin() + target.Start));
+    EXPECT_TRUE(std::equal(now.begin(), now.begin() + target.Start, standard_->image.begin()));
+    EXPECT_EQ(enabledStates(*h.form), (EnabledStates{true, true, true, true, true, false, false}))
+        << "the states stay for the next replacement";
 }
 
 TEST_F(WindowOverRealCore, MissingFirmwareShowsTheIoErrorBox) {

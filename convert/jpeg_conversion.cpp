@@ -1,11 +1,95 @@
+#include <span>
+#include <vector>
+
+#include "convert/conversion_commands.h"
 #include "convert/converted_stream.h"
+#include "convert/dichotomy_search.h"
+#include "convert/run_and_wait.h"
+#include "firmware/file_io.h"
 
 namespace velmora {
+namespace {
 
-std::optional<ConvertedStream> convertJpegToStream(Session&, Dialogs& ui, const PictureEntry&,
-                                                   std::int32_t) {
-    ui.error("Error!", "Error with target file creation!");
-    return std::nullopt;
+// The work files of a conversion that are not its result.
+void removeWorkFiles(const Session& session) {
+    for (const char* name : {kBatchFile, kPreparedBitmap, kResizedJpeg, kRawPicture})
+        removeFileIfExists(session.workFile(name));
+}
+
+// The converter runs: options applied, then resized to the picture. Whether
+// they worked shows only in the encoder's output.
+void preparePicture(const Session& session, const PictureEntry& entry) {
+    // Files of an earlier conversion that ended early must not stand in for a
+    // picture the converter could not make this time.
+    removeWorkFiles(session);
+    RunAndWait(
+        prepareCommand(session.ToolDir, session.SourcePath, session.TempDir, session.Options));
+    RunAndWait(resizeCommand(session.ToolDir, session.TempDir, entry.Width, entry.Height));
+}
+
+std::vector<std::string> batchLinesOfTry(const Session& session, const PictureEntry& entry,
+                                         bool ntscTiming, std::int32_t setting) {
+    if (entry.isMpeg2())
+        return mpeg2BatchLines(session.ToolDir, session.TempDir, ntscTiming, setting);
+    return mpeg4BatchLines(session.ToolDir, session.TempDir, ntscTiming, setting, entry.Width,
+                           entry.Height);
+}
+
+void writeBatchFile(const std::string& path, const std::vector<std::string>& lines) {
+    const std::string text = batchFileText(lines);
+    writeWholeFile(path,
+                   std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+std::string tryLogLine(const PictureEntry& entry, std::int32_t setting, std::int64_t fileSize) {
+    if (entry.isMpeg2()) {
+        return "Converting using bitrate " + std::to_string(setting) +
+               "kbps - file size= " + std::to_string(fileSize);
+    }
+    return "Converting using quantizer " + std::to_string(setting) +
+           " - file size= " + std::to_string(fileSize);
+}
+
+}  // namespace
+
+std::optional<ConvertedStream> convertJpegToStream(Session& session, Dialogs& ui,
+                                                   const PictureEntry& entry,
+                                                   std::int32_t roomSize) {
+    preparePicture(session, entry);
+    ui.log("Begin to convert JPEG image using Dichotomy method.");
+
+    const bool ntscTiming = entry.FrameRate != kFrameRatePal;
+    DichotomySearch search = entry.isMpeg2() ? mpeg2SearchStart() : mpeg4SearchStart();
+    const std::string streamPath = session.workFile(entry.isMpeg2() ? kMpeg2Result : kMpeg4Result);
+    const std::string batchPath = session.workFile(kBatchFile);
+
+    SearchStep step = SearchStep::NextTry;
+    while (step == SearchStep::NextTry) {
+        // A try whose encoder does not start must not measure the last try's stream.
+        removeFileIfExists(streamPath);
+        removeFileIfExists(session.workFile(kRawPicture));
+        writeBatchFile(batchPath, batchLinesOfTry(session, entry, ntscTiming, search.TrySetting));
+        RunAndWait(batchFileCommand(batchPath));
+        if (!fileExists(streamPath)) {
+            ui.error("Error!", "Error with target file creation!");
+            return std::nullopt;
+        }
+        const std::int64_t fileSize = velmora::fileSize(streamPath);
+        ui.log(tryLogLine(entry, search.TrySetting, fileSize));
+        ui.repaintLog();
+        step = bisectionStep(search, fileSize, roomSize);
+    }
+
+    removeWorkFiles(session);
+    if (search.TriesLeft == 0) {
+        ui.log(
+            "Sorry, I can not convert image into MPEG4...\rYou can try to convert it with other "
+            "converters.");
+        ui.error("ERROR!", "Sorry, I can not convert image into MPEG4...!");
+        return std::nullopt;
+    }
+    ui.log("Finished!");
+    return ConvertedStream{streamPath, search.StreamOffset};
 }
 
 }  // namespace velmora

@@ -1,9 +1,8 @@
 #include "convert/run_and_wait.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
-
-#include <fcntl.h>
 
 #include <cerrno>
 
@@ -12,6 +11,58 @@
 extern char** environ;
 
 namespace velmora {
+namespace {
+
+class SpawnActions {
+  public:
+    SpawnActions() { posix_spawn_file_actions_init(&actions_); }
+    ~SpawnActions() { posix_spawn_file_actions_destroy(&actions_); }
+    SpawnActions(const SpawnActions&) = delete;
+    SpawnActions& operator=(const SpawnActions&) = delete;
+    [[nodiscard]] posix_spawn_file_actions_t* get() { return &actions_; }
+
+  private:
+    posix_spawn_file_actions_t actions_{};
+};
+
+}  // namespace
+
+ToolCommand& ToolCommand::quoted(const std::string& value) {
+    if (!text.empty()) text += ' ';
+    text += '"' + value + '"';
+    arguments.push_back(value);
+    return *this;
+}
+
+ToolCommand& ToolCommand::words(const std::string& blankSeparated) {
+    std::string word;
+    auto flush = [&] {
+        if (word.empty()) return;
+        if (!text.empty()) text += ' ';
+        text += word;
+        arguments.push_back(std::move(word));
+        word.clear();
+    };
+    for (char c : blankSeparated) {
+        if (c == ' ') {
+            flush();
+        } else {
+            word += c;
+        }
+    }
+    flush();
+    return *this;
+}
+
+ToolCommand toolCommand(const std::string& program) {
+    ToolCommand command;
+    command.quoted(program);
+    return command;
+}
+
+ToolCommand batchFileCommand(const std::string& batchPath) {
+    return ToolCommand{batchPath, {"/bin/sh", batchPath}};
+}
 
 std::vector<std::string> splitCommandLine(const std::string& commandLine) {
     std::vector<std::string> args;
@@ -35,21 +86,23 @@ std::vector<std::string> splitCommandLine(const std::string& commandLine) {
     return args;
 }
 
-bool RunAndWait(const std::string& commandLine) {
-    std::vector<std::string> args = splitCommandLine(commandLine);
-    if (args.empty()) return false;
+bool RunAndWait(const ToolCommand& command) {
+    if (command.arguments.empty()) return false;
+    std::vector<std::string> args = command.arguments;
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    // The tools run without a console: nothing of theirs reaches ours.
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    SpawnActions actions;
+    // The tools run without a console: nothing of theirs reaches ours, and
+    // none of our open files reaches them.
+    posix_spawn_file_actions_addopen(actions.get(), 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(actions.get(), 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(actions.get(), 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addclosefrom_np(actions.get(), 3);
     pid_t pid = 0;
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) return false;
+    if (posix_spawn(&pid, argv[0], actions.get(), nullptr, argv.data(), environ) != 0) return false;
     int status = 0;
     while (waitpid(pid, &status, 0) < 0) {
         if (errno != EINTR) return false;
@@ -57,18 +110,29 @@ bool RunAndWait(const std::string& commandLine) {
     return true;
 }
 
+bool RunAndWait(const std::string& commandLine) {
+    const std::vector<std::string> args = splitCommandLine(commandLine);
+    return RunAndWait(ToolCommand{commandLine, args});
+}
+
 std::string ToOem(const std::string& text) {
     return text;
 }
 
+ToolCommand mpeg2DecodeToolCommand(const std::string& toolDir, const std::string& input,
+                                   const std::string& output) {
+    ToolCommand command = toolCommand(joinPath(toolDir, "mpeg2decode"));
+    command.words("-b").quoted(input).words("-f -r -o2").quoted(output);
+    return command;
+}
+
 std::string mpeg2DecodeCommand(const std::string& toolDir, const std::string& input,
                                const std::string& output) {
-    return "\"" + joinPath(toolDir, "mpeg2decode") + "\" -b \"" + input + "\" -f -r -o2 \"" +
-           output + "\"";
+    return mpeg2DecodeToolCommand(toolDir, input, output).text;
 }
 
 bool RunMpeg2Decode(const Session& session, const std::string& input, const std::string& output) {
-    return RunAndWait(mpeg2DecodeCommand(session.ToolDir, input, output));
+    return RunAndWait(mpeg2DecodeToolCommand(session.ToolDir, input, output));
 }
 
 }  // namespace velmora

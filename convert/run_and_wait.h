@@ -7,19 +7,46 @@
 
 namespace velmora {
 
+// One program start: the command line as text, as it is shown and compared,
+// and the arguments it stands for. Built piece by piece, so that a value
+// holding blanks or double quotes still reaches the program as one argument
+// (the text alone could not say where such a value ends).
+struct ToolCommand {
+    std::string text;
+    std::vector<std::string> arguments;  // the program first
+
+    // Appends "value" to the text and value as one argument.
+    ToolCommand& quoted(const std::string& value);
+    // Appends blank-separated words as they stand, each one argument.
+    ToolCommand& words(const std::string& blankSeparated);
+};
+
+// A command that starts the program at this path: "program".
+[[nodiscard]] ToolCommand toolCommand(const std::string& program);
+
+// Runs a conversion batch file: the text is the file's path, the program /bin/sh.
+[[nodiscard]] ToolCommand batchFileCommand(const std::string& batchPath);
+
 // Splits a command line into arguments: blanks separate arguments outside
 // double quotes; a double quote opens or closes a quoted part and is dropped.
 [[nodiscard]] std::vector<std::string> splitCommandLine(const std::string& commandLine);
 
-// Starts the program the command line names, without a shell, and waits for it
-// to end. Returns false only when it could not be started; the exit status is
-// not looked at (the callers judge a tool by the files it leaves).
+// Starts the program, without a shell and without a console (standard input,
+// output and error are /dev/null), and waits for it to end. Returns false only
+// when it could not be started; the exit status is not looked at (the callers
+// judge a tool by the files it leaves).
+bool RunAndWait(const ToolCommand& command);
+// The same for a command line given as text, split by splitCommandLine.
 bool RunAndWait(const std::string& commandLine);
 
 // The text as the batch file must hold it (the script is UTF-8 here).
 [[nodiscard]] std::string ToOem(const std::string& text);
 
-// The decoder's command line: writes output + ".tga" from the MPEG-2 stream input.
+// The decoder's command: writes output + ".tga" from the MPEG-2 stream input.
+[[nodiscard]] ToolCommand mpeg2DecodeToolCommand(const std::string& toolDir,
+                                                 const std::string& input,
+                                                 const std::string& output);
+// Its text alone.
 [[nodiscard]] std::string mpeg2DecodeCommand(const std::string& toolDir, const std::string& input,
                                              const std::string& output);
 bool RunMpeg2Decode(const Session& session, const std::string& input, const std::string& output);

@@ -1,18 +1,66 @@
 #include "convert/source_intake.h"
 
-namespace velmora {
+#include "firmware/file_io.h"
 
-std::optional<JpegSize> ReadJpegSize(const std::string&) {
-    return std::nullopt;
+namespace velmora {
+namespace {
+
+// The extension of the file name (not of a folder), dot included; empty when
+// the name has no dot.
+std::string extensionOf(const std::string& path) {
+    const std::string name = fileNameOf(path);
+    const auto dot = name.find_last_of('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
 }
-bool isJpegSource(const std::string&) {
-    return false;
+
+// Only a..z change: the names are compared as the file system spells them.
+std::string asciiUpper(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
 }
-std::string sourceFilterFor(int) {
-    return {};
+
+}  // namespace
+
+bool isJpegSource(const std::string& path) {
+    const std::string extension = asciiUpper(extensionOf(path));
+    return extension == ".JPG" || extension == ".JPEG";
 }
-std::optional<AcceptedSource> openReplacementSource(Session&, Dialogs&) {
-    return std::nullopt;
+
+std::string sourceFilterFor(int kind) {
+    if (kind == kKindMpeg2) {
+        return "JPEG picture (*.jpeg; *.jpg)|*.jpg;*.jpeg|"
+               "Custom MPEG2 video (*.m2v;*.mpg; *.mpeg)|*.m2v;*.mpg;*.mpeg";
+    }
+    return "JPEG picture (*.jpeg; *.jpg)|*.jpg;*.jpeg|"
+           "Custom MPEG4 video (*.m4v;*.mpg; *.mpeg)|*.m4v;*.mpg;*.mpeg";
+}
+
+std::optional<AcceptedSource> openReplacementSource(Session& session, Dialogs& ui) {
+    const auto chosen = ui.chooseOpenFile(sourceFilterFor(session.selected().Kind));
+    if (!chosen) return std::nullopt;
+
+    AcceptedSource accepted;
+    if (isJpegSource(*chosen)) {
+        const auto size = ReadJpegSize(*chosen);
+        if (!size) {
+            // The earlier accepted source, if any, stays the one replaced.
+            ui.error("ERROR!", "JPEG file corrupted!");
+            return std::nullopt;
+        }
+        accepted.isJpeg = true;
+        accepted.panelCaption =
+            "JPEG " + std::to_string(size->width) + "x" + std::to_string(size->height) + ": ";
+        ui.log("JPEG Image opened.");
+    } else {
+        accepted.panelCaption = "MPEG file: ";
+        ui.log("Custom MPEG file opened.");
+    }
+    session.SourceOpened = true;
+    session.SourcePath = *chosen;
+    accepted.panelCaption += fileNameOf(*chosen);
+    return accepted;
 }
 
 }  // namespace velmora

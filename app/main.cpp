@@ -1,0 +1,42 @@
+// velmora: the window. Hidden options for the documentation screenshot:
+//   --open FIRMWARE    analyses FIRMWARE right after start-up
+//   --screenshot PNG   saves a picture of the window to PNG and quits
+#include <QApplication>
+#include <QPixmap>
+#include <QTimer>
+#include <iostream>
+
+#include "app/main_window.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Velmora"));
+
+    QString firmware;
+    QString screenshot;
+    const QStringList args = QApplication::arguments();
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--open") && i + 1 < args.size()) {
+            firmware = args[++i];
+        } else if (args[i] == QLatin1String("--screenshot") && i + 1 < args.size()) {
+            screenshot = args[++i];
+        } else {
+            std::cerr << "usage: velmora [--open FIRMWARE] [--screenshot PNG]\n";
+            return 2;
+        }
+    }
+
+    velmora::TForm1 form;
+    form.show();
+    QTimer::singleShot(0, &form, [&] {
+        if (!firmware.isEmpty()) form.analyseFirmwareFile(firmware.toStdString());
+        if (screenshot.isEmpty()) return;
+        // Give the window a moment to settle before it is photographed.
+        QTimer::singleShot(300, &form, [&] {
+            const bool saved = form.grab().save(screenshot, "PNG");
+            if (!saved) std::cerr << "cannot save " << screenshot.toStdString() << '\n';
+            QApplication::exit(saved ? 0 : 1);
+        });
+    });
+    return QApplication::exec();
+}

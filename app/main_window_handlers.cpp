@@ -1,0 +1,248 @@
+// The main window's handlers: each one a few steps over the core.
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <array>
+
+#include "app/about_text.h"
+#include "app/main_window.h"
+#include "catalogue/analysis.h"
+#include "convert/work_dirs.h"
+#include "firmware/file_io.h"
+#include "firmware/io_error.h"
+
+namespace velmora {
+namespace {
+
+constexpr std::array<int, 5> kColumnWidths = {15, 175, 65, 100, 100};
+constexpr std::array<const char*, 5> kColumnTitles = {"N", "Picture", "Address", "Length", "Spare"};
+
+// Keeps the command buttons disabled while an analysis runs: the scan lets the
+// window process events, and a command started then would run inside it.
+class CommandsDisabled {
+  public:
+    explicit CommandsDisabled(std::initializer_list<QPushButton*> buttons) {
+        for (QPushButton* b : buttons) {
+            saved_.emplace_back(b, b->isEnabled());
+            b->setEnabled(false);
+        }
+    }
+    ~CommandsDisabled() {
+        for (auto& [button, enabled] : saved_) button->setEnabled(enabled);
+    }
+    CommandsDisabled(const CommandsDisabled&) = delete;
+    CommandsDisabled& operator=(const CommandsDisabled&) = delete;
+
+  private:
+    std::vector<std::pair<QPushButton*, bool>> saved_;
+};
+
+class BusyFlag {
+  public:
+    explicit BusyFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~BusyFlag() { flag_ = false; }
+    BusyFlag(const BusyFlag&) = delete;
+    BusyFlag& operator=(const BusyFlag&) = delete;
+
+  private:
+    bool& flag_;
+};
+
+}  // namespace
+
+void TForm1::connectHandlers() {
+    QObject::connect(BitBtn1, &QPushButton::clicked, this, [this] { Button2Click(); });
+    QObject::connect(BitBtn2, &QPushButton::clicked, this, [this] { Button1Click(); });
+    QObject::connect(BitBtn3, &QPushButton::clicked, this, [this] { Button3Click(); });
+    QObject::connect(StringGrid1, &QTableWidget::currentCellChanged, this,
+                     [this](int row, int column, int, int) {
+                         if (row >= 0) StringGrid1SelectCell(column, row + 1);
+                     });
+    QObject::connect(StringGrid1, &QTableWidget::cellDoubleClicked, this,
+                     [this](int, int) { View1Click(); });
+    QObject::connect(StringGrid1, &QWidget::customContextMenuRequested, this,
+                     [this](const QPoint& at) {
+                         if (!hasSelectedPicture()) return;
+                         PopupMenu1Popup();
+                         PopupMenu1->exec(StringGrid1->viewport()->mapToGlobal(at));
+                     });
+    QObject::connect(View1, &QAction::triggered, this, [this] { View1Click(); });
+    QObject::connect(Savevideo1, &QAction::triggered, this, [this] { Savevideo1Click(); });
+    QObject::connect(Savepicture1, &QAction::triggered, this, [this] { Savepicture1Click(); });
+    Panel5->onClick = [this] { Panel5Click(); };
+}
+
+void TForm1::FormCreate() {
+    session_.ToolDir = chooseToolDir(currentDir(), executableDir());
+    session_.TempDir = chooseTempDir();
+    for (int column = 0; column < static_cast<int>(kColumnWidths.size()); ++column) {
+        StringGrid1->setColumnWidth(column, kColumnWidths[static_cast<std::size_t>(column)]);
+        StringGrid1->setHorizontalHeaderItem(
+            column, new QTableWidgetItem(
+                        QString::fromLatin1(kColumnTitles[static_cast<std::size_t>(column)])));
+    }
+}
+
+void TForm1::guarded(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const IoError& e) {
+        dialogs_->error(std::string(kIoErrorCaption), e.what());
+    } catch (const std::exception& e) {
+        // Nothing else is expected; the person hears of it rather than losing the program.
+        dialogs_->error("Error!", e.what());
+    }
+}
+
+void TForm1::Button2Click() {
+    if (busy_) return;
+    const auto path = dialogs_->chooseOpenFile(kFirmwareFilter);
+    if (!path) {
+        BitBtn2->setEnabled(session_.PicturesFound);
+        return;
+    }
+    analyseFirmwareFile(*path);
+}
+
+void TForm1::analyseFirmwareFile(const std::string& path) {
+    StringGrid1->setEnabled(false);
+    repaint();
+    Panel2->setText(QString::fromStdString(fileNameOf(path)));
+    StringGrid1->clearContents();
+    StringGrid1->setRowCount(1);
+    bool finished = false;
+    {
+        const BusyFlag busy(busy_);
+        const CommandsDisabled commands({BitBtn1, BitBtn2, BitBtn3});
+        guarded([&] {
+            core_.analyze(session_, *dialogs_, path);
+            finished = true;
+        });
+    }
+    showPictureRows();
+    session_.SelectedPicture = 0;
+    if (finished) {
+        ChangeStat(session_.SourceOpened && session_.PicturesFound);
+        StringGrid1->setEnabled(session_.PicturesFound);
+        if (session_.PicturesFound) {
+            BitBtn2->setEnabled(true);
+            StringGrid1->setCurrentCell(0, 0);
+            StringGrid1->selectRow(0);
+        }
+    }
+    if (closeRequested_) close();
+}
+
+void TForm1::showPictureRows() {
+    const int count = session_.PictureCount;
+    StringGrid1->setRowCount(count > 0 ? count : 1);
+    for (int i = 0; i < count; ++i) {
+        const auto cells = core_.gridRow(session_.PictureTable[static_cast<std::size_t>(i)], i + 1);
+        for (int column = 0; column < static_cast<int>(cells.size()); ++column) {
+            StringGrid1->setItem(i, column,
+                                 new QTableWidgetItem(QString::fromStdString(
+                                     cells[static_cast<std::size_t>(column)])));
+        }
+    }
+}
+
+void TForm1::ChangeStat(bool on) {
+    BitBtn3->setEnabled(on);
+    CheckBox1->setEnabled(on);
+}
+
+void TForm1::Button1Click() {
+    if (busy_) return;
+    guarded([&] {
+        const auto accepted = core_.openSource(session_, *dialogs_);
+        if (!accepted) return;
+        GroupBox1->setEnabled(accepted->isJpeg);
+        GroupBox2->setEnabled(accepted->isJpeg);
+        ChangeStat(session_.SourceOpened && session_.PicturesFound);
+        Panel1->setText(QString::fromStdString(accepted->panelCaption));
+    });
+}
+
+ReplaceOptions TForm1::optionsFromControls() const {
+    ReplaceOptions options;
+    options.UseSpareSpace = CheckBox1->isChecked();
+    options.Colors = RadioButton2->isChecked()   ? ColorMode::Colors256
+                     : RadioButton3->isChecked() ? ColorMode::Colors16
+                                                 : ColorMode::Colors24;
+    options.Greyscale = CheckBox2->isChecked();
+    options.Orientation = RadioButton4->isChecked()   ? Rotation::Rotate90
+                          : RadioButton5->isChecked() ? Rotation::Rotate180
+                          : RadioButton6->isChecked() ? Rotation::Rotate270
+                                                      : Rotation::None;
+    options.VMirror = CheckBox4->isChecked();
+    options.HMirror = CheckBox3->isChecked();
+    return options;
+}
+
+void TForm1::Button3Click() {
+    if (busy_ || !hasSelectedPicture()) return;
+    session_.Options = optionsFromControls();
+    const BusyFlag busy(busy_);
+    const CommandsDisabled commands({BitBtn1, BitBtn2, BitBtn3});
+    guarded([&] { static_cast<void>(core_.replace(session_, *dialogs_)); });
+    if (closeRequested_) close();
+}
+
+void TForm1::StringGrid1SelectCell(int, int row) {
+    session_.SelectedPicture = row - 1;
+    StringGrid1->viewport()->update();
+}
+
+bool TForm1::hasSelectedPicture() const {
+    return session_.SelectedPicture >= 0 && session_.SelectedPicture < session_.PictureCount;
+}
+
+void TForm1::PopupMenu1Popup() {
+    Savepicture1->setEnabled(hasSelectedPicture() && session_.selected().Kind == kKindMpeg2);
+    View1->setEnabled(true);
+    Savevideo1->setEnabled(true);
+}
+
+void TForm1::View1Click() {
+    if (busy_ || !hasSelectedPicture()) return;
+    guarded([&] { core_.view(session_, *dialogs_, previews_); });
+}
+
+void TForm1::Savevideo1Click() {
+    if (busy_ || !hasSelectedPicture()) return;
+    guarded([&] { core_.saveVideo(session_, *dialogs_); });
+}
+
+void TForm1::Savepicture1Click() {
+    if (busy_ || !hasSelectedPicture() || session_.selected().Kind != kKindMpeg2) return;
+    guarded([&] { core_.savePicture(session_, *dialogs_); });
+}
+
+void TForm1::FormClose() {
+    for (const char* name : {kWorkingCopy, kPreviewMpeg4})
+        guarded([&] { removeFileIfExists(session_.workFile(name)); });
+}
+
+void TForm1::Panel5Click() {
+    dialogs_->information(kAboutCaption, aboutText(VELMORA_VERSION));
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // A close asked for while an analysis or a replacement runs takes effect
+    // when it has ended, so the work files are not deleted under it.
+    if (busy_) {
+        closeRequested_ = true;
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+}  // namespace velmora

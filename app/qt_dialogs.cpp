@@ -1,0 +1,96 @@
+#include "app/qt_dialogs.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QUrl>
+
+#include "app/file_filter.h"
+
+namespace velmora {
+
+QString toDisplayText(const std::string& text) {
+    QString s = QString::fromStdString(text);
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return s;
+}
+
+QtDialogs::QtDialogs(QWidget* owner, QPlainTextEdit* log, QProgressBar* bar)
+    : owner_(owner), log_(log), bar_(bar) {}
+
+void QtDialogs::log(const std::string& line) {
+    if (log_ != nullptr) log_->appendPlainText(QString::fromStdString(line));
+}
+
+void QtDialogs::repaintLog() {
+    if (log_ == nullptr) return;
+    log_->verticalScrollBar()->setValue(log_->verticalScrollBar()->maximum());
+    log_->viewport()->repaint();
+}
+
+void QtDialogs::progress(int percent) {
+    // Processing events costs far more than a scan step: only when the bar moves.
+    if (percent == lastPercent_) return;
+    lastPercent_ = percent;
+    if (bar_ != nullptr) bar_->setValue(percent);
+    QCoreApplication::processEvents();
+}
+
+QMessageBox::StandardButton QtDialogs::box(QMessageBox::Icon icon, const std::string& caption,
+                                           const std::string& text,
+                                           QMessageBox::StandardButtons buttons) {
+    QMessageBox message(icon, QString::fromStdString(caption), toDisplayText(text), buttons,
+                        owner_);
+    return static_cast<QMessageBox::StandardButton>(message.exec());
+}
+
+bool QtDialogs::askYesNo(const std::string& caption, const std::string& text) {
+    return box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+void QtDialogs::error(const std::string& caption, const std::string& text) {
+    static_cast<void>(box(QMessageBox::Critical, caption, text, QMessageBox::Ok));
+}
+
+void QtDialogs::information(const std::string& caption, const std::string& text) {
+    static_cast<void>(box(QMessageBox::Information, caption, text, QMessageBox::Ok));
+}
+
+std::optional<std::string> QtDialogs::chooseOpenFile(const std::string& filter) {
+    QFileDialog dialog(owner_, QString(), lastFolder_);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(toQtNameFilters(filter));
+    return runFileDialog(dialog);
+}
+
+std::optional<std::string> QtDialogs::chooseSaveFile(const std::string& filter,
+                                                     const std::string& proposedName) {
+    QFileDialog dialog(owner_, QString(), lastFolder_);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(toQtNameFilters(filter));
+    dialog.selectFile(QString::fromStdString(proposedName));
+    return runFileDialog(dialog);
+}
+
+std::optional<std::string> QtDialogs::runFileDialog(QFileDialog& dialog) {
+    // The patterns stay in the filters for Qt, but the person sees the descriptions.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    const QString chosen = dialog.selectedFiles().constFirst();
+    lastFolder_ = QFileInfo(chosen).absolutePath();
+    return chosen.toStdString();
+}
+
+void QtDialogs::openWithDesktop(const std::string& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
+}  // namespace velmora

@@ -1,0 +1,20 @@
+#include "app/window_core.h"
+
+#include "catalogue/analysis.h"
+#include "rewrite/replace_picture.h"
+
+namespace velmora {
+
+WindowCore realCore() {
+    WindowCore core;
+    core.analyze = analyzeFirmware;
+    core.gridRow = gridRow;
+    core.openSource = openReplacementSource;
+    core.replace = [](Session& session, Dialogs& ui) { return replacePicture(session, ui); };
+    core.view = View1Click;
+    core.saveVideo = Savevideo1Click;
+    core.savePicture = Savepicture1Click;
+    return core;
+}
+
+}  // namespace velmora

@@ -1,0 +1,90 @@
+// The preview windows: caption, size, place, the shared newest picture, closing.
+#include <gtest/gtest.h>
+#include <QTest>
+
+#include "app/preview_window.h"
+
+namespace velmora::testing {
+namespace {
+
+PreviewPicture solidPicture(int number, int width, int height, std::uint8_t b, std::uint8_t g,
+                            std::uint8_t r) {
+    PreviewPicture picture{number, width, height, {}};
+    for (int i = 0; i < width * height; ++i) picture.bgr.insert(picture.bgr.end(), {b, g, r});
+    return picture;
+}
+
+void deleteClosedWindows() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+class PreviewWindowTest : public ::testing::Test {
+  protected:
+    QWidget owner;
+    PreviewWindows previews{&owner};
+};
+
+TEST_F(PreviewWindowTest, PalPictureInRowOneGetsItsCaptionAndOuterSize) {
+    previews.showPreview(solidPicture(1, 720, 576, 0, 0, 255));
+    const auto open = previews.openWindows();
+    ASSERT_EQ(open.size(), 1u);
+    TForm2* form = open[0];
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("BackGround #1  720x576"));
+    EXPECT_EQ(form->frameGeometry().size(), QSize(720, 600));
+    EXPECT_EQ(form->frameGeometry().topLeft(), QPoint(2, 52));
+    EXPECT_EQ(form->minimumSize(), form->maximumSize()) << "fixed border";
+    EXPECT_EQ(form->PaintBox1->geometry(), QRect(0, 0, 720, 576));
+    EXPECT_TRUE(form->isWindow());
+    EXPECT_FALSE(form->isModal()) << "the main window stays usable";
+}
+
+TEST_F(PreviewWindowTest, PaintBoxDrawsThePictureUnscaled) {
+    PreviewPicture picture = solidPicture(2, 4, 2, 0, 0, 0);
+    // Top-left pixel blue, bottom-right red (bytes are blue, green, red).
+    picture.bgr[0] = 255;
+    picture.bgr[(1 * 4 + 3) * 3 + 2] = 255;
+    previews.showPreview(picture);
+    const QImage drawn = previews.openWindows().at(0)->PaintBox1->grab().toImage();
+    EXPECT_EQ(drawn.size(), QSize(4, 2));
+    EXPECT_EQ(QColor(drawn.pixel(0, 0)), QColor(0, 0, 255));
+    EXPECT_EQ(QColor(drawn.pixel(3, 1)), QColor(255, 0, 0));
+    EXPECT_EQ(QColor(drawn.pixel(1, 0)), QColor(0, 0, 0));
+}
+
+TEST_F(PreviewWindowTest, SeveralWindowsOpenAndAllDrawTheNewestPicture) {
+    previews.showPreview(solidPicture(1, 40, 30, 0, 0, 255));  // red
+    previews.showPreview(solidPicture(3, 20, 10, 255, 0, 0));  // blue
+    const auto open = previews.openWindows();
+    ASSERT_EQ(open.size(), 2u);
+    EXPECT_EQ(open[0]->windowTitle(), QStringLiteral("BackGround #1  40x30"));
+    EXPECT_EQ(open[1]->windowTitle(), QStringLiteral("BackGround #3  20x10"));
+    EXPECT_EQ(open[1]->frameGeometry().topLeft(), QPoint(2, 52)) << "at the same place";
+    EXPECT_EQ(previews.current().size(), QSize(20, 10));
+    const QImage older = open[0]->PaintBox1->grab().toImage();
+    EXPECT_EQ(QColor(older.pixel(5, 5)), QColor(0, 0, 255))
+        << "the earlier window shows the newer picture";
+    EXPECT_NE(older.pixelColor(30, 20), QColor(255, 0, 0)) << "nothing of the older picture";
+}
+
+TEST_F(PreviewWindowTest, ClickOnThePictureClosesItsWindowOnly) {
+    previews.showPreview(solidPicture(1, 16, 16, 1, 2, 3));
+    previews.showPreview(solidPicture(2, 16, 16, 4, 5, 6));
+    auto open = previews.openWindows();
+    ASSERT_EQ(open.size(), 2u);
+    QPointer<TForm2> first = open[0];
+    QTest::mouseClick(first->PaintBox1, Qt::LeftButton, {}, QPoint(3, 3));
+    EXPECT_FALSE(first->isVisible());
+    deleteClosedWindows();
+    EXPECT_TRUE(first.isNull()) << "a closed preview is not kept";
+    ASSERT_EQ(previews.openWindows().size(), 1u);
+    EXPECT_EQ(previews.openWindows()[0]->windowTitle(), QStringLiteral("BackGround #2  16x16"));
+}
+
+TEST_F(PreviewWindowTest, PictureWithoutPixelsIsRefused) {
+    EXPECT_THROW(previews.showPreview(PreviewPicture{1, 10, 10, {}}), std::invalid_argument);
+    EXPECT_THROW(previews.showPreview(PreviewPicture{1, 0, 0, {}}), std::invalid_argument);
+    EXPECT_TRUE(previews.openWindows().empty());
+}
+
+}  // namespace
+}  // namespace velmora::testing

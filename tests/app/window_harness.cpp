@@ -1,0 +1,81 @@
+#include "tests/app/window_harness.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QTableWidget>
+#include <ostream>
+
+#include "firmware/io_error.h"
+
+namespace velmora::testing {
+
+WindowCore FakeCore::core() {
+    WindowCore c;
+    c.analyze = [this](Session& session, Dialogs& ui, const std::string& path) {
+        ++analyses;
+        ui.log("Binary file loaded: " + path);
+        session.PicturesFound = false;
+        session.PictureCount = 0;
+        ui.progress(50);
+        if (duringAnalysis) duringAnalysis();
+        if (!ioErrorText.empty()) throw IoError(ioErrorText);
+        for (const PictureEntry& entry : pictures) {
+            session.PictureTable[static_cast<std::size_t>(session.PictureCount++)] = entry;
+        }
+        session.PicturesFound = !pictures.empty();
+        return session.PicturesFound;
+    };
+    c.gridRow = [](const PictureEntry& entry, int row) {
+        return std::array<std::string, 5>{std::to_string(row), "kind " + std::to_string(entry.Kind),
+                                          "0x" + std::to_string(entry.Start), "len", "spare"};
+    };
+    c.openSource = [this](Session& session, Dialogs& ui) -> std::optional<AcceptedSource> {
+        if (!ui.chooseOpenFile("source filter") || !nextSource) return std::nullopt;
+        session.SourceOpened = true;
+        return nextSource;
+    };
+    c.replace = [this](Session& session, Dialogs&) {
+        ++replaces;
+        replaceOptions.push_back(session.Options);
+        return true;
+    };
+    c.view = [this](Session&, Dialogs&, PreviewSink&) { ++views; };
+    c.saveVideo = [this](Session&, Dialogs&) { ++videoSaves; };
+    c.savePicture = [this](Session&, Dialogs&) { ++pictureSaves; };
+    return c;
+}
+
+EnabledStates enabledStates(const TForm1& form) {
+    return {form.BitBtn1->isEnabled(),  form.StringGrid1->isEnabled(), form.BitBtn2->isEnabled(),
+            form.BitBtn3->isEnabled(),  form.CheckBox1->isEnabled(),   form.GroupBox1->isEnabled(),
+            form.GroupBox2->isEnabled()};
+}
+
+std::ostream& operator<<(std::ostream& out, const EnabledStates& s) {
+    return out << "{open firmware " << s.openFirmware << ", grid " << s.grid << ", open image "
+               << s.openImage << ", replace " << s.replaceImage << ", spare " << s.useSpare
+               << ", colour " << s.colorControl << ", orientation " << s.orientation << "}";
+}
+
+void WindowHarness::create(WindowCore core) {
+    form = std::make_unique<TForm1>(
+        [this](TForm1&) {
+            auto scripted = std::make_unique<ScriptedDialogs>();
+            ui = scripted.get();
+            return scripted;
+        },
+        std::move(core));
+}
+
+PictureEntry pictureOfKind(int kind, std::uint32_t start) {
+    PictureEntry entry;
+    entry.Kind = kind;
+    entry.Start = start;
+    entry.End = start + 0x100;
+    entry.Width = 720;
+    entry.Height = 576;
+    return entry;
+}
+
+}  // namespace velmora::testing

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "tests/support/scripted_dialogs.h"
+
+namespace velmora::testing {
+
+// Stand-ins for the core, recording how the window calls them.
+struct FakeCore {
+    std::vector<PictureEntry> pictures;        // what the next analysis finds
+    std::string ioErrorText;                   // when set, the analysis fails with it
+    std::function<void()> duringAnalysis;      // runs in the middle of an analysis
+    std::optional<AcceptedSource> nextSource;  // what "Open Image file" accepts
+    int views = 0, videoSaves = 0, pictureSaves = 0, replaces = 0, analyses = 0;
+    std::vector<ReplaceOptions> replaceOptions;
+
+    [[nodiscard]] WindowCore core();
+};
+
+// The enabled states of the window's commands and option groups.
+struct EnabledStates {
+    bool openFirmware, grid, openImage, replaceImage, useSpare, colorControl, orientation;
+    bool operator==(const EnabledStates&) const = default;
+};
+[[nodiscard]] EnabledStates enabledStates(const TForm1& form);
+std::ostream& operator<<(std::ostream& out, const EnabledStates& s);
+
+// A main window over the fake core, talking to a scripted person.
+class WindowHarness {
+  public:
+    WindowHarness() { create(fake.core()); }
+    explicit WindowHarness(WindowCore core) { create(std::move(core)); }
+
+    FakeCore fake;
+    ScriptedDialogs* ui = nullptr;
+    std::unique_ptr<TForm1> form;
+
+  private:
+    void create(WindowCore core);
+};
+
+[[nodiscard]] PictureEntry pictureOfKind(int kind, std::uint32_t start);
+
+}  // namespace velmora::testing

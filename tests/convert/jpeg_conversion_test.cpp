@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "convert/converted_stream.h"
+#include "firmware/file_io.h"
+#include "tests/convert/fake_tools.h"
+#include "tests/support/scripted_dialogs.h"
+#include "tests/support/temp_dir.h"
+
+namespace velmora {
+namespace {
+
+// A conversion through the real runner and batch file, with fake tools whose
+// stream sizes follow a formula of the setting.
+class JpegConversion : public ::testing::Test {
+  protected:
+    void setUp(const std::string& sizeFormula, const std::string& toolFolder = "tools",
+               const std::string& workFolder = "work",
+               const std::string& sourceName = "photo.jpg") {
+        tools = std::make_unique<testing::FakeTools>(dir.file(toolFolder), sizeFormula);
+        session.ToolDir = tools->folder();
+        session.TempDir = dir.file(workFolder);
+        std::filesystem::create_directories(session.TempDir);
+        session.SourcePath = dir.writeText(sourceName, "picture");
+        session.SourceOpened = true;
+    }
+
+    static PictureEntry picture(int kind, int width, int height, double frameRate) {
+        PictureEntry entry;
+        entry.Kind = kind;
+        entry.Width = width;
+        entry.Height = height;
+        entry.FrameRate = frameRate;
+        return entry;
+    }
+
+    std::optional<ConvertedStream> convert(const PictureEntry& entry, std::int32_t room) {
+        return convertJpegToStream(session, ui, entry, room);
+    }
+
+    [[nodiscard]] bool workFileLeft(const char* name) const {
+        return fileExists(session.workFile(name));
+    }
+
+    void expectWorkFilesDeleted() const {
+        for (const char* name : {"$convert.bat", "$jpg_res.bmp", "$jpg_res.jpg", "$tmp.yuv"})
+            EXPECT_FALSE(workFileLeft(name)) << name;
+    }
+
+    std::vector<std::string> tryLines() const {
+        std::vector<std::string> lines;
+        for (const auto& line : ui.lines)
+            if (line.rfind("Converting using ", 0) == 0) lines.push_back(line);
+        return lines;
+    }
+
+    testing::TempDir dir;
+    std::unique_ptr<testing::FakeTools> tools;
+    Session session;
+    testing::ScriptedDialogs ui;
+};
+
+const std::string kSorryLine =
+    "Sorry, I can not convert image into MPEG4...\rYou can try to convert it with other "
+    "converters.";
+
+TEST_F(JpegConversion, Mpeg2TenBytesPerKbps) {
+    setUp("10 * s");
+    const auto result = convert(picture(2, 720, 576, 25.0), 40005);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->path, session.workFile("$jpg_res.m2v"));
+    EXPECT_EQ(result->offset, 0);
+    EXPECT_EQ(fileSize(result->path), 40000);
+    EXPECT_EQ(tools->encoderSettings(),
+              (std::vector<int>{7000, 3500, 5250, 4375, 3938, 4156, 4047, 3992, 4020, 4006, 3999,
+                                4002, 4000, 4001, 4000}));
+    ASSERT_EQ(ui.lines.size(), 17u);
+    EXPECT_EQ(ui.lines.front(), "Begin to convert JPEG image using Dichotomy method.");
+    EXPECT_EQ(ui.lines[1], "Converting using bitrate 7000kbps - file size= 70000");
+    EXPECT_EQ(ui.lines[15], "Converting using bitrate 4000kbps - file size= 40000");
+    EXPECT_EQ(ui.lines.back(), "Finished!");
+    EXPECT_EQ(ui.logRepaints, 15);
+    EXPECT_TRUE(ui.boxes.empty());
+    expectWorkFilesDeleted();
+}
+
+TEST_F(JpegConversion, Mpeg2EveryStreamFits) {
+    setUp("100");
+    const auto result = convert(picture(2, 720, 480, 29.97), 1000);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(tools->encoderSettings(),
+              (std::vector<int>{7000, 10500, 12250, 13125, 13562, 13781, 13890, 13945, 13972, 13986,
+                                13993, 13996, 13998, 13999, 14000}));
+    EXPECT_EQ(ui.lines.back(), "Finished!");
+}
+
+TEST_F(JpegConversion, Mpeg2EveryStreamTooBigFailsAfterAHundredTries) {
+    setUp("5000");
+    EXPECT_FALSE(convert(picture(2, 720, 576, 25.0), 1000));
+    const auto settings = tools->encoderSettings();
+    ASSERT_EQ(settings.size(), 100u);
+    EXPECT_EQ(settings[13], 1);
+    EXPECT_EQ(settings[14], 0);
+    EXPECT_EQ(settings[15], -1);
+    EXPECT_EQ(settings.back(), -85);
+    EXPECT_EQ(ui.lines.back(), kSorryLine);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].caption, "ERROR!");
+    EXPECT_EQ(ui.boxes[0].text, "Sorry, I can not convert image into MPEG4...!");
+    expectWorkFilesDeleted();
+    EXPECT_TRUE(workFileLeft("$jpg_res.m2v"));  // the last try's stream stays
+}
+
+TEST_F(JpegConversion, Mpeg2ExactFitStopsAtOnce) {
+    setUp("10 * s");
+    const auto result = convert(picture(2, 720, 576, 25.0), 70000);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(tools->encoderSettings(), std::vector<int>{7000});
+    EXPECT_EQ(ui.lines.back(), "Finished!");
+}
+
+TEST_F(JpegConversion, Mpeg4InverseQuantizer) {
+    struct Case {
+        std::int32_t room;
+        std::vector<int> quantizers;
+    };
+    for (const Case& c :
+         std::vector<Case>{{20000, {15, 8, 12, 10}}, {21000, {15, 8, 12, 10, 9, 10}}}) {
+        testing::TempDir caseDir;
+        session = Session{};
+        ui = testing::ScriptedDialogs{};
+        tools = std::make_unique<testing::FakeTools>(caseDir.file("tools"), "200000 / s");
+        session.ToolDir = tools->folder();
+        session.TempDir = caseDir.path();
+        session.SourcePath = caseDir.writeText("photo.jpg", "picture");
+        const auto result = convert(picture(4, 640, 480, 29.97), c.room);
+        ASSERT_TRUE(result) << c.room;
+        EXPECT_EQ(result->offset, 10);
+        EXPECT_EQ(result->path, session.workFile("$jpg_res.m4v"));
+        EXPECT_EQ(fileSize(result->path), 20010);
+        EXPECT_EQ(tools->encoderSettings(), c.quantizers) << c.room;
+        EXPECT_EQ(ui.lines[1], "Converting using quantizer 15 - file size= 13343");
+        EXPECT_EQ(ui.lines.back(), "Finished!");
+    }
+}
+
+TEST_F(JpegConversion, Mpeg4FitOnTheLastAllowedTryStillFails) {
+    setUp("s < 40 ? 5000 : 1000");
+    EXPECT_FALSE(convert(picture(4, 720, 576, 25.0), 1000));
+    EXPECT_EQ(tools->encoderSettings(),
+              (std::vector<int>{15, 23, 27, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40}));
+    EXPECT_EQ(ui.lines.back(), kSorryLine);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].caption, "ERROR!");
+}
+
+TEST_F(JpegConversion, MissingOutputOnTheFirstTry) {
+    setUp("100");
+    removeFileIfExists(session.SourcePath);  // deleted after it was opened
+    EXPECT_FALSE(convert(picture(2, 720, 576, 25.0), 1000));
+    EXPECT_EQ(ui.lines,
+              std::vector<std::string>{"Begin to convert JPEG image using Dichotomy method."});
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].kind, "error");
+    EXPECT_EQ(ui.boxes[0].caption, "Error!");
+    EXPECT_EQ(ui.boxes[0].text, "Error with target file creation!");
+    EXPECT_TRUE(workFileLeft("$convert.bat"));  // left for a look
+}
+
+TEST_F(JpegConversion, FilesOfAnEarlierConversionAreNotReused) {
+    setUp("100");
+    ASSERT_TRUE(convert(picture(4, 720, 576, 25.0), 1000));
+    // A conversion that ended early leaves its resized picture and stream behind.
+    (void)dir.writeText("work/$jpg_res.jpg", "stale picture");
+    (void)dir.writeText("work/$jpg_res.m4v", std::string(500, 'x'));
+    removeFileIfExists(session.SourcePath);
+    ui = testing::ScriptedDialogs{};
+    EXPECT_FALSE(convert(picture(4, 720, 576, 25.0), 1000));
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "Error with target file creation!");
+}
+
+TEST_F(JpegConversion, ConverterAndBatchLinesAsRun) {
+    setUp("10 * s");
+    session.Options.Colors = ColorMode::Colors16;
+    session.Options.Greyscale = true;
+    session.Options.Orientation = Rotation::Rotate270;
+    session.Options.VMirror = true;
+    ASSERT_TRUE(convert(picture(2, 720, 576, 25.0), 70000));
+    const std::string w = session.TempDir;
+    auto calls = tools->calls();
+    ASSERT_EQ(calls.size(), 4u);
+    // The two tools of the pipe run at once: their order is not fixed.
+    std::sort(calls.begin() + 2, calls.end());
+    EXPECT_EQ(calls,
+              (std::vector<std::string>{
+                  "pvw32con [" + session.SourcePath + "] [-w] [--jh] [--o] [" + w +
+                      "/$jpg_res.bmp] [--c16] [--g] [--r270] [--v]",
+                  "pvw32con [" + w + "/$jpg_res.bmp] [-j] [--jq100] [--o] [" + w +
+                      "/$jpg_res.jpg] [--X720] [--Y576]",
+                  "jpeg2yuv [-Ip] [-L0] [-n1] [-v0] [-f25] [-j] [" + w + "/$jpg_res.jpg]",
+                  "mpeg2enc [-f] [3] [-n] [p] [-b] [7000] [-r] [16] [-a] [2] [-v] [0] [-o] [" + w +
+                      "/$jpg_res.m2v]"}));
+}
+
+// Blanks, quotes of both kinds, $ and letters beyond ASCII in every path.
+TEST_F(JpegConversion, AwkwardPathsReachTheToolsAsWritten) {
+    const std::string awkward = " \"q\" 'a' $HOME $(x) 100%s \xC3\xBC\xC3\xA9";
+    setUp("200000 / s", "tools" + awkward, "work" + awkward, "pho to" + awkward + ".jpg");
+    const auto result = convert(picture(4, 720, 576, 25.0), 21000);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->path, session.TempDir + "/$jpg_res.m4v");
+    EXPECT_EQ(tools->encoderSettings(), (std::vector<int>{15, 8, 12, 10, 9, 10}));
+    const auto calls = tools->calls();
+    ASSERT_GE(calls.size(), 6u);
+    EXPECT_EQ(calls[0].substr(0, 11 + session.SourcePath.size()),
+              "pvw32con [" + session.SourcePath + "]");
+    EXPECT_EQ(calls[5], "xvid_encraw [-i] [" + session.TempDir +
+                            "/$tmp.yuv] [-type] [0] [-single] "
+                            "[-cq] [15] [-w] [720] [-h] [576] [-framerate] [25] [-frames] [1] "
+                            "[-lumimasking] [-qtype] [0] [-o] [" +
+                            session.TempDir + "/$jpg_res.m4v]");
+    expectWorkFilesDeleted();
+}
+
+TEST_F(JpegConversion, AwkwardPathsMpeg2) {
+    const std::string awkward = " 'it''s' \"x\" $1 `y` \xE6\x97\xA5";
+    setUp("10 * s", "t" + awkward, "w" + awkward, "p" + awkward + ".JPEG");
+    const auto result = convert(picture(2, 720, 480, 29.97), 40005);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(fileSize(result->path), 40000);
+    EXPECT_EQ(tools->encoderSettings().back(), 4000);
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,282 @@
+#include "convert/source_intake.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "convert/run_and_wait.h"
+#include "firmware/file_io.h"
+#include "firmware/io_error.h"
+#include "tests/support/scripted_dialogs.h"
+#include "tests/support/temp_dir.h"
+
+namespace velmora {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes segment(std::uint8_t code, const Bytes& payload) {
+    const auto length = static_cast<std::uint16_t>(payload.size() + 2);
+    Bytes bytes{0xFF, code, static_cast<std::uint8_t>(length >> 8),
+                static_cast<std::uint8_t>(length & 0xFF)};
+    bytes.insert(bytes.end(), payload.begin(), payload.end());
+    return bytes;
+}
+
+// A frame header payload: precision, height, width, one component.
+Bytes frameHeader(int width, int height) {
+    return {8,
+            static_cast<std::uint8_t>(height >> 8),
+            static_cast<std::uint8_t>(height & 0xFF),
+            static_cast<std::uint8_t>(width >> 8),
+            static_cast<std::uint8_t>(width & 0xFF),
+            1,
+            1,
+            0x11,
+            0};
+}
+
+Bytes jpeg(const std::vector<Bytes>& segments) {
+    Bytes bytes{0xFF, 0xD8};
+    for (const auto& s : segments) bytes.insert(bytes.end(), s.begin(), s.end());
+    return bytes;
+}
+
+const Bytes kApp0 = segment(0xE0, {'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0});
+const Bytes kQuantTable = segment(0xDB, Bytes(65, 1));
+
+// Makes a picture with the system's ImageMagick.
+bool makePicture(const std::string& path, const std::string& size, bool progressive) {
+    ToolCommand command = toolCommand("/usr/bin/convert");
+    command.words("-size " + size + " gradient:red-blue");
+    if (progressive) command.words("-interlace JPEG");
+    command.quoted(path);
+    return fileExists("/usr/bin/convert") && RunAndWait(command) && fileExists(path);
+}
+
+TEST(ReadJpegSize, FindsTheBaselineFrameHeaderAfterOtherSegments) {
+    testing::TempDir dir;
+    const auto path =
+        dir.write("a.jpg", jpeg({kApp0, kQuantTable, segment(0xC0, frameHeader(640, 480))}));
+    const auto size = ReadJpegSize(path);
+    ASSERT_TRUE(size);
+    EXPECT_EQ(size->width, 640);
+    EXPECT_EQ(size->height, 480);
+}
+
+TEST(ReadJpegSize, ReadsTheFullSixteenBitRangeBigEndian) {
+    testing::TempDir dir;
+    const auto path = dir.write("a.jpg", jpeg({kApp0, segment(0xC0, frameHeader(65535, 258))}));
+    const auto size = ReadJpegSize(path);
+    ASSERT_TRUE(size);
+    EXPECT_EQ(size->width, 65535);
+    EXPECT_EQ(size->height, 258);
+}
+
+TEST(ReadJpegSize, RejectsBrokenHeaders) {
+    const Bytes sof0 = segment(0xC0, frameHeader(720, 576));
+    const Bytes good = jpeg({kApp0, sof0});
+    struct Case {
+        const char* name;
+        Bytes bytes;
+    };
+    std::vector<Case> cases = {
+        {"empty file", {}},
+        {"one byte", {0xFF}},
+        {"no start of image",
+         [&] {
+             Bytes b = good;
+             b[1] = 0xD9;
+             return b;
+         }()},
+        {"start of image only", {0xFF, 0xD8}},
+        {"first marker without its length", {0xFF, 0xD8, 0xFF, 0xE0, 0x00}},
+        {"frame header right after the start of image", jpeg({sof0})},
+        {"progressive frame only", jpeg({kApp0, segment(0xC2, frameHeader(720, 576))})},
+        {"extended frame only", jpeg({kApp0, segment(0xC1, frameHeader(720, 576))})},
+        {"broken chain",
+         [&] {
+             Bytes b = jpeg({kApp0, kQuantTable, sof0});
+             b[kApp0.size() + 2] = 0x00;  // the quantisation table's FF
+             return b;
+         }()},
+        {"segment length runs past the end",
+         jpeg({segment(0xE0, Bytes(4, 0)), Bytes{0xFF, 0xDB, 0x40}})},
+        {"truncated inside the frame header", Bytes(good.begin(), good.end() - 5)},
+        {"truncated after the frame marker",
+         Bytes(good.begin(), good.begin() + 2 + kApp0.size() + 2)},
+        {"truncated at the next marker", Bytes(good.begin(), good.begin() + 2 + kApp0.size())},
+        {"marker prefix as last byte", Bytes(good.begin(), good.begin() + 2 + kApp0.size() + 1)},
+    };
+    testing::TempDir dir;
+    for (const auto& c : cases) {
+        const auto path = dir.write("case.jpg", c.bytes);
+        EXPECT_FALSE(ReadJpegSize(path)) << c.name;
+    }
+}
+
+TEST(ReadJpegSize, AZeroLengthSegmentStillMovesOn) {
+    testing::TempDir dir;
+    // A length of 0 points the next marker at the length field itself (00):
+    // the walk fails rather than looping.
+    const auto path = dir.write("z.jpg", jpeg({Bytes{0xFF, 0xE0, 0x00, 0x00}, kApp0}));
+    EXPECT_FALSE(ReadJpegSize(path));
+}
+
+TEST(ReadJpegSize, AFileThatCannotBeOpenedIsAnIoError) {
+    testing::TempDir dir;
+    EXPECT_THROW((void)ReadJpegSize(dir.file("missing.jpg")), IoError);
+    EXPECT_THROW((void)ReadJpegSize(dir.path()), IoError);
+}
+
+TEST(ReadJpegSize, RealPicturesFromImageMagick) {
+    testing::TempDir dir;
+    const auto baseline = dir.file("baseline.jpg");
+    const auto progressive = dir.file("progressive.jpg");
+    if (!makePicture(baseline, "720x576", false) || !makePicture(progressive, "720x576", true))
+        GTEST_SKIP() << "/usr/bin/convert cannot make JPEG pictures here";
+    const auto size = ReadJpegSize(baseline);
+    ASSERT_TRUE(size);
+    EXPECT_EQ(size->width, 720);
+    EXPECT_EQ(size->height, 576);
+    EXPECT_FALSE(ReadJpegSize(progressive));
+}
+
+TEST(IsJpegSource, ExtensionDecides) {
+    struct Case {
+        const char* path;
+        bool jpeg;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"photo.JPG", true},
+             {"photo.jpeg", true},
+             {"photo.Jpeg", true},
+             {"/a/b/photo.jpg", true},
+             {"photo.tar.jpg", true},
+             {"photo.jpe", false},
+             {"photo.jfif", false},
+             {"photo", false},
+             {"clip.m2v", false},
+             {"photo.jpg.m2v", false},
+             {"/pictures.jpg/photo", false},
+             {".jpg", true},
+             {"photo.jpg ", false},
+             {"photo.\xC3\xA9jpg", false},
+         }) {
+        EXPECT_EQ(isJpegSource(c.path), c.jpeg) << c.path;
+    }
+}
+
+TEST(SourceFilterFor, OneFilterPerKind) {
+    EXPECT_EQ(sourceFilterFor(2),
+              "JPEG picture (*.jpeg; *.jpg)|*.jpg;*.jpeg|Custom MPEG2 video (*.m2v;*.mpg; "
+              "*.mpeg)|*.m2v;*.mpg;*.mpeg");
+    const std::string mpeg4 =
+        "JPEG picture (*.jpeg; *.jpg)|*.jpg;*.jpeg|Custom MPEG4 video (*.m4v;*.mpg; "
+        "*.mpeg)|*.m4v;*.mpg;*.mpeg";
+    EXPECT_EQ(sourceFilterFor(4), mpeg4);
+    EXPECT_EQ(sourceFilterFor(0), mpeg4);
+}
+
+class OpenReplacementSource : public ::testing::Test {
+  protected:
+    OpenReplacementSource() {
+        session.PictureTable[0].Kind = 2;
+        session.PictureTable[1].Kind = 4;
+        session.PictureCount = 2;
+        session.PicturesFound = true;
+    }
+
+    std::string goodJpeg(const std::string& name, int width, int height) {
+        return dir.write(name,
+                         jpeg({kApp0, kQuantTable, segment(0xC0, frameHeader(width, height))}));
+    }
+
+    testing::TempDir dir;
+    Session session;
+    testing::ScriptedDialogs ui;
+};
+
+TEST_F(OpenReplacementSource, FilterFollowsTheSelectedPicture) {
+    session.SelectedPicture = 0;
+    (void)openReplacementSource(session, ui);
+    session.SelectedPicture = 1;
+    (void)openReplacementSource(session, ui);
+    ASSERT_EQ(ui.openFilters.size(), 2u);
+    EXPECT_EQ(ui.openFilters[0], sourceFilterFor(2));
+    EXPECT_EQ(ui.openFilters[1], sourceFilterFor(4));
+}
+
+TEST_F(OpenReplacementSource, CancelChangesNothing) {
+    EXPECT_FALSE(openReplacementSource(session, ui));
+    EXPECT_FALSE(session.SourceOpened);
+    EXPECT_TRUE(session.SourcePath.empty());
+    EXPECT_TRUE(ui.lines.empty());
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(OpenReplacementSource, AcceptsAJpegWithItsSize) {
+    ui.openChoices.push_back(goodJpeg("photo.jpg", 720, 576));
+    const auto accepted = openReplacementSource(session, ui);
+    ASSERT_TRUE(accepted);
+    EXPECT_EQ(accepted->panelCaption, "JPEG 720x576: photo.jpg");
+    EXPECT_TRUE(accepted->isJpeg);
+    EXPECT_EQ(ui.lines, std::vector<std::string>{"JPEG Image opened."});
+    EXPECT_TRUE(session.SourceOpened);
+    EXPECT_EQ(session.SourcePath, dir.file("photo.jpg"));
+}
+
+TEST_F(OpenReplacementSource, AcceptsAReadyStreamWithoutReadingIt) {
+    ui.openChoices.push_back(dir.file("clip.m2v"));  // not even there: read at replace time
+    const auto accepted = openReplacementSource(session, ui);
+    ASSERT_TRUE(accepted);
+    EXPECT_EQ(accepted->panelCaption, "MPEG file: clip.m2v");
+    EXPECT_FALSE(accepted->isJpeg);
+    EXPECT_EQ(ui.lines, std::vector<std::string>{"Custom MPEG file opened."});
+    EXPECT_TRUE(session.SourceOpened);
+    EXPECT_EQ(session.SourcePath, dir.file("clip.m2v"));
+}
+
+TEST_F(OpenReplacementSource, RejectedJpegKeepsTheEarlierSource) {
+    ui.openChoices.push_back(goodJpeg("first.jpeg", 640, 480));
+    ASSERT_TRUE(openReplacementSource(session, ui));
+    ui.openChoices.push_back(dir.write("broken.JPG", {0xFF, 0xD8, 0xFF}));
+    EXPECT_FALSE(openReplacementSource(session, ui));
+
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].kind, "error");
+    EXPECT_EQ(ui.boxes[0].caption, "ERROR!");
+    EXPECT_EQ(ui.boxes[0].text, "JPEG file corrupted!");
+    EXPECT_EQ(ui.lines, std::vector<std::string>{"JPEG Image opened."});
+    EXPECT_TRUE(session.SourceOpened);
+    EXPECT_EQ(session.SourcePath, dir.file("first.jpeg"));
+}
+
+TEST_F(OpenReplacementSource, RejectedJpegWithNoEarlierSourceLeavesNoneOpened) {
+    ui.openChoices.push_back(dir.write("photo.jpg", jpeg({segment(0xC0, frameHeader(720, 576))})));
+    EXPECT_FALSE(openReplacementSource(session, ui));
+    EXPECT_FALSE(session.SourceOpened);
+    EXPECT_TRUE(session.SourcePath.empty());
+}
+
+TEST_F(OpenReplacementSource, UnreadableJpegIsAnIoErrorAndChangesNothing) {
+    ui.openChoices.push_back(dir.file("gone.jpg"));
+    EXPECT_THROW((void)openReplacementSource(session, ui), IoError);
+    EXPECT_FALSE(session.SourceOpened);
+    EXPECT_TRUE(ui.lines.empty());
+}
+
+TEST_F(OpenReplacementSource, RealBaselinePicture) {
+    const auto path = dir.file("photo.jpg");
+    if (!makePicture(path, "720x576", false))
+        GTEST_SKIP() << "/usr/bin/convert cannot make JPEG pictures here";
+    ui.openChoices.push_back(path);
+    const auto accepted = openReplacementSource(session, ui);
+    ASSERT_TRUE(accepted);
+    EXPECT_EQ(accepted->panelCaption, "JPEG 720x576: photo.jpg");
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,307 @@
+#include "media/picture_actions.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "firmware/file_io.h"
+#include "firmware/io_error.h"
+#include "media/stream_extraction.h"
+#include "tests/media/synthetic_pictures.h"
+#include "tests/support/scripted_dialogs.h"
+#include "tests/support/temp_dir.h"
+
+namespace velmora {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using testing::readFile;
+using testing::ScriptedDialogs;
+using testing::TempDir;
+
+class RecordingPreview : public PreviewSink {
+  public:
+    std::vector<PreviewPicture> shown;
+    void showPreview(const PreviewPicture& picture) override { shown.push_back(picture); }
+};
+
+// A 2 x 2 uncompressed TGA, bottom row first: blue-green-red (and a fourth
+// byte for 32 bits) of pixels 1, 2 (bottom) and 3, 4 (top).
+Bytes smallTga(int depth) {
+    Bytes b = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, static_cast<std::uint8_t>(depth), 0};
+    for (std::uint8_t n = 1; n <= 4; ++n) {
+        b.insert(b.end(), {static_cast<std::uint8_t>(n * 10), static_cast<std::uint8_t>(n * 10 + 1),
+                           static_cast<std::uint8_t>(n * 10 + 2)});
+        if (depth == 32) b.push_back(0xEE);
+    }
+    return b;
+}
+
+// Session, folders and a stand-in decoder for one test.
+class PictureActions : public ::testing::Test {
+  protected:
+    TempDir work;
+    TempDir tools;
+    TempDir user;
+    Session session;
+    ScriptedDialogs ui;
+    RecordingPreview preview;
+    testing::SyntheticPicture mpeg2 =
+        testing::fragmentedMpeg2(testing::patternedStream(3001), 0x400, 1024, 32, 0x2000);
+    testing::SyntheticPicture mpeg4 =
+        testing::mpeg4Chunk(testing::patternedStream(777, 9), 0x400, true, 0x2000);
+
+    void SetUp() override {
+        session.TempDir = work.path();
+        session.ToolDir = tools.path();
+    }
+
+    // The firmware holds one picture at index `index` of the table.
+    void useFirmware(const testing::SyntheticPicture& p, bool swapped, int index = 0,
+                     const std::string& name = "dump.bin") {
+        session.FirmwarePath = user.write(name, testing::storedAs(p.image, swapped).bytes());
+        session.FirmwareName = name;
+        session.ByteSwapped = swapped;
+        session.PictureTable[static_cast<std::size_t>(index)] = p.entry;
+        session.PictureCount = index + 1;
+        session.SelectedPicture = index;
+    }
+
+    // A decoder that keeps a copy of its input and writes `tga` as OUTPUT.tga.
+    void installDecoder(const Bytes& tga) {
+        const std::string picture = tools.write("picture.tga", tga);
+        const std::string script =
+            "#!/bin/sh\n[ \"$1\" = -b ] && [ \"$5\" = -o2 ] || exit 3\n"
+            "cp \"$2\" '" +
+            tools.file("input.m2v") + "'\n" + "cp '" + picture + "' \"$6.tga\"\n";
+        const std::string path = tools.writeText("mpeg2decode", script);
+        ::chmod(path.c_str(), 0755);
+    }
+
+    [[nodiscard]] Bytes decoderInput() const { return readFile(tools.file("input.m2v")); }
+    [[nodiscard]] bool workFileLeft(const char* name) const { return fileExists(work.file(name)); }
+};
+
+TEST_F(PictureActions, SaveVideoProposesBaseAndNumberAndSavesTheStream) {
+    struct Case {
+        const char* firmwareName;
+        int index;
+        bool mpeg4;
+        const char* filter;
+        const char* proposed;
+    };
+    const Case cases[] = {
+        {"dump.bin", 2, false, "MPEG2 Video (*.m2v)|*.m2v", "dump_3.m2v"},
+        {"dump.v2.bin", 0, true, "MPEG4 Video (*.m4v)|*.m4v", "dump_1.m4v"},
+        {"firmware", 0, false, "MPEG2 Video (*.m2v)|*.m2v", "_1.m2v"},
+        {".rom", 15, true, "MPEG4 Video (*.m4v)|*.m4v", "_16.m4v"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.firmwareName);
+        ScriptedDialogs person;
+        const auto& p = c.mpeg4 ? mpeg4 : mpeg2;
+        useFirmware(p, false, c.index, c.firmwareName);
+        const std::string saved = user.file(std::string("saved") + c.proposed);
+        person.saveChoices.push_back(saved);
+        Savevideo1Click(session, person);
+        ASSERT_EQ(person.saveRequests.size(), 1u);
+        EXPECT_EQ(person.saveRequests[0].first, c.filter);
+        EXPECT_EQ(person.saveRequests[0].second, c.proposed);
+        EXPECT_EQ(readFile(saved), p.expected);
+        EXPECT_EQ(person.lines, std::vector<std::string>{"Original videostream #" +
+                                                         std::to_string(c.index + 1) + " saved."});
+    }
+}
+
+TEST_F(PictureActions, SaveVideoFromASwappedDumpSavesTheSameFile) {
+    for (const auto* p : {&mpeg2, &mpeg4}) {
+        for (bool swapped : {false, true}) {
+            ScriptedDialogs person;
+            useFirmware(*p, swapped);
+            const std::string saved = user.file("s" + std::to_string(swapped));
+            person.saveChoices.push_back(saved);
+            Savevideo1Click(session, person);
+            EXPECT_EQ(readFile(saved), p->expected) << swapped;
+        }
+    }
+}
+
+TEST_F(PictureActions, CancellingSaveVideoWritesAndLogsNothing) {
+    useFirmware(mpeg2, false);
+    Savevideo1Click(session, ui);
+    EXPECT_EQ(ui.saveRequests.size(), 1u);
+    EXPECT_TRUE(ui.lines.empty());
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(PictureActions, AMissingFirmwareIsAnIoErrorBeforeAnyDialog) {
+    useFirmware(mpeg2, false);
+    session.FirmwarePath = user.file("gone.bin");
+    EXPECT_THROW(Savevideo1Click(session, ui), IoError);
+    EXPECT_THROW(Savepicture1Click(session, ui), IoError);
+    EXPECT_THROW(View1Click(session, ui, preview), IoError);
+    EXPECT_TRUE(ui.saveRequests.empty());
+    EXPECT_TRUE(ui.lines.empty());
+}
+
+TEST_F(PictureActions, APictureRunningPastTheFileIsAnIoErrorAndLeavesNoFile) {
+    useFirmware(mpeg2, false);
+    session.PictureTable[0].End = 0x3000;
+    const std::string saved = user.file("partial.m2v");
+    ui.saveChoices.push_back(saved);
+    EXPECT_THROW(Savevideo1Click(session, ui), IoError);
+    EXPECT_FALSE(fileExists(saved));
+    EXPECT_TRUE(ui.lines.empty());
+}
+
+TEST_F(PictureActions, ASelectionOutsideTheTableIsRefused) {
+    useFirmware(mpeg2, false);
+    for (int selected : {-1, 1, 16}) {
+        ScriptedDialogs person;
+        session.SelectedPicture = selected;
+        Savevideo1Click(session, person);
+        View1Click(session, person, preview);
+        Savepicture1Click(session, person);
+        ASSERT_EQ(person.boxes.size(), 3u);
+        EXPECT_EQ(person.boxes[0].caption, "ERROR!");
+        EXPECT_TRUE(person.saveRequests.empty());
+    }
+}
+
+TEST_F(PictureActions, ViewDecodesShowsTopRowFirstAndRemovesTheWorkFiles) {
+    for (int depth : {24, 32}) {
+        SCOPED_TRACE(depth);
+        RecordingPreview shown;
+        installDecoder(smallTga(depth));
+        useFirmware(mpeg2, true, 4);
+        View1Click(session, ui, shown);
+        EXPECT_EQ(decoderInput(), mpeg2.expected);
+        ASSERT_EQ(shown.shown.size(), 1u);
+        const auto& picture = shown.shown[0];
+        EXPECT_EQ(picture.number, 5);
+        EXPECT_EQ(picture.width, 2);
+        EXPECT_EQ(picture.height, 2);
+        EXPECT_EQ(picture.bgr, (Bytes{30, 31, 32, 40, 41, 42, 10, 11, 12, 20, 21, 22}));
+        EXPECT_TRUE(ui.boxes.empty());
+        EXPECT_FALSE(workFileLeft("$mpeg.m2v"));
+        EXPECT_FALSE(workFileLeft("$tga.tga"));
+    }
+}
+
+TEST_F(PictureActions, ViewWithoutADecoderShowsTheErrorAndLeavesNoWorkFiles) {
+    useFirmware(mpeg2, false);
+    // A picture left by an earlier run must not be shown for this one.
+    (void)work.write("$tga.tga", smallTga(24));
+    View1Click(session, ui, preview);
+    EXPECT_TRUE(preview.shown.empty());
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].kind, "error");
+    EXPECT_EQ(ui.boxes[0].caption, "Error!");
+    EXPECT_EQ(ui.boxes[0].text, "Error with loading TGA image!");
+    EXPECT_FALSE(workFileLeft("$mpeg.m2v"));
+    EXPECT_FALSE(workFileLeft("$tga.tga"));
+}
+
+TEST_F(PictureActions, ViewOfAnUnreadableTgaShowsTheError) {
+    Bytes truncated = smallTga(24);
+    truncated.resize(truncated.size() - 1);
+    Bytes badType = smallTga(24);
+    badType[2] = 7;
+    for (const Bytes& tga : {truncated, badType}) {
+        ScriptedDialogs person;
+        installDecoder(tga);
+        useFirmware(mpeg2, false);
+        View1Click(session, person, preview);
+        EXPECT_TRUE(preview.shown.empty());
+        ASSERT_EQ(person.boxes.size(), 1u);
+        EXPECT_EQ(person.boxes[0].text, "Error with loading TGA image!");
+        EXPECT_FALSE(workFileLeft("$mpeg.m2v"));
+        EXPECT_FALSE(workFileLeft("$tga.tga"));
+    }
+}
+
+TEST_F(PictureActions, ViewOfAnMpeg4PictureHandsTheStreamToTheDesktop) {
+    installDecoder(smallTga(24));
+    useFirmware(mpeg4, true);
+    View1Click(session, ui, preview);
+    EXPECT_TRUE(preview.shown.empty());
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(ui.openedWithDesktop, std::vector<std::string>{work.file("$mpeg.m4v")});
+    EXPECT_EQ(readFile(work.file("$mpeg.m4v")), mpeg4.expected);
+    EXPECT_FALSE(fileExists(tools.file("input.m2v")));  // no decoder for MPEG-4
+}
+
+// Checks, when the save dialog opens, that the stream is already extracted.
+class CheckingDialogs : public ScriptedDialogs {
+  public:
+    std::string expectedWorkFile;
+    Bytes workFileAtDialog;
+    std::optional<std::string> chooseSaveFile(const std::string& filter,
+                                              const std::string& proposed) override {
+        workFileAtDialog = readFile(expectedWorkFile);
+        return ScriptedDialogs::chooseSaveFile(filter, proposed);
+    }
+};
+
+TEST_F(PictureActions, SavePictureExtractsFirstProposesBaseAndNumberAndDecodes) {
+    installDecoder(smallTga(24));
+    useFirmware(mpeg2, false, 2);
+    CheckingDialogs person;
+    person.expectedWorkFile = work.file("$mpeg.m2v");
+    person.saveChoices.push_back(user.file("dump_3"));
+    Savepicture1Click(session, person);
+    EXPECT_EQ(person.workFileAtDialog, mpeg2.expected);
+    ASSERT_EQ(person.saveRequests.size(), 1u);
+    EXPECT_EQ(person.saveRequests[0].first, "Targa Graph Image file (.tga)|*.tga");
+    EXPECT_EQ(person.saveRequests[0].second, "dump_3");
+    EXPECT_EQ(readFile(user.file("dump_3.tga")), smallTga(24));
+    EXPECT_EQ(decoderInput(), mpeg2.expected);
+    EXPECT_EQ(person.lines, std::vector<std::string>{"Original TGA picture #3 saved."});
+    EXPECT_FALSE(workFileLeft("$mpeg.m2v"));
+    EXPECT_FALSE(workFileLeft("$tga.tga"));
+}
+
+TEST_F(PictureActions, SavePictureAlwaysAppendsTheExtension) {
+    installDecoder(smallTga(24));
+    useFirmware(mpeg2, true);
+    ui.saveChoices.push_back(user.file("x.tga"));
+    Savepicture1Click(session, ui);
+    EXPECT_TRUE(fileExists(user.file("x.tga.tga")));
+    EXPECT_FALSE(fileExists(user.file("x.tga")));
+}
+
+TEST_F(PictureActions, CancellingSavePictureDecodesNothingAndRemovesTheStream) {
+    installDecoder(smallTga(24));
+    useFirmware(mpeg2, false);
+    Savepicture1Click(session, ui);
+    EXPECT_EQ(ui.saveRequests.size(), 1u);
+    EXPECT_TRUE(ui.lines.empty());
+    EXPECT_FALSE(fileExists(tools.file("input.m2v")));
+    EXPECT_FALSE(workFileLeft("$mpeg.m2v"));
+}
+
+TEST_F(PictureActions, SavePictureWithoutADecoderSaysSoAndKeepsAnOlderFile) {
+    useFirmware(mpeg2, false);
+    const std::string older = user.write("pic.tga", {1, 2, 3});
+    ui.saveChoices.push_back(user.file("pic"));
+    Savepicture1Click(session, ui);
+    EXPECT_TRUE(ui.lines.empty());
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].caption, "Error!");
+    EXPECT_EQ(readFile(older), (Bytes{1, 2, 3}));
+    EXPECT_FALSE(workFileLeft("$mpeg.m2v"));
+    EXPECT_FALSE(workFileLeft("$tga.tga"));
+}
+
+TEST_F(PictureActions, SavePictureRefusesAnMpeg4Picture) {
+    installDecoder(smallTga(24));
+    useFirmware(mpeg4, false);
+    Savepicture1Click(session, ui);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].caption, "ERROR!");
+    EXPECT_TRUE(ui.saveRequests.empty());
+    EXPECT_FALSE(workFileLeft("$mpeg.m2v"));
+}
+
+}  // namespace
+}  // namespace velmora

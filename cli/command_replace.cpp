@@ -95,23 +95,7 @@ void applyOptions(const std::vector<std::string>& flags, ReplaceOptions& options
 // "Open Image file" with SOURCE chosen; false when it was refused.
 bool openSource(Session& session, CliDialogs& ui, const std::string& source) {
     SourceChooser chooser(ui, source);
-    const bool refusedBefore = ui.refused;
-    if (openReplacementSource(session, chooser)) return true;
-    if (ui.refused != refusedBefore) return false;
-    // Nothing accepted and nothing said: the intake is not built into this
-    // program yet, so accept SOURCE the way it would.
-    if (isJpegSource(source)) {
-        if (!ReadJpegSize(source)) {
-            ui.error("ERROR!", "JPEG file corrupted!");
-            return false;
-        }
-        ui.log("JPEG Image opened.");
-    } else {
-        ui.log("Custom MPEG file opened.");
-    }
-    session.SourcePath = source;
-    session.SourceOpened = true;
-    return true;
+    return openReplacementSource(session, chooser).has_value();
 }
 
 }  // namespace

@@ -468,6 +468,24 @@ TEST(ReplacePicture, AJpegSourceIsConvertedForTheRoomDecidedFirst) {
     }
 }
 
+TEST(ReplacePicture, AnEmptyConvertedStreamIsRefused) {
+    if (!isJpegSource("photo.jpg")) GTEST_SKIP() << "the JPEG source test is not available yet";
+    for (const PictureEntry& e : {mpeg2Picture(), mpeg4Picture(false)}) {
+        Bench bench("dump.bin", e, false);
+        bench.source("photo.jpg", Bytes{0xFF, 0xD8});
+        const std::string empty = bench.dir.write("$jpg_res.m2v", Bytes{});
+        const JpegConverter encoderFailed = [&](Session&, Dialogs&, const PictureEntry&,
+                                                std::int32_t) {
+            return std::optional<ConvertedStream>(ConvertedStream{empty, 0});
+        };
+        ScriptedDialogs ui;
+        EXPECT_FALSE(replacePicture(bench.session, ui, encoderFailed));
+        expectOneBox(ui, "ERROR!", "The file do not contain any video!");
+        EXPECT_EQ(ui.lines.back(), "ERROR! The file do not contain any video!");
+        bench.expectUnchanged();
+    }
+}
+
 TEST(ReplacePicture, AFailedConversionWritesNothing) {
     if (!isJpegSource("photo.JPEG")) GTEST_SKIP() << "the JPEG source test is not available yet";
     Bench bench("dump.bin", mpeg2Picture(), false);

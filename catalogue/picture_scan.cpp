@@ -1,5 +1,6 @@
 #include "catalogue/picture_scan.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "catalogue/picture_candidates.h"
@@ -9,7 +10,12 @@
 namespace velmora {
 namespace {
 
-constexpr std::int64_t kProgressStep = 64 * 1024;
+constexpr std::uint8_t kSequenceHeaderBytes[4] = {0x00, 0x00, 0x01, 0xB3};
+constexpr std::uint8_t kChunkTagDcBytes[4] = {'0', '0', 'd', 'c'};
+constexpr std::uint8_t kChunkTagCdBytes[4] = {'0', '0', 'c', 'd'};
+
+// The scan looks for start codes a window at a time, so the bar moves.
+constexpr std::int64_t kWindow = 64 * 1024;
 
 class Scan {
   public:
@@ -20,34 +26,39 @@ class Scan {
         ui_.log("Search of original pictures...");
         session_.PictureTable = {};
         session_.PictureCount = 0;
-        const std::int64_t size = image_.size();
+        // Offsets 0 .. size - 5 are looked at, in order, jumping from one
+        // possible start code to the next.
+        const std::int64_t last = image_.size() - 5;
         std::int64_t q = 0;
-        std::int64_t nextProgress = 0;
-        while (q < size - 4) {
-            const std::uint8_t first = image_.u8(q);
-            std::int64_t next = q + 1;
-            bool moveBar = false;
-            if (first == 0x00 && image_.u32(q) == kSequenceHeaderCode) {
-                if (!mpeg2At(q, next, moveBar)) break;
-            } else if (first == 0x30 && isChunkTag(image_.u32(q))) {
-                if (!mpeg4At(q, next)) break;
-                moveBar = true;
+        while (q <= last) {
+            const std::int64_t windowEnd = std::min(q + kWindow - 1, last);
+            const std::int64_t at2 = image_.find(kSequenceHeaderBytes, q, windowEnd);
+            const std::int64_t at4 = earliest(image_.find(kChunkTagDcBytes, q, windowEnd),
+                                              image_.find(kChunkTagCdBytes, q, windowEnd));
+            std::int64_t next = windowEnd + 1;
+            bool keepScanning = true;
+            if (at2 >= 0 && (at4 < 0 || at2 < at4)) {
+                keepScanning = mpeg2At(at2, next);
+            } else if (at4 >= 0) {
+                keepScanning = mpeg4At(at4, next);
             }
+            if (!keepScanning) break;
             q = next;
-            if (moveBar || q >= nextProgress) {
-                showProgress(q);
-                nextProgress = q + kProgressStep;
-            }
+            showProgress(q);
         }
-        showProgress(q);
+        showProgress(std::min(q, last + 1));
         ui_.log("Search complete!");
     }
 
   private:
-    static bool isChunkTag(std::uint32_t w) { return w == kChunkTagDc || w == kChunkTagCd; }
-
     // False when the scan must end here.
-    bool mpeg2At(std::int64_t q, std::int64_t& next, bool& moveBar) {
+    static std::int64_t earliest(std::int64_t a, std::int64_t b) {
+        if (a < 0) return b;
+        if (b < 0) return a;
+        return std::min(a, b);
+    }
+
+    bool mpeg2At(std::int64_t q, std::int64_t& next) {
         Candidate c = readMpeg2Stream(image_, q, endCodeMemo_);
         if (c.outcome == CandidateOutcome::Endless) {
             ui_.log("Found endless videostream, skipping...");
@@ -70,17 +81,22 @@ class Scan {
         }
         record(e);
         next = e.RoomEnd & ~std::uint32_t{3};
-        moveBar = true;
         return true;
     }
 
     bool mpeg4At(std::int64_t q, std::int64_t& next) {
         Candidate c = readMpeg4Chunk(image_, q);
         if (c.outcome == CandidateOutcome::EndOfScan) return false;
-        if (c.outcome != CandidateOutcome::Found) return true;
+        if (c.outcome != CandidateOutcome::Found) {
+            next = q + 1;
+            return true;
+        }
         if (tableIsFull()) return false;
         PictureEntry& e = c.entry;
-        if (!findMpeg4Records(image_, anchors_, session_.FreeSpaceAddr, e)) return true;
+        if (!findMpeg4Records(image_, anchors_, session_.FreeSpaceAddr, e)) {
+            next = q + 1;
+            return true;
+        }
         for (const auto& line : mpeg4PictureLines(e, count() + 1)) ui_.log(line);
         session_.PicturesFound = true;
         record(e);

@@ -34,8 +34,12 @@ std::int32_t halfRoundedToEven(std::int64_t sum) {
 
 SearchStep bisectionStep(DichotomySearch& search, std::int64_t fileSize, std::int64_t roomSize) {
     const std::int64_t length = fileSize - search.StreamOffset;
+    // An encoder that gives up (mpeg2enc does at high bitrates for PAL) leaves
+    // an empty file: that is no stream to write, so the search must move on
+    // towards settings the encoder copes with, as from a stream too big.
+    const bool tooBig = length > roomSize || length <= 0;
     search.PreviousSetting = search.TrySetting;
-    if (length > roomSize) {
+    if (tooBig) {
         search.TooBigSetting = search.TrySetting;
         search.TrySetting =
             halfRoundedToEven(std::int64_t{search.TooBigSetting} + search.FitSetting);
@@ -50,8 +54,8 @@ SearchStep bisectionStep(DichotomySearch& search, std::int64_t fileSize, std::in
             halfRoundedToEven(std::int64_t{search.TooBigSetting} + search.FitSetting);
     }
     --search.TriesLeft;
-    const bool stop =
-        length == roomSize || search.TrySetting == search.PreviousSetting || search.TriesLeft == 0;
+    const bool stop = (!tooBig && length == roomSize) ||
+                      search.TrySetting == search.PreviousSetting || search.TriesLeft == 0;
     return stop ? SearchStep::Stop : SearchStep::NextTry;
 }
 

@@ -27,7 +27,8 @@ enum class SearchStep { NextTry, Stop };
 
 // One step after a try whose output file has fileSize bytes: moves the bounds
 // and chooses the next setting. Stop when the stream meets the room exactly,
-// when the setting no longer changes, or when no try is left.
+// when the setting no longer changes, or when no try is left. An output that
+// holds no stream bytes counts as too big.
 [[nodiscard]] SearchStep bisectionStep(DichotomySearch& search, std::int64_t fileSize,
                                        std::int64_t roomSize);
 

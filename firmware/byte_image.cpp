@@ -1,5 +1,7 @@
 #include "firmware/byte_image.h"
 
+#include <string.h>  // memmem
+
 #include <algorithm>
 #include <cstring>
 
@@ -10,19 +12,6 @@ namespace velmora {
 void ByteImage::fail(std::int64_t offset, const char* verb) const {
     const char* where = offset < 0 ? " before the start of " : " past the end of ";
     throw IoError(std::string(verb) + where + name_ + " at offset " + describeOffset(offset));
-}
-
-std::uint16_t ByteImage::u16(std::int64_t offset) const {
-    require(offset, 2, "Read");
-    const auto* p = bytes_.data() + offset;
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::uint32_t ByteImage::u32(std::int64_t offset) const {
-    require(offset, 4, "Read");
-    const auto* p = bytes_.data() + offset;
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 std::span<const std::uint8_t> ByteImage::view(std::int64_t offset, std::int64_t n) const {
@@ -62,11 +51,11 @@ std::int64_t ByteImage::find(std::span<const std::uint8_t> pattern, std::int64_t
     if (from % alignment != 0) from += alignment - from % alignment;
     const std::uint8_t* base = bytes_.data();
     for (std::int64_t p = from; p <= last;) {
-        const void* hit = std::memchr(base + p, pattern[0], static_cast<std::size_t>(last - p + 1));
+        const void* hit = ::memmem(base + p, static_cast<std::size_t>(last - p + n), pattern.data(),
+                                   pattern.size());
         if (hit == nullptr) return -1;
         p = static_cast<const std::uint8_t*>(hit) - base;
-        if (p % alignment == 0 && std::memcmp(base + p, pattern.data(), pattern.size()) == 0)
-            return p;
+        if (p % alignment == 0) return p;
         ++p;
     }
     return -1;

@@ -31,8 +31,17 @@ class ByteImage {
         require(offset, 1, "Read");
         return bytes_[static_cast<std::size_t>(offset)];
     }
-    [[nodiscard]] std::uint16_t u16(std::int64_t offset) const;
-    [[nodiscard]] std::uint32_t u32(std::int64_t offset) const;
+    [[nodiscard]] std::uint16_t u16(std::int64_t offset) const {
+        require(offset, 2, "Read");
+        const std::uint8_t* p = bytes_.data() + offset;
+        return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+    }
+    [[nodiscard]] std::uint32_t u32(std::int64_t offset) const {
+        require(offset, 4, "Read");
+        const std::uint8_t* p = bytes_.data() + offset;
+        return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+               (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+    }
     [[nodiscard]] std::span<const std::uint8_t> view(std::int64_t offset, std::int64_t n) const;
 
     void put8(std::int64_t offset, std::uint8_t value);

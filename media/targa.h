@@ -32,8 +32,9 @@ struct TargaImage {
 };
 
 inline constexpr std::int64_t kTargaHeaderSize = 18;
-// Larger pictures are refused rather than allocated (far beyond any MPEG-2 frame).
-inline constexpr std::int64_t kMaxTargaPixels = 8192LL * 8192LL;
+// Larger pictures are refused rather than allocated: no MPEG-2 sequence header
+// can announce more than 4095 x 4095.
+inline constexpr std::int64_t kMaxTargaPixels = 4096LL * 4096LL;
 
 // Loads a TGA file. True only when pixels were delivered; false (no error) when
 // the file cannot be opened, its kind is not supported, a colour index lies

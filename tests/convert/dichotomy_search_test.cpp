@@ -136,6 +136,35 @@ TEST(DichotomySearch, AFitOnTheLastAllowedTryStillEndsTheCount) {
     EXPECT_EQ(outcome.triesLeft, 0);
 }
 
+TEST(DichotomySearch, AnEmptyOutputIsNoFit) {
+    // mpeg2enc leaves an empty file above the bitrates its buffer copes with.
+    struct Outcome2 {
+        std::vector<int> settings;
+        long long lastLength = 0;
+    };
+    DichotomySearch state = mpeg2SearchStart();
+    const auto lengthOf = [](int b) { return b > 11500 ? 0LL : 25000LL; };
+    Outcome2 outcome;
+    for (;;) {
+        outcome.settings.push_back(state.TrySetting);
+        outcome.lastLength = lengthOf(state.TrySetting);
+        if (bisectionStep(state, outcome.lastLength, 60000) == SearchStep::Stop) break;
+    }
+    EXPECT_GT(state.TriesLeft, 0);
+    EXPECT_EQ(outcome.settings.back(), 11500);
+    EXPECT_EQ(outcome.lastLength, 25000);
+    EXPECT_EQ((std::vector<int>(outcome.settings.begin(), outcome.settings.begin() + 4)),
+              (std::vector<int>{7000, 10500, 12250, 11375}));
+
+    // Not even a room of nothing takes an empty output, nor a header alone.
+    DichotomySearch empty = mpeg2SearchStart();
+    EXPECT_EQ(bisectionStep(empty, 0, 0), SearchStep::NextTry);
+    EXPECT_EQ(empty.TooBigSetting, 7000);
+    DichotomySearch headerOnly = mpeg4SearchStart();
+    EXPECT_EQ(bisectionStep(headerOnly, 10, 1000), SearchStep::NextTry);
+    EXPECT_EQ(headerOnly.TrySetting, 23);
+}
+
 TEST(DichotomySearch, TooBigWithoutProgressMovesBothBounds) {
     DichotomySearch state = mpeg2SearchStart();
     state.TrySetting = 0;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "convert/conversion_commands.h"
 #include "convert/converted_stream.h"
 #include "firmware/file_io.h"
 #include "tests/convert/fake_tools.h"
@@ -116,6 +117,15 @@ TEST_F(JpegConversion, Mpeg2EveryStreamTooBigFailsAfterAHundredTries) {
     EXPECT_TRUE(workFileLeft("$jpg_res.m2v"));  // the last try's stream stays
 }
 
+TEST_F(JpegConversion, AnEncoderThatGivesUpIsNotAFit) {
+    setUp("s > 11500 ? 0 : 25000");
+    const auto result = convert(picture(2, 720, 576, 25.0), 60000);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(tools->encoderSettings().back(), 11500);
+    EXPECT_EQ(fileSize(result->path), 25000);
+    EXPECT_TRUE(ui.hasLine("Converting using bitrate 12250kbps - file size= 0"));
+}
+
 TEST_F(JpegConversion, Mpeg2ExactFitStopsAtOnce) {
     setUp("10 * s");
     const auto result = convert(picture(2, 720, 576, 25.0), 70000);
@@ -169,7 +179,10 @@ TEST_F(JpegConversion, MissingOutputOnTheFirstTry) {
     EXPECT_EQ(ui.boxes[0].kind, "error");
     EXPECT_EQ(ui.boxes[0].caption, "Error!");
     EXPECT_EQ(ui.boxes[0].text, "Error with target file creation!");
-    EXPECT_TRUE(workFileLeft("$convert.bat"));  // left for a look
+    // Left for a look: the one line of the first try, ended by a line feed alone.
+    const auto batch = testing::readFile(session.workFile("$convert.bat"));
+    EXPECT_EQ(std::string(batch.begin(), batch.end()),
+              batchFileText(mpeg2BatchLines(session.ToolDir, session.TempDir, false, 7000)));
 }
 
 TEST_F(JpegConversion, FilesOfAnEarlierConversionAreNotReused) {

@@ -8,7 +8,7 @@
 
 #include "firmware/file_io.h"
 #include "media/targa.h"
-#include "tests/media/real_streams.h"
+#include "tests/fixtures/fixture_streams.h"
 #include "tests/media/synthetic_pictures.h"
 #include "tests/support/temp_dir.h"
 
@@ -63,9 +63,7 @@ class CliWithPicture : public ::testing::Test {
     std::vector<std::uint8_t> stream;
 
     void SetUp() override {
-        auto still = testing::mpeg2encStill(dir.path(), 352, 288);
-        if (!still) GTEST_SKIP() << "mjpegtools or ffmpeg are not installed";
-        stream = *still;
+        stream = fixtures::mpeg2Still(352, 288, false);
         const auto p = testing::fragmentedMpeg2(stream, 0x1000, 0, 0, 0x10000);
         firmware = dir.write("fw.bin", p.image);
         const CliRun analysis = runCli("analyze " + q(firmware), dir.path());

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <optional>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -8,16 +8,6 @@ namespace velmora::testing {
 
 // Runs a shell command; true when it exited 0.
 bool runShell(const std::string& command);
-
-// A one-picture MPEG-2 stream made from a JPEG by mjpegtools' jpeg2yuv and
-// mpeg2enc, as the conversion makes them; nullopt when the tools are missing.
-[[nodiscard]] std::optional<std::vector<std::uint8_t>> mpeg2encStill(const std::string& folder,
-                                                                     int width, int height);
-
-// The data of an MPEG-4 picture's chunk (from its video object start code on),
-// encoded by FFmpeg; nullopt when ffmpeg is missing.
-[[nodiscard]] std::optional<std::vector<std::uint8_t>> mpeg4ChunkData(const std::string& folder,
-                                                                      int width, int height);
 
 struct DecodedSize {
     int width = 0;
@@ -27,5 +17,13 @@ struct DecodedSize {
 
 // What libavcodec (through ffprobe and ffmpeg) makes of a stream file.
 [[nodiscard]] DecodedSize decodeWithFfmpeg(const std::string& path);
+
+// The first picture of a stream file decoded by FFmpeg: rows top to bottom,
+// blue, green, red; empty when it cannot be decoded.
+[[nodiscard]] std::vector<std::uint8_t> decodeToBgr(const std::string& path);
+
+// The mean of the absolute differences of two equally long byte runs.
+[[nodiscard]] double meanAbsoluteDifference(const std::vector<std::uint8_t>& a,
+                                            const std::vector<std::uint8_t>& b);
 
 }  // namespace velmora::testing

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/picture_candidates.h"
+#include "catalogue/vol_header.h"
 #include "tests/support/temp_dir.h"
 #include "tests/tools/test_pictures.h"
 #include "tests/tools/tool_run.h"
@@ -284,13 +286,30 @@ TEST_P(XvidEncrawChain, MakesAStreamTheFirmwareAndLibavcodecRead) {
     const Size size = scanLayerSize(*header);
     EXPECT_EQ(size.width, static_cast<unsigned>(width));
     EXPECT_EQ(size.height, static_cast<unsigned>(height));
+    // The program's own scan code agrees.
+    const VolSize scanned = parseVolSize(*header);
+    EXPECT_EQ(scanned.width, width);
+    EXPECT_EQ(scanned.height, height);
+
+    // Stored in a video chunk the way a firmware holds it, the scan finds the picture.
+    const Bytes stored(stream.begin() + 10, stream.end());
+    Bytes chunk = {'0', '0', 'd', 'c'};
+    for (int shift = 0; shift < 32; shift += 8) {
+        chunk.push_back(static_cast<std::uint8_t>(stored.size() >> shift));
+    }
+    chunk.insert(chunk.end(), stored.begin(), stored.end());
+    chunk.resize(chunk.size() + 64, 0xFF);
+    const Candidate found = readMpeg4Chunk(ByteImage("chunk.bin", chunk), 0);
+    ASSERT_EQ(found.outcome, CandidateOutcome::Found);
+    EXPECT_EQ(found.entry.Width, width);
+    EXPECT_EQ(found.entry.Height, height);
+    EXPECT_EQ(found.entry.HeaderLength, static_cast<std::int32_t>(header->size()));
 
     const auto decoded = tools::decodeFirstPicture(stream, tools::VideoCodec::Mpeg4);
     EXPECT_EQ(decoded.width, width);
     EXPECT_EQ(decoded.height, height);
     // The firmware stores the stream from the video object start code on; it must
     // decode on its own too.
-    const Bytes stored(stream.begin() + 10, stream.end());
     EXPECT_EQ(tools::decodeFirstPicture(stored, tools::VideoCodec::Mpeg4).width, width);
 
     // And it shows the picture that went in.

@@ -445,6 +445,20 @@ TEST(ReplacePicture, AFirmwareChangedWhileTheReplacementRunsIsNotOverwritten) {
     }
 }
 
+TEST(ReplacePicture, AWorkingCopyChangedWhileTheReplacementRunsIsNotUsed) {
+    Bench bench("dump.bin", mpeg2Picture(), true);
+    bench.source("new.m2v", mpeg2Stream(4500));
+    const Bytes other(bench.normalised.size(), 0x44);
+    MeddlingDialogs ui;
+    ui.meddle = [&] { (void)bench.dir.write(kWorkingCopy, other); };
+    EXPECT_FALSE(replacePicture(bench.session, ui, noConversion));
+    expectOneBox(ui, "ERROR!",
+                 "The working copy $tmp.bin of the byte-swapped firmware is missing or no longer "
+                 "matches the firmware file. Open the firmware again before replacing a picture.");
+    EXPECT_EQ(bench.firmwareNow(), bench.stored);
+    EXPECT_EQ(bench.workingNow(), other);
+}
+
 TEST(ReplacePicture, AJpegSourceIsConvertedForTheRoomDecidedFirst) {
     if (!isJpegSource("photo.jpg")) GTEST_SKIP() << "the JPEG source test is not available yet";
     for (const bool move : {false, true}) {

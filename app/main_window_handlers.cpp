@@ -111,11 +111,12 @@ void TForm1::Button2Click() {
 }
 
 void TForm1::analyseFirmwareFile(const std::string& path) {
+    if (busy_) return;
     StringGrid1->setEnabled(false);
-    repaint();
     Panel2->setText(QString::fromStdString(fileNameOf(path)));
     StringGrid1->clearContents();
     StringGrid1->setRowCount(1);
+    repaint();
     bool finished = false;
     {
         const BusyFlag busy(busy_);

@@ -16,8 +16,8 @@
 
 #include "bench/bench_images.h"
 #include "bench/literal_scan.h"
-#include "bench/null_dialogs.h"
 #include "catalogue/analysis.h"
+#include "firmware/silent_dialogs.h"
 
 namespace velmora::bench {
 namespace {
@@ -38,7 +38,7 @@ void BM_Analysis(benchmark::State& state) {
     int found = 0;
     for (auto _ : state) {
         Session session = freshSession();
-        NullDialogs ui;
+        SilentDialogs ui;
         try {
             benchmark::DoNotOptimize(analyzeFirmware(session, ui, path));
         } catch (const std::exception& e) {
@@ -127,7 +127,7 @@ void reportPeakMemory() {
 int analyzeOnce(const char* path) {
     try {
         Session session = freshSession();
-        NullDialogs ui;
+        SilentDialogs ui;
         (void)analyzeFirmware(session, ui, path);
         reportPeakMemory();
         return 0;

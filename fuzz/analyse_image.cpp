@@ -4,30 +4,59 @@
 #include "firmware/byte_order.h"
 #include "firmware/file_io.h"
 #include "firmware/io_error.h"
+#include "firmware/silent_dialogs.h"
 #include "fuzz/fuzz_entries.h"
-#include "fuzz/null_dialogs.h"
+#include "fuzz/work_folder.h"
+#include "media/stream_extraction.h"
 
 namespace velmora::fuzz {
+namespace {
 
-int analyseImage(const std::uint8_t* data, std::size_t size) {
-    if (size == 0) return 0;
+// Writes the image (the first byte chooses the stored byte order) and
+// analyses it; false when the analysis refused it with an I/O error.
+bool analyseStored(const std::uint8_t* data, std::size_t size, Session& session) {
     const bool storeSwapped = (data[0] & 1) != 0;
     std::vector<std::uint8_t> image(data + 1, data + size);
     if (storeSwapped) {
         if (image.size() % 2 != 0) image.push_back(0);
         image = swapWordBytes(image);
     }
-    Session session;
     session.TempDir = workFolder();
     const std::string path = joinPath(workFolder(), "image.bin");
     writeWholeFile(path, image);
-    NullDialogs ui;
+    SilentDialogs ui;
     try {
         (void)analyzeFirmware(session, ui, path);
     } catch (const IoError&) {
-        // A clear refusal is a correct outcome for a malformed image.
+        return false;  // a clear refusal is a correct outcome for a malformed image
     }
     if (session.PictureCount > kMaxPictures) std::abort();
+    return true;
+}
+
+}  // namespace
+
+int analyseImage(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    Session session;
+    (void)analyseStored(data, size, session);
+    return 0;
+}
+
+int extractPictures(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    Session session;
+    if (!analyseStored(data, size, session)) return 0;
+    const ByteImage stored = readImageFile(session.FirmwarePath);
+    for (int i = 0; i < session.PictureCount; ++i) {
+        const PictureEntry& e = session.PictureTable[static_cast<std::size_t>(i)];
+        try {
+            const auto stream = extractPictureStream(stored, e, session.ByteSwapped);
+            if (stream.size() > static_cast<std::size_t>(stored.size()) + 10) std::abort();
+        } catch (const IoError&) {
+            // A picture reaching past the file is refused, not read.
+        }
+    }
     return 0;
 }
 

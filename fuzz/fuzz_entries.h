@@ -11,4 +11,18 @@ namespace velmora::fuzz {
 // order it is stored in.
 int analyseImage(const std::uint8_t* data, std::size_t size);
 
+// Every picture the analysis finds in an arbitrary image is extracted.
+int extractPictures(const std::uint8_t* data, std::size_t size);
+
+// The TGA decoder on an arbitrary file.
+int decodeTga(const std::uint8_t* data, std::size_t size);
+
+// The JPEG header walk on an arbitrary file.
+int readJpegHeader(const std::uint8_t* data, std::size_t size);
+
+// "Replace Image" on the standard fixture firmware with an arbitrary stream
+// file; the first two bytes choose the picture, the move, the spare space and
+// the confirmation.
+int replaceWithStream(const std::uint8_t* data, std::size_t size);
+
 }  // namespace velmora::fuzz

@@ -2,22 +2,31 @@
 #include <filesystem>
 #include <string>
 
-#include "fuzz/null_dialogs.h"
+#include "fuzz/work_folder.h"
 
 namespace velmora::fuzz {
+namespace {
 
-const std::string& workFolder() {
-    static const std::string folder = [] {
+// Made on first use, removed with everything in it when the process ends.
+struct Folder {
+    std::string path;
+    Folder() {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "velmora-fuzz-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(workFolder(), ec);
-        });
-        return pattern;
-    }();
-    return folder;
+        path = pattern;
+    }
+    ~Folder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+    }
+};
+
+}  // namespace
+
+const std::string& workFolder() {
+    static const Folder folder;
+    return folder.path;
 }
 
 }  // namespace velmora::fuzz

@@ -1,9 +1,12 @@
 // The window over the real core, on the fixture builder's firmware images.
 #include <gtest/gtest.h>
+#include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
+#include <algorithm>
 
 #include "catalogue/analysis.h"
 #include "firmware/file_io.h"
@@ -121,6 +124,83 @@ TEST_F(WindowOverRealCore, ClosingAfterASwappedDumpDeletesItsWorkingCopy) {
     h.form->close();
     EXPECT_FALSE(fileExists(temp.file("$tmp.bin")));
     EXPECT_TRUE(fileExists(temp.file("dump_swapped.bin")));
+}
+
+TEST_F(WindowOverRealCore, ReplaceImageWritesAReadyStreamInPlace) {
+    const std::string firmware = write("dump.bin", standard_->image);
+    open(firmware);
+    h.form->StringGrid1->setCurrentCell(1, 1);  // the non-fragmented NTSC MPEG-2 picture
+    const PictureEntry& target = standard_->entries[1];
+    ASSERT_EQ(target.Kind, kKindMpeg2);
+    ASSERT_EQ(target.GapLength, 0);
+
+    const fx::Bytes stream = fx::mpeg2Still(720, 480, true, 1500);
+    ASSERT_LT(static_cast<std::int64_t>(stream.size()), target.DataSize);
+    h.ui->openChoices.push_back(write("new.m2v", stream));
+    h.form->BitBtn2->click();
+    EXPECT_EQ(h.form->Panel1->text(), QStringLiteral("MPEG file: new.m2v"));
+    ASSERT_TRUE(h.form->BitBtn3->isEnabled());
+
+    h.ui->defaultAnswer = false;  // not moved into the free space
+    h.form->BitBtn3->click();
+    ASSERT_FALSE(h.ui->boxes.empty());
+    EXPECT_EQ(h.ui->boxes.back().kind, "information") << h.ui->boxes.back().text;
+    EXPECT_EQ(h.ui->boxes.back().caption, "Completed!");
+    EXPECT_TRUE(h.ui->hasLine("All operations completed successfully!")) << h.ui->logText();
+
+    const auto now = readFile(firmware);
+    ASSERT_EQ(now.size(), standard_->image.size());
+    EXPECT_TRUE(std::equal(stream.begin(), stream.end(), now.begin() + target.Start));
+    EXPECT_TRUE(std::equal(now.begin(), now.begin() + target.Start, standard_->image.begin()));
+    EXPECT_EQ(enabledStates(*h.form), (EnabledStates{true, true, true, true, true, false, false}))
+        << "the states stay for the next replacement";
+}
+
+TEST_F(WindowOverRealCore, ViewShowsMpeg2PicturesAndHandsMpeg4OnesToTheDesktop) {
+    h.form->session().ToolDir = VELMORA_TOOL_DIR;
+    if (!fileExists(joinPath(VELMORA_TOOL_DIR, "mpeg2decode")))
+        GTEST_SKIP() << "the MPEG-2 decoder is not built in " << VELMORA_TOOL_DIR;
+    open(write("dump.bin", fx::byteSwapped(standard_->image)));
+    h.form->show();
+
+    h.form->View1->trigger();  // row 1: PAL MPEG-2
+    ASSERT_TRUE(h.ui->boxes.empty()) << h.ui->boxes[0].text;
+    auto open = h.form->previews().openWindows();
+    ASSERT_EQ(open.size(), 1u);
+    EXPECT_EQ(open[0]->windowTitle(), QStringLiteral("BackGround #1  720x576"));
+    EXPECT_EQ(open[0]->frameGeometry(), QRect(2, 52, 720, 600));
+    EXPECT_FALSE(fileExists(temp.file("$mpeg.m2v")));
+    EXPECT_FALSE(fileExists(temp.file("$tga.tga")));
+
+    h.form->StringGrid1->setCurrentCell(1, 1);  // NTSC MPEG-2, by double click
+    const QRect cell = h.form->StringGrid1->visualRect(h.form->StringGrid1->model()->index(1, 1));
+    QTest::mousePress(h.form->StringGrid1->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(h.form->StringGrid1->viewport(), Qt::LeftButton, {}, cell.center());
+    open = h.form->previews().openWindows();
+    ASSERT_EQ(open.size(), 2u) << "the first preview stays open";
+    EXPECT_EQ(open[1]->windowTitle(), QStringLiteral("BackGround #2  720x480"));
+    EXPECT_EQ(h.form->previews().current().size(), QSize(720, 480));
+
+    h.form->StringGrid1->setCurrentCell(2, 1);  // MPEG-4
+    h.form->View1->trigger();
+    EXPECT_EQ(h.form->previews().openWindows().size(), 2u);
+    ASSERT_EQ(h.ui->openedWithDesktop.size(), 1u);
+    EXPECT_EQ(h.ui->openedWithDesktop[0], temp.file("$mpeg.m4v"));
+    EXPECT_TRUE(fileExists(temp.file("$mpeg.m4v")));
+    h.form->close();
+    EXPECT_FALSE(fileExists(temp.file("$mpeg.m4v")));
+}
+
+TEST_F(WindowOverRealCore, SaveMpegVideoWritesTheStreamUnderTheChosenName) {
+    open(write("dump.bin", standard_->image));
+    h.form->StringGrid1->setCurrentCell(2, 1);
+    h.ui->saveChoices.push_back(temp.file("picture3.m4v"));
+    h.form->Savevideo1->trigger();
+    ASSERT_TRUE(h.ui->boxes.empty()) << h.ui->boxes[0].text;
+    ASSERT_EQ(h.ui->saveRequests.size(), 1u);
+    EXPECT_EQ(h.ui->saveRequests[0].second, "dump_3.m4v");
+    EXPECT_TRUE(h.ui->hasLine("Original videostream #3 saved."));
+    EXPECT_GT(readFile(temp.file("picture3.m4v")).size(), 10u);
 }
 
 TEST_F(WindowOverRealCore, MissingFirmwareShowsTheIoErrorBox) {

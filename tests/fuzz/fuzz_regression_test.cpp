@@ -17,6 +17,10 @@ using Entry = int (*)(const std::uint8_t*, std::size_t);
 const std::map<std::string, Entry>& entries() {
     static const std::map<std::string, Entry> table = {
         {"analysis", fuzz::analyseImage},
+        {"extract", fuzz::extractPictures},
+        {"tga", fuzz::decodeTga},
+        {"jpeg", fuzz::readJpegHeader},
+        {"replace", fuzz::replaceWithStream},
     };
     return table;
 }

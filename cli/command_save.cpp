@@ -1,0 +1,43 @@
+#include <string>
+
+#include "cli/commands.h"
+#include "cli/picture_selection.h"
+#include "firmware/io_error.h"
+#include "media/picture_actions.h"
+
+namespace velmora::cli {
+namespace {
+
+using SaveAction = void (*)(Session&, Dialogs&);
+
+// FIRMWARE N OUTPUT: analyse, select grid row N, run the save action with
+// OUTPUT as the answer to its save dialog.
+int runSave(Session& session, CliDialogs& ui, const Arguments& args, const char* command,
+            SaveAction save) {
+    if (args.positional.size() != 3 || !args.flags.empty())
+        throw UsageError{std::string(command) + " takes FIRMWARE N OUTPUT"};
+    const int number = pictureNumber(args.positional[1]);
+    if (!analyzeForCommand(session, ui, args.positional[0])) return kExitRefused;
+    selectPicture(session, number);
+    ui.saveChoice = args.positional[2];
+    try {
+        save(session, ui);
+    } catch (const IoError& e) {
+        ui.error(std::string(kIoErrorCaption), e.what());
+    }
+    return ui.refused ? kExitRefused : kExitOk;
+}
+
+}  // namespace
+
+// "Save MPEG video" of grid row N.
+int runExtract(Session& session, CliDialogs& ui, const Arguments& args) {
+    return runSave(session, ui, args, "extract", Savevideo1Click);
+}
+
+// "Save TGA picture" of grid row N; the decoder writes OUTPUT.tga.
+int runTga(Session& session, CliDialogs& ui, const Arguments& args) {
+    return runSave(session, ui, args, "tga", Savepicture1Click);
+}
+
+}  // namespace velmora::cli

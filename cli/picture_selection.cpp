@@ -1,0 +1,24 @@
+#include "cli/picture_selection.h"
+
+#include <charconv>
+
+#include "cli/commands.h"
+
+namespace velmora::cli {
+
+int pictureNumber(const std::string& text) {
+    int n = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+    if (ec != std::errc() || end != text.data() + text.size() || n < 1)
+        throw UsageError{"N must be a picture number from 1 on, not '" + text + "'"};
+    return n;
+}
+
+void selectPicture(Session& session, int number) {
+    if (number < 1 || number > session.PictureCount)
+        throw UsageError{"there is no picture " + std::to_string(number) + " (the firmware holds " +
+                         std::to_string(session.PictureCount) + ")"};
+    session.SelectedPicture = number - 1;
+}
+
+}  // namespace velmora::cli

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+namespace velmora::fuzz {
+
+// A private work folder for one fuzzing process, removed at exit.
+const std::string& workFolder();
+
+}  // namespace velmora::fuzz

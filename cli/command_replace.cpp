@@ -1,5 +1,6 @@
 #include <charconv>
 #include <iostream>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -51,6 +52,18 @@ std::string valueOf(const std::string& flag, const std::string& name) {
     return flag.substr(name.size() + 1);
 }
 
+const std::map<std::string, ColorMode> kColors = {
+    {"24", ColorMode::Colors24}, {"256", ColorMode::Colors256}, {"16", ColorMode::Colors16}};
+const std::map<std::string, Rotation> kRotations = {
+    {"90", Rotation::Rotate90}, {"180", Rotation::Rotate180}, {"270", Rotation::Rotate270}};
+
+template <typename T>
+T choice(const std::map<std::string, T>& choices, const std::string& value, const char* usage) {
+    const auto it = choices.find(value);
+    if (it == choices.end()) throw UsageError{usage};
+    return it->second;
+}
+
 // Takes the replace options into the window's option controls and the
 // answers to its questions.
 void applyOptions(const std::vector<std::string>& flags, ReplaceOptions& options, CliDialogs& ui) {
@@ -68,25 +81,11 @@ void applyOptions(const std::vector<std::string>& flags, ReplaceOptions& options
         } else if (flag == "--vmirror") {
             options.VMirror = true;
         } else if (flag.rfind("--colors=", 0) == 0) {
-            const std::string v = valueOf(flag, "--colors");
-            if (v == "24")
-                options.Colors = ColorMode::Colors24;
-            else if (v == "256")
-                options.Colors = ColorMode::Colors256;
-            else if (v == "16")
-                options.Colors = ColorMode::Colors16;
-            else
-                throw UsageError{"--colors takes 24, 256 or 16"};
+            options.Colors =
+                choice(kColors, valueOf(flag, "--colors"), "--colors takes 24, 256 or 16");
         } else if (flag.rfind("--rotate=", 0) == 0) {
-            const std::string v = valueOf(flag, "--rotate");
-            if (v == "90")
-                options.Orientation = Rotation::Rotate90;
-            else if (v == "180")
-                options.Orientation = Rotation::Rotate180;
-            else if (v == "270")
-                options.Orientation = Rotation::Rotate270;
-            else
-                throw UsageError{"--rotate takes 90, 180 or 270"};
+            options.Orientation =
+                choice(kRotations, valueOf(flag, "--rotate"), "--rotate takes 90, 180 or 270");
         } else {
             throw UsageError{"replace does not know the option " + flag};
         }
@@ -96,23 +95,7 @@ void applyOptions(const std::vector<std::string>& flags, ReplaceOptions& options
 // "Open Image file" with SOURCE chosen; false when it was refused.
 bool openSource(Session& session, CliDialogs& ui, const std::string& source) {
     SourceChooser chooser(ui, source);
-    const bool refusedBefore = ui.refused;
-    if (openReplacementSource(session, chooser)) return true;
-    if (ui.refused != refusedBefore) return false;
-    // Nothing accepted and nothing said: the intake is not built into this
-    // program yet, so accept SOURCE the way it would.
-    if (isJpegSource(source)) {
-        if (!ReadJpegSize(source)) {
-            ui.error("ERROR!", "JPEG file corrupted!");
-            return false;
-        }
-        ui.log("JPEG Image opened.");
-    } else {
-        ui.log("Custom MPEG file opened.");
-    }
-    session.SourcePath = source;
-    session.SourceOpened = true;
-    return true;
+    return openReplacementSource(session, chooser).has_value();
 }
 
 }  // namespace

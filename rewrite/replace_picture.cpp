@@ -52,6 +52,7 @@ std::optional<SourceStream> convertedSource(Session& session, Dialogs& ui,
     if (!converted) return std::nullopt;
     ByteImage file = readImageFile(converted->path);
     file.require(converted->offset, 0, "Read");
+    if (!checkConvertedStream(ui, file.bytes(), entry.Kind, converted->offset)) return std::nullopt;
     return SourceStream{file.bytes(), converted->offset};
 }
 

@@ -66,4 +66,12 @@ std::optional<std::int64_t> checkReadyStream(Dialogs& ui, std::span<const std::u
     return start.StreamOffset;
 }
 
+bool checkConvertedStream(Dialogs& ui, std::span<const std::uint8_t> file, int kind,
+                          std::int64_t streamOffset) {
+    const bool holdsVideo = findStreamStart(file, kind).result == StreamStartResult::Found &&
+                            streamOffset < static_cast<std::int64_t>(file.size());
+    if (!holdsVideo) refuse(ui, replace_text::kNoVideo);
+    return holdsVideo;
+}
+
 }  // namespace velmora

@@ -28,4 +28,10 @@ struct StreamStart {
                                                            std::span<const std::uint8_t> file,
                                                            int kind, std::int32_t roomSize);
 
+// A converted stream is written from its given offset without a size check,
+// but one that holds no video (an encoder that failed leaves an empty file) is
+// refused like a ready-made one. Returns whether it may be written.
+[[nodiscard]] bool checkConvertedStream(Dialogs& ui, std::span<const std::uint8_t> file, int kind,
+                                        std::int64_t streamOffset);
+
 }  // namespace velmora

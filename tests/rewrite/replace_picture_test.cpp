@@ -445,6 +445,20 @@ TEST(ReplacePicture, AFirmwareChangedWhileTheReplacementRunsIsNotOverwritten) {
     }
 }
 
+TEST(ReplacePicture, AWorkingCopyChangedWhileTheReplacementRunsIsNotUsed) {
+    Bench bench("dump.bin", mpeg2Picture(), true);
+    bench.source("new.m2v", mpeg2Stream(4500));
+    const Bytes other(bench.normalised.size(), 0x44);
+    MeddlingDialogs ui;
+    ui.meddle = [&] { (void)bench.dir.write(kWorkingCopy, other); };
+    EXPECT_FALSE(replacePicture(bench.session, ui, noConversion));
+    expectOneBox(ui, "ERROR!",
+                 "The working copy $tmp.bin of the byte-swapped firmware is missing or no longer "
+                 "matches the firmware file. Open the firmware again before replacing a picture.");
+    EXPECT_EQ(bench.firmwareNow(), bench.stored);
+    EXPECT_EQ(bench.workingNow(), other);
+}
+
 TEST(ReplacePicture, AJpegSourceIsConvertedForTheRoomDecidedFirst) {
     if (!isJpegSource("photo.jpg")) GTEST_SKIP() << "the JPEG source test is not available yet";
     for (const bool move : {false, true}) {
@@ -465,6 +479,24 @@ TEST(ReplacePicture, AJpegSourceIsConvertedForTheRoomDecidedFirst) {
         const std::int64_t chunk = move ? kFreeAddr : mpeg4Picture(false).Start;
         EXPECT_EQ(slice(now, chunk + 8, static_cast<std::int64_t>(converted.size()) - 10),
                   slice(converted, 10, static_cast<std::int64_t>(converted.size()) - 10));
+    }
+}
+
+TEST(ReplacePicture, AnEmptyConvertedStreamIsRefused) {
+    if (!isJpegSource("photo.jpg")) GTEST_SKIP() << "the JPEG source test is not available yet";
+    for (const PictureEntry& e : {mpeg2Picture(), mpeg4Picture(false)}) {
+        Bench bench("dump.bin", e, false);
+        bench.source("photo.jpg", Bytes{0xFF, 0xD8});
+        const std::string empty = bench.dir.write("$jpg_res.m2v", Bytes{});
+        const JpegConverter encoderFailed = [&](Session&, Dialogs&, const PictureEntry&,
+                                                std::int32_t) {
+            return std::optional<ConvertedStream>(ConvertedStream{empty, 0});
+        };
+        ScriptedDialogs ui;
+        EXPECT_FALSE(replacePicture(bench.session, ui, encoderFailed));
+        expectOneBox(ui, "ERROR!", "The file do not contain any video!");
+        EXPECT_EQ(ui.lines.back(), "ERROR! The file do not contain any video!");
+        bench.expectUnchanged();
     }
 }
 

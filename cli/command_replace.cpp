@@ -1,10 +1,10 @@
-#include <charconv>
 #include <iostream>
 #include <map>
 #include <optional>
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/picture_selection.h"
 #include "convert/source_intake.h"
 #include "firmware/io_error.h"
 #include "rewrite/replace_picture.h"
@@ -39,14 +39,6 @@ class SourceChooser : public Dialogs {
     CliDialogs& ui_;
     std::string source_;
 };
-
-int pictureNumber(const std::string& text) {
-    int n = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
-    if (ec != std::errc() || end != text.data() + text.size() || n < 1)
-        throw UsageError{"N must be a picture number from 1 on, not '" + text + "'"};
-    return n;
-}
 
 std::string valueOf(const std::string& flag, const std::string& name) {
     return flag.substr(name.size() + 1);
@@ -108,10 +100,7 @@ int runReplace(Session& session, CliDialogs& ui, const Arguments& args) {
     applyOptions(args.flags, session.Options, ui);
 
     if (!analyzeForCommand(session, ui, firmware)) return kExitRefused;
-    if (number > session.PictureCount)
-        throw UsageError{"there is no picture " + std::to_string(number) + ": the firmware holds " +
-                         std::to_string(session.PictureCount)};
-    session.SelectedPicture = number - 1;
+    selectPicture(session, number);
 
     try {
         if (!openSource(session, ui, source)) return kExitRefused;

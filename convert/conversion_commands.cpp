@@ -59,7 +59,9 @@ std::string decodeToRawPart(const std::string& toolDir, const std::string& tempD
 ToolCommand prepareCommand(const std::string& toolDir, const std::string& source,
                            const std::string& tempDir, const ReplaceOptions& options) {
     ToolCommand command = toolCommand(joinPath(toolDir, "pvw32con"));
-    command.quoted(source).words("-w --jh --o").quoted(joinPath(tempDir, kPreparedBitmap));
+    command.quoted(pathArgument(source))
+        .words("-w --jh --o")
+        .quoted(joinPath(tempDir, kPreparedBitmap));
     command.words(colorOption(options.Colors));
     if (options.Greyscale) command.words("--g");
     command.words(rotationOption(options.Orientation));
@@ -71,7 +73,7 @@ ToolCommand prepareCommand(const std::string& toolDir, const std::string& source
 ToolCommand resizeCommand(const std::string& toolDir, const std::string& tempDir,
                           std::int32_t width, std::int32_t height) {
     ToolCommand command = toolCommand(joinPath(toolDir, "pvw32con"));
-    command.quoted(joinPath(tempDir, kPreparedBitmap))
+    command.quoted(pathArgument(joinPath(tempDir, kPreparedBitmap)))
         .words("-j --jq100 --o")
         .quoted(joinPath(tempDir, kResizedJpeg))
         .words("--X" + std::to_string(width) + " --Y" + std::to_string(height));

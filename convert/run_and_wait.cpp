@@ -61,7 +61,11 @@ ToolCommand toolCommand(const std::string& program) {
 }
 
 ToolCommand batchFileCommand(const std::string& batchPath) {
-    return ToolCommand{batchPath, {"/bin/sh", batchPath}};
+    return ToolCommand{batchPath, {"/bin/sh", pathArgument(batchPath)}};
+}
+
+std::string pathArgument(const std::string& path) {
+    return path.starts_with('-') ? "./" + path : path;
 }
 
 std::vector<std::string> splitCommandLine(const std::string& commandLine) {

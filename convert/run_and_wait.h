@@ -27,6 +27,10 @@ struct ToolCommand {
 // Runs a conversion batch file: the text is the file's path, the program /bin/sh.
 [[nodiscard]] ToolCommand batchFileCommand(const std::string& batchPath);
 
+// A path handed to a tool where it could be read as an option: a relative
+// name beginning with "-" gets "./" in front, every other path stands as is.
+[[nodiscard]] std::string pathArgument(const std::string& path);
+
 // Splits a command line into arguments: blanks separate arguments outside
 // double quotes; a double quote opens or closes a quoted part and is dropped.
 [[nodiscard]] std::vector<std::string> splitCommandLine(const std::string& commandLine);

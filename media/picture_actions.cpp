@@ -121,8 +121,10 @@ void Savepicture1Click(Session& session, Dialogs& ui) {
     if (!chosen) return;
     // The decoder writes to a work name first: a failed decoder then neither
     // counts as a saved picture nor leaves an older file of the chosen name
-    // looking like this one.
-    if (!decodeToWorkTga(session, stream)) {
+    // looking like this one. What it wrote must also read as a picture: a
+    // decoder that failed half-way must not be reported as a saved picture.
+    TargaImage image;
+    if (!decodeToWorkTga(session, stream) || !loadDecodedPicture(decoded, image)) {
         ui.error("Error!", "Error with decoding the MPEG2 picture!");
         return;
     }

@@ -1,0 +1,130 @@
+// TMP naming a folder that does not exist, or a path under a regular file
+// (which no one can create, not even root): analysis, conversion and
+// replacement are I/O errors naming the work file, and nothing is written.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "catalogue/analysis.h"
+#include "convert/converted_stream.h"
+#include "firmware/io_error.h"
+#include "rewrite/replace_picture.h"
+#include "rewrite/replace_texts.h"
+#include "tests/fixtures/fixture_streams.h"
+#include "tests/fixtures/standard_fixtures.h"
+#include "tests/reliability/bad_tools.h"
+#include "tests/support/scripted_dialogs.h"
+#include "tests/support/temp_dir.h"
+
+namespace velmora {
+namespace {
+
+using testing::readFile;
+using testing::ScriptedDialogs;
+using testing::TempDir;
+
+// The error boxes shown (the move question may come before them).
+std::vector<ScriptedDialogs::Box> errorBoxes(const ScriptedDialogs& ui) {
+    std::vector<ScriptedDialogs::Box> errors;
+    for (const auto& box : ui.boxes)
+        if (box.kind != "question") errors.push_back(box);
+    return errors;
+}
+
+// The two unusable work folders, inside dir.
+std::vector<std::string> badWorkFolders(const TempDir& dir) {
+    const std::string file = dir.writeText("a file", "not a folder");
+    return {dir.file("no such folder"), file + "/sub"};
+}
+
+TEST(BadWorkFolder, AnalysisOfASwappedDumpIsAnIoErrorNamingTheWorkingCopy) {
+    TempDir dir;
+    const std::string firmware =
+        dir.write("dump.bin", fixtures::byteSwapped(fixtures::firmwareWithoutPictures().image));
+    const auto before = readFile(firmware);
+    for (const std::string& tmp : badWorkFolders(dir)) {
+        SCOPED_TRACE(tmp);
+        Session session;
+        session.TempDir = tmp;
+        ScriptedDialogs ui;
+        try {
+            (void)analyzeFirmware(session, ui, firmware);
+            ADD_FAILURE() << "no I/O error";
+        } catch (const IoError& e) {
+            EXPECT_NE(std::string(e.what()).find("$tmp.bin"), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(readFile(firmware), before);
+    }
+}
+
+TEST(BadWorkFolder, ConversionIsAnIoErrorNamingAWorkFile) {
+    TempDir dir;
+    Session session;
+    session.ToolDir = VELMORA_TOOL_DIR;
+    session.SourcePath = fixtures::photoJpeg(64, 48);
+    session.SourceOpened = true;
+    PictureEntry entry;
+    entry.Kind = 2;
+    entry.Width = 720;
+    entry.Height = 576;
+    entry.FrameRate = 25.0;
+    for (const std::string& tmp : badWorkFolders(dir)) {
+        SCOPED_TRACE(tmp);
+        session.TempDir = tmp;
+        ScriptedDialogs ui;
+        try {
+            (void)convertJpegToStream(session, ui, entry, 40000);
+            ADD_FAILURE() << "no I/O error";
+        } catch (const IoError& e) {
+            EXPECT_NE(std::string(e.what()).find(tmp), std::string::npos) << e.what();
+        }
+    }
+}
+
+TEST(BadWorkFolder, ReplacementShowsOneIoErrorBoxAndWritesNothing) {
+    TempDir dir;
+    const fixtures::Fixture fixture = fixtures::standardFirmware();
+    const std::string plain = dir.write("plain.bin", fixture.image);
+    const std::string swapped = dir.write("swapped.bin", fixtures::byteSwapped(fixture.image));
+    const std::string stream = dir.write("new.m2v", fixtures::mpeg2Still(720, 576, false, 1500));
+    struct Case {
+        std::string firmware;
+        std::string source;
+        std::string caption;
+        std::string text;  // "": the work folder's name
+    };
+    // A JPEG needs the work folder for its conversion; a swapped dump its
+    // working copy there, which is then gone.
+    for (const Case& c : {Case{plain, fixtures::photoJpeg(64, 48), "I/O error", ""},
+                          Case{swapped, stream, "ERROR!", replace_text::kWorkingCopyStale}}) {
+        for (const std::string& tmp : badWorkFolders(dir)) {
+            SCOPED_TRACE(c.firmware + " " + c.source + " " + tmp);
+            TempDir work;
+            Session session;
+            session.TempDir = work.path();
+            session.ToolDir = VELMORA_TOOL_DIR;
+            ScriptedDialogs analysisUi;
+            ASSERT_TRUE(analyzeFirmware(session, analysisUi, c.firmware));
+            const auto before = readFile(c.firmware);
+            session.TempDir = tmp;  // TMP went away after the analysis
+            session.SelectedPicture = 0;
+            session.SourcePath = c.source;
+            session.SourceOpened = true;
+            ScriptedDialogs ui;
+            EXPECT_FALSE(replacePicture(session, ui));
+            const auto errors = errorBoxes(ui);
+            ASSERT_EQ(errors.size(), 1u) << ui.logText();
+            EXPECT_EQ(errors[0].caption, c.caption);
+            if (c.text.empty()) {
+                EXPECT_NE(errors[0].text.find(tmp), std::string::npos) << errors[0].text;
+            } else {
+                EXPECT_EQ(errors[0].text, c.text);
+            }
+            EXPECT_EQ(readFile(c.firmware), before);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace velmora

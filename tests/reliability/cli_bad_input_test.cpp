@@ -91,6 +91,16 @@ TEST(CliBadWorkFolder, AnalysisAndJpegReplacementExitOneWithAnIoError) {
     EXPECT_EQ(readFile(plain), fixtures::standardFirmware().image);
 }
 
+TEST(CliBadJpeg, ACorruptedJpegIsRefusedAndNothingIsWritten) {
+    TempDir dir;
+    const std::string firmware = dir.write("plain.bin", fixtures::standardFirmware().image);
+    const std::string broken = dir.write("broken.jpg", Bytes{0xFF, 0xD8, 0xFF, 0xE0, 0x00});
+    const auto r = runCli({"replace", firmware, "1", broken}, dir.path());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(linesOf(r.err), std::vector<std::string>{"ERROR!: JPEG file corrupted!"}) << r.err;
+    EXPECT_EQ(readFile(firmware), fixtures::standardFirmware().image);
+}
+
 // Folder and file names no shell or argument parser may split or expand.
 const std::vector<std::string> kOddNames = {
     "with blanks  inside", "double\"quote",  "single'quote", "dollar$HOME$(id)",

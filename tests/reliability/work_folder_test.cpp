@@ -3,12 +3,17 @@
 // replacement are I/O errors naming the work file, and nothing is written.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "catalogue/analysis.h"
 #include "convert/converted_stream.h"
+#include "convert/work_dirs.h"
 #include "firmware/io_error.h"
+#include "media/picture_actions.h"
 #include "rewrite/replace_picture.h"
 #include "rewrite/replace_texts.h"
 #include "tests/fixtures/fixture_streams.h"
@@ -124,6 +129,68 @@ TEST(BadWorkFolder, ReplacementShowsOneIoErrorBoxAndWritesNothing) {
             EXPECT_EQ(readFile(c.firmware), before);
         }
     }
+}
+
+class NoPreview : public PreviewSink {
+  public:
+    void showPreview(const PreviewPicture&) override { ADD_FAILURE() << "a picture was shown"; }
+};
+
+TEST(BadWorkFolder, ViewAndSaveTgaAreIoErrorsAndSaveNothing) {
+    TempDir dir;
+    const std::string firmware = dir.write("plain.bin", fixtures::standardFirmware().image);
+    const auto before = readFile(firmware);
+    for (const std::string& tmp : badWorkFolders(dir)) {
+        SCOPED_TRACE(tmp);
+        Session session;
+        session.TempDir = dir.path();
+        session.ToolDir = VELMORA_TOOL_DIR;
+        ScriptedDialogs analysisUi;
+        ASSERT_TRUE(analyzeFirmware(session, analysisUi, firmware));
+        session.TempDir = tmp;
+        session.SelectedPicture = 0;
+        ScriptedDialogs ui;
+        ui.saveChoices.push_back(dir.file("saved"));
+        NoPreview preview;
+        EXPECT_THROW(View1Click(session, ui, preview), IoError);
+        EXPECT_THROW(Savepicture1Click(session, ui), IoError);
+        EXPECT_FALSE(std::filesystem::exists(dir.file("saved.tga")));
+        EXPECT_EQ(readFile(firmware), before);
+    }
+}
+
+// Restores an environment variable when the test ends.
+class SavedVariable {
+  public:
+    explicit SavedVariable(const char* name) : name_(name) {
+        if (const char* v = std::getenv(name)) value_ = v;
+    }
+    ~SavedVariable() {
+        if (value_) {
+            ::setenv(name_, value_->c_str(), 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+    SavedVariable(const SavedVariable&) = delete;
+    SavedVariable& operator=(const SavedVariable&) = delete;
+
+  private:
+    const char* name_;
+    std::optional<std::string> value_;
+};
+
+TEST(BadWorkFolder, UnsetTmpFallsBackToTmpdirThenToSlashTmpNeverTheRoot) {
+    const SavedVariable tmp("TMP"), tmpdir("TMPDIR");
+    ::setenv("TMP", "/some/where", 1);
+    EXPECT_EQ(chooseTempDir(), "/some/where") << "TMP stands as it is";
+    ::unsetenv("TMP");
+    ::setenv("TMPDIR", "/else/where", 1);
+    EXPECT_EQ(chooseTempDir(), "/else/where");
+    ::unsetenv("TMPDIR");
+    EXPECT_EQ(chooseTempDir(), "/tmp");
+    ::setenv("TMP", "", 1);
+    EXPECT_EQ(chooseTempDir(), "/tmp") << "an empty TMP is no folder";
 }
 
 }  // namespace

@@ -101,6 +101,13 @@ Bytes fillerImage(std::size_t size) {
     return image;
 }
 
+Bytes twoMpeg2Pictures() {
+    Bytes image = fillerImage(0x8000);
+    place(image, 0x1000, mpeg2Stream(720, 576, 0x23, 100));
+    place(image, 0x2000, mpeg2Stream(720, 480, 0x24, 200));
+    return image;
+}
+
 void place(Bytes& image, std::size_t at, const Bytes& data) {
     std::copy(data.begin(), data.end(), image.begin() + static_cast<std::ptrdiff_t>(at));
 }

@@ -50,6 +50,10 @@ struct VolFields {
 // for a picture, a gap header or an erased area; starts with FA A1.
 [[nodiscard]] Bytes fillerImage(std::size_t size);
 
+// A small image holding a PAL picture at 0x1000 and an NTSC one at 0x2000,
+// neither fragmented, with no records pointing at them.
+[[nodiscard]] Bytes twoMpeg2Pictures();
+
 void place(Bytes& image, std::size_t at, const Bytes& data);
 void putLe16(Bytes& image, std::size_t at, std::uint16_t v);
 void putLe32(Bytes& image, std::size_t at, std::uint32_t v);

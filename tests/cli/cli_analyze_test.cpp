@@ -12,16 +12,10 @@ using testing::Bytes;
 using testing::linesOf;
 using testing::runCli;
 
-Bytes twoPictureImage() {
-    Bytes image = testing::fillerImage(0x8000);
-    testing::place(image, 0x1000, testing::mpeg2Stream(720, 576, 0x23, 100));
-    testing::place(image, 0x2000, testing::mpeg2Stream(720, 480, 0x24, 200));
-    return image;
-}
-
 TEST(CliAnalyze, PrintsTheLogThenOneTabJoinedRowPerPicture) {
     testing::TempDir dir;
-    const auto r = runCli({"analyze", dir.write("fw.bin", twoPictureImage())}, dir.path());
+    const auto r =
+        runCli({"analyze", dir.write("fw.bin", testing::twoMpeg2Pictures())}, dir.path());
     EXPECT_EQ(r.exitCode, 0) << r.err;
     const auto lines = linesOf(r.out);
     ASSERT_GE(lines.size(), 3u);
@@ -37,10 +31,10 @@ TEST(CliAnalyze, PrintsTheLogThenOneTabJoinedRowPerPicture) {
 
 TEST(CliAnalyze, SwappedDumpWritesItsWorkingCopyToTmp) {
     testing::TempDir dir;
-    const auto r =
-        runCli({"analyze", dir.write("fw.bin", swapWordBytes(twoPictureImage()))}, dir.path());
+    const auto r = runCli(
+        {"analyze", dir.write("fw.bin", swapWordBytes(testing::twoMpeg2Pictures()))}, dir.path());
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(testing::readFile(dir.file("$tmp.bin")), twoPictureImage());
+    EXPECT_EQ(testing::readFile(dir.file("$tmp.bin")), testing::twoMpeg2Pictures());
 }
 
 TEST(CliAnalyze, NoPicturesIsStillSuccess) {

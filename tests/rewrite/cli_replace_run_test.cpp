@@ -17,20 +17,13 @@ using testing::linesOf;
 using testing::readFile;
 using testing::runCli;
 
-Bytes twoPictureImage() {
-    Bytes image = testing::fillerImage(0x8000);
-    testing::place(image, 0x1000, testing::mpeg2Stream(720, 576, 0x23, 100));
-    testing::place(image, 0x2000, testing::mpeg2Stream(720, 480, 0x24, 200));
-    return image;
-}
-
 bool contains(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 TEST(CliReplaceRun, ReplacesInPlaceAndTheNextAnalysisFindsTheNewPicture) {
     testing::TempDir dir;
-    const std::string fw = dir.write("fw.bin", twoPictureImage());
+    const std::string fw = dir.write("fw.bin", testing::twoMpeg2Pictures());
     const Bytes stream = testing::mpeg2Stream(352, 288, 0x23, 50);
     const auto r = runCli({"replace", fw, "1", dir.write("new.m2v", stream)}, dir.path());
     ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -43,7 +36,8 @@ TEST(CliReplaceRun, ReplacesInPlaceAndTheNextAnalysisFindsTheNewPicture) {
                         "All operations completed successfully!"}));
     const Bytes now = readFile(fw);
     EXPECT_TRUE(std::equal(stream.begin(), stream.end(), now.begin() + 0x1000));
-    EXPECT_TRUE(std::equal(now.begin() + 0x2000, now.end(), twoPictureImage().begin() + 0x2000));
+    EXPECT_TRUE(
+        std::equal(now.begin() + 0x2000, now.end(), testing::twoMpeg2Pictures().begin() + 0x2000));
 
     const auto again = runCli({"analyze", fw}, dir.path());
     ASSERT_EQ(again.exitCode, 0) << again.err;
@@ -54,7 +48,7 @@ TEST(CliReplaceRun, ReplacesInPlaceAndTheNextAnalysisFindsTheNewPicture) {
 
 TEST(CliReplaceRun, ALargerStreamNeedsForce) {
     testing::TempDir dir;
-    const Bytes original = twoPictureImage();
+    const Bytes original = testing::twoMpeg2Pictures();
     const std::string fw = dir.write("fw.bin", original);
     const std::string big = dir.write("big.mpg", testing::mpeg2Stream(720, 576, 0x23, 150));
     const auto refused = runCli({"replace", fw, "1", big}, dir.path());
@@ -72,7 +66,7 @@ TEST(CliReplaceRun, ALargerStreamNeedsForce) {
 
 TEST(CliReplaceRun, RefusalsExitOneAndWrongPictureNumbersTwo) {
     testing::TempDir dir;
-    const Bytes original = twoPictureImage();
+    const Bytes original = testing::twoMpeg2Pictures();
     const std::string fw = dir.write("fw.bin", original);
     const auto noVideo =
         runCli({"replace", fw, "2", dir.write("x.m2v", Bytes(64, 0x00))}, dir.path());
@@ -88,7 +82,7 @@ TEST(CliReplaceRun, RefusalsExitOneAndWrongPictureNumbersTwo) {
 
 TEST(CliReplaceRun, SwappedDumpIsWrittenBackInItsStoredOrder) {
     testing::TempDir dir;
-    const std::string fw = dir.write("fw.bin", swapWordBytes(twoPictureImage()));
+    const std::string fw = dir.write("fw.bin", swapWordBytes(testing::twoMpeg2Pictures()));
     const Bytes stream = testing::mpeg2Stream(720, 480, 0x24, 120);
     const auto r = runCli({"replace", fw, "2", dir.write("new.m2v", stream)}, dir.path());
     ASSERT_EQ(r.exitCode, 0) << r.err;

@@ -14,6 +14,7 @@
 #include "rewrite/replace_picture.h"
 #include "tests/fixtures/fixture_streams.h"
 #include "tests/fixtures/standard_fixtures.h"
+#include "tests/rewrite/stored_stream.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_dir.h"
 
@@ -29,25 +30,6 @@ bool haveTools() {
          {"pvw32con", "jpeg2yuv", "mpeg2enc", "yuvscaler", "pixmend", "xvid_encraw"})
         if (::access(joinPath(VELMORA_TOOL_DIR, tool).c_str(), X_OK) != 0) return false;
     return ::access("/usr/bin/ffmpeg", X_OK) == 0;
-}
-
-// The stream of a chunk or of a block run, without gap headers.
-Bytes streamOf(const Bytes& image, const PictureEntry& e) {
-    Bytes out;
-    if (e.isMpeg2()) {
-        const auto block =
-            e.GapLength > 0 ? static_cast<std::uint32_t>(e.BlockLength) : e.End - e.Start;
-        for (std::uint32_t p = e.Start; p < e.End;
-             p += block + static_cast<std::uint32_t>(e.GapLength))
-            out.insert(out.end(), image.begin() + p, image.begin() + std::min(p + block, e.End));
-        return out;
-    }
-    const std::uint8_t* f = image.data() + e.Start + 4;
-    const std::uint32_t length = e.WordSwapped ? (f[1] | f[0] << 8 | f[3] << 16 | f[2] << 24)
-                                               : (f[0] | f[1] << 8 | f[2] << 16 | f[3] << 24);
-    for (std::uint32_t i = 0; i < length; ++i)
-        out.push_back(image[e.Start + 8 + (e.WordSwapped ? (i ^ 1) : i)]);
-    return out;
 }
 
 // The PSNR of the decoded stream against the photo scaled to its size, as
@@ -102,8 +84,9 @@ TEST(JpegReplace, APhotoBecomesAPictureOfTheReplacedSizeThatLooksLikeIt) {
         EXPECT_EQ(found.Height, old.Height);
         EXPECT_LE(found.DataSize, old.DataSize + old.Spare);
 
-        const std::string extracted = dir.write(old.isMpeg2() ? "found.m2v" : "found.m4v",
-                                                streamOf(testing::readFile(firmware), found));
+        const std::string extracted =
+            dir.write(old.isMpeg2() ? "found.m2v" : "found.m4v",
+                      testing::storedStream(testing::readFile(firmware), found));
         const double psnr = psnrAgainst(extracted, old.isMpeg2() ? "mpegvideo" : "m4v", photo,
                                         old.Width, old.Height);
         EXPECT_GT(psnr, 20.0) << "picture " << picture + 1;

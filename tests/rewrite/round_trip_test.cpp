@@ -9,6 +9,7 @@
 #include "rewrite/replace_picture.h"
 #include "tests/fixtures/fixture_streams.h"
 #include "tests/fixtures/standard_fixtures.h"
+#include "tests/rewrite/stored_stream.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_dir.h"
 
@@ -49,28 +50,6 @@ Bytes storedForm(const Bytes& image, Form form) {
 const fixtures::Fixture& standard() {
     static const fixtures::Fixture fixture = fixtures::standardFirmware();
     return fixture;
-}
-
-// The picture's stream as the player reads it: blocks without their gap
-// headers, or a chunk's data in its natural byte order.
-Bytes streamOf(const Bytes& image, const PictureEntry& e) {
-    Bytes out;
-    if (e.isMpeg2()) {
-        const std::uint32_t block =
-            e.GapLength > 0 ? static_cast<std::uint32_t>(e.BlockLength) : e.End - e.Start;
-        for (std::uint32_t p = e.Start; p < e.End;
-             p += block + static_cast<std::uint32_t>(e.GapLength))
-            out.insert(out.end(), image.begin() + p, image.begin() + std::min(p + block, e.End));
-        return out;
-    }
-    const std::uint8_t* f = image.data() + e.Start + 4;
-    const std::uint32_t length = e.WordSwapped ? (f[1] | f[0] << 8 | f[3] << 16 | f[2] << 24)
-                                               : (f[0] | f[1] << 8 | f[2] << 16 | f[3] << 24);
-    for (std::uint32_t i = 0; i < length; ++i) {
-        const std::uint32_t at = e.Start + 8 + (e.WordSwapped ? (i ^ 1) : i);
-        out.push_back(image[at]);
-    }
-    return out;
 }
 
 // A ready-made stream file: an MPEG-4 stream gets the ten leading bytes the
@@ -139,7 +118,8 @@ void expectRecordsPointAt(const Bytes& image, const Session& s, const PictureEnt
         return;
     }
     EXPECT_EQ(addressOf(u32At(image, old.PointerAddr), s), found.Start) << what;
-    const std::uint32_t length = static_cast<std::uint32_t>(streamOf(image, found).size());
+    const std::uint32_t length =
+        static_cast<std::uint32_t>(testing::storedStream(image, found).size());
     const std::uint32_t n = (8 + length + 1) & ~1u;
     EXPECT_EQ(image[old.RoomEnd], n / 2048 + 1) << what;
     EXPECT_EQ(image[old.RoomEnd + 3] | image[old.RoomEnd + 4] << 8, n % 2048) << what;
@@ -150,7 +130,7 @@ TEST(RoundTrip, ReplacingAPictureWithItsOwnStreamInPlaceChangesNoByte) {
         for (int i = 0; i < 4; ++i) {
             FirmwareRun run(form);
             const PictureEntry e = run.session.PictureTable[static_cast<std::size_t>(i)];
-            const Bytes own = streamOf(standard().image, e);
+            const Bytes own = testing::storedStream(standard().image, e);
             ASSERT_TRUE(run.replace(i, sourceFileOf(own, e), false));
             EXPECT_EQ(readFile(run.firmware), run.stored) << nameOf(form) << " picture " << i + 1;
         }
@@ -192,7 +172,7 @@ TEST(RoundTrip, ANewStreamIsFoundAgainWhereItWasWrittenWithItsRecordsPointingAtI
             EXPECT_EQ(found->Kind, old.Kind) << what;
             EXPECT_EQ(found->Width, 352) << what;
             EXPECT_EQ(found->Height, 288) << what;
-            EXPECT_EQ(streamOf(run.normalisedNow(), *found), stream) << what;
+            EXPECT_EQ(testing::storedStream(run.normalisedNow(), *found), stream) << what;
             expectRecordsPointAt(run.normalisedNow(), run.session, old, *found, what);
             // A re-analysis finds the records only where they lie behind the
             // picture and still count its sectors: a moved picture lies behind

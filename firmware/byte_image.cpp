@@ -1,7 +1,5 @@
 #include "firmware/byte_image.h"
 
-#include <string.h>  // memmem
-
 #include <algorithm>
 #include <cstring>
 
@@ -49,14 +47,29 @@ std::int64_t ByteImage::find(std::span<const std::uint8_t> pattern, std::int64_t
     from = std::max<std::int64_t>(from, 0);
     last = std::min(last, size() - n);
     if (from % alignment != 0) from += alignment - from % alignment;
+    // memchr on the pattern's last byte: start codes end in their rarest byte.
     const std::uint8_t* base = bytes_.data();
+    const std::uint8_t lastByte = pattern[pattern.size() - 1];
     for (std::int64_t p = from; p <= last;) {
-        const void* hit = ::memmem(base + p, static_cast<std::size_t>(last - p + n), pattern.data(),
-                                   pattern.size());
+        const void* hit =
+            std::memchr(base + p + n - 1, lastByte, static_cast<std::size_t>(last - p + 1));
         if (hit == nullptr) return -1;
-        p = static_cast<const std::uint8_t*>(hit) - base;
-        if (p % alignment == 0) return p;
+        p = static_cast<const std::uint8_t*>(hit) - base - (n - 1);
+        if (p % alignment == 0 && std::memcmp(base + p, pattern.data(), pattern.size()) == 0)
+            return p;
         ++p;
+    }
+    return -1;
+}
+
+std::int64_t ByteImage::firstWordOtherThan(std::uint32_t word, std::int64_t from,
+                                           std::int64_t last) const {
+    if (from > last) return -1;
+    require(from, last - from + 4, "Read");
+    std::uint8_t pattern[4];
+    for (int i = 0; i < 4; ++i) pattern[i] = static_cast<std::uint8_t>(word >> (8 * i));
+    for (std::int64_t p = from; p <= last; p += 4) {
+        if (std::memcmp(bytes_.data() + p, pattern, 4) != 0) return p;
     }
     return -1;
 }

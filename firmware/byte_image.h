@@ -57,6 +57,11 @@ class ByteImage {
     [[nodiscard]] std::int64_t findLast(std::span<const std::uint8_t> pattern, std::int64_t from,
                                         std::int64_t last) const;
 
+    // The first offset from, from + 4, ... up to last whose 32-bit word is not
+    // `word`; -1 when they all are. Throws unless the words lie inside the image.
+    [[nodiscard]] std::int64_t firstWordOtherThan(std::uint32_t word, std::int64_t from,
+                                                  std::int64_t last) const;
+
     // Throws unless n bytes at offset lie inside the image.
     void require(std::int64_t offset, std::int64_t n, const char* verb) const {
         if (!contains(offset, n)) fail(offset, verb);

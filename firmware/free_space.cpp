@@ -7,12 +7,22 @@ constexpr std::uint32_t kErased = 0xFFFFFFFF;
 constexpr std::int64_t kUnscannedTail = 128;
 constexpr std::int32_t kShortestReportedRun = 256;
 
-// Reads the whole first 12 bytes of the row, as the row test always does.
+// The row test reads the row's first 12 bytes: a file too short for them fails.
 bool isMarkerRow(const ByteImage& image, std::int64_t pos) {
-    const std::uint32_t d0 = image.u32(pos);
-    const std::uint32_t d1 = image.u32(pos + 4);
-    const std::uint32_t d2 = image.u32(pos + 8);
-    return d0 == kDataMarkerWords[0] && d1 == kDataMarkerWords[1] && d2 == kDataMarkerWords[2];
+    image.require(pos, 12, "Read");
+    return image.u32(pos) == kDataMarkerWords[0] && image.u32(pos + 4) == kDataMarkerWords[1] &&
+           image.u32(pos + 8) == kDataMarkerWords[2];
+}
+
+// The run's words are read from pos + 4 on until one is not erased or the
+// scan's end is reached; returns the run length counting the word read last.
+std::int64_t measureRun(const ByteImage& image, std::int64_t pos, std::int64_t scanEnd,
+                        bool& endedByData) {
+    std::int64_t lastRead = pos + 4;  // the first word at or past scanEnd - 4 ends the walk
+    if (scanEnd - 4 > lastRead) lastRead += (scanEnd - 4 - lastRead + 3) / 4 * 4;
+    const std::int64_t data = image.firstWordOtherThan(kErased, pos + 4, lastRead);
+    endedByData = data >= 0;
+    return (endedByData ? data : lastRead) - pos + 4;
 }
 
 }  // namespace
@@ -35,17 +45,9 @@ FreeSpace findFreeSpace(const ByteImage& image, std::uint16_t firstWord) {
             continue;
         }
         const std::int64_t runStart = pos;
-        runLength = 4;
         bool endedByData = false;
-        do {
-            const std::uint32_t word = image.u32(pos + runLength);
-            runLength += 4;
-            if (word != kErased) {
-                endedByData = true;
-                if (runLength % 16 != 4) pos += 16;
-                break;
-            }
-        } while (pos + runLength < scanEnd);
+        runLength = measureRun(image, pos, scanEnd, endedByData);
+        if (endedByData && runLength % 16 != 4) pos += 16;
         // The run is measured exactly: its erased words only, from its first row.
         lastErased = endedByData ? runLength - 4 : runLength;
         if (lastErased > result.FreeSpaceSize) {

@@ -9,7 +9,7 @@ packages=(
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev
   libmagick++-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  ffmpeg imagemagick
+  ffmpeg imagemagick fonts-dejavu-core fonts-dejavu-extra
 )
 [ "${1:-}" = "--with-extras" ] && packages+=(clang libclang-rt-14-dev xvfb xauth)
 
@@ -23,4 +23,4 @@ sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 echo "Installing: ${missing[*]}"
 $sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"

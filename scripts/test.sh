@@ -1,26 +1,42 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: once as released, once under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
-# VELMORA_SKIP_SANITIZE=1 runs the first pass only.
+# Builds everything and runs every test: once as released (a Release build),
+# once under AddressSanitizer and UndefinedBehaviorSanitizer; in between it
+# builds the Release once more with clang, without running the suite again.
+# Warnings are errors in every pass.
+# VELMORA_SKIP_SANITIZE=1 skips the sanitizer pass, VELMORA_SKIP_CLANG=1 the clang build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh --with-extras
 
+configure() {
+  local build=$1
+  shift
+  cmake -S . -B "$build" -G Ninja -DVELMORA_BUILD_BENCH=OFF -DVELMORA_WERROR=ON "$@"
+}
+
 run_suite() {
   local build=$1
   shift
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_BUILD_BENCH=OFF "$@"
+  configure "$build" "$@"
   cmake --build "$build" -j2
   ctest --test-dir "$build" --output-on-failure -j2 --timeout 900
 }
 
-echo "== Tests"
-run_suite "${VELMORA_BUILD_DIR:-build}"
+echo "== Tests (Release)"
+run_suite "${VELMORA_BUILD_DIR:-build}" -DCMAKE_BUILD_TYPE=Release
+
+if [ "${VELMORA_SKIP_CLANG:-0}" != 1 ]; then
+  echo "== Release build with clang++ 14"
+  CC=clang-14 CXX=clang++-14 configure "${VELMORA_CLANG_BUILD_DIR:-build-clang}" \
+    -DCMAKE_BUILD_TYPE=Release
+  cmake --build "${VELMORA_CLANG_BUILD_DIR:-build-clang}" -j2
+fi
 
 if [ "${VELMORA_SKIP_SANITIZE:-0}" != 1 ]; then
   echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
-  run_suite "${VELMORA_SANITIZE_BUILD_DIR:-build-sanitize}" -DVELMORA_SANITIZE=ON
+  run_suite "${VELMORA_SANITIZE_BUILD_DIR:-build-sanitize}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVELMORA_SANITIZE=ON
 fi

@@ -72,7 +72,8 @@ TEST(RunAndWait, ArgumentsWithQuotesArriveWhole) {
 
 TEST(RunAndWait, TextCommandIsSplit) {
     testing::TempDir dir;
-    ASSERT_TRUE(RunAndWait("\"" + argumentRecorder(dir) + "\" \"a b\" c"));
+    const std::string recorder = argumentRecorder(dir);
+    ASSERT_TRUE(RunAndWait("\"" + recorder + "\" \"a b\" c"));
     EXPECT_EQ(recordedArguments(dir), (std::vector<std::string>{"a b", "c"}));
 }
 

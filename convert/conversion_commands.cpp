@@ -1,5 +1,6 @@
 #include "convert/conversion_commands.h"
 
+#include "convert/work_dirs.h"
 #include "firmware/file_io.h"
 
 namespace velmora {
@@ -32,8 +33,20 @@ std::string rotationOption(Rotation rotation) {
 }
 
 // A path in the batch file: converted for the script, then quoted.
+std::string scriptPath(const std::string& path) {
+    return shellQuoted(ToOem(path));
+}
+
 std::string scriptPath(const std::string& dir, const std::string& name) {
-    return shellQuoted(ToOem(joinPath(dir, name)));
+    return scriptPath(joinPath(dir, name));
+}
+
+std::string besideOrOnPath(const std::string& toolDir, const std::string& name) {
+    const std::string beside = joinPath(toolDir, name);
+    if (fileExists(beside)) return beside;
+    // Not found anywhere: the batch names the tool folder's one, and its
+    // failure is reported as for any tool that does not run.
+    return findOnPath(name).value_or(beside);
 }
 
 // jpeg2yuv reads the name after -j as a printf format of the frame number,
@@ -47,9 +60,9 @@ std::string asFrameNameFormat(const std::string& path) {
     return format;
 }
 
-std::string decodeToRawPart(const std::string& toolDir, const std::string& tempDir,
+std::string decodeToRawPart(const BatchPrograms& programs, const std::string& tempDir,
                             bool ntscTiming) {
-    return scriptPath(toolDir, "jpeg2yuv") + " -Ip -L0 -n1 -v0" +
+    return scriptPath(programs.jpeg2yuv) + " -Ip -L0 -n1 -v0" +
            (ntscTiming ? " -f29.97" : " -f25") + " -j " +
            shellQuoted(asFrameNameFormat(ToOem(joinPath(tempDir, kResizedJpeg))));
 }
@@ -92,21 +105,35 @@ std::string shellQuoted(const std::string& path) {
     return quoted + "'";
 }
 
-std::vector<std::string> mpeg2BatchLines(const std::string& toolDir, const std::string& tempDir,
-                                         bool ntscTiming, std::int32_t bitrate) {
-    return {decodeToRawPart(toolDir, tempDir, ntscTiming) + " | " +
-            scriptPath(toolDir, "mpeg2enc") + " -f " + (ntscTiming ? "8 -n n" : "3 -n p") + " -b " +
-            std::to_string(bitrate) + " -r 16 -a 2 -v 0 -o " + scriptPath(tempDir, kMpeg2Result)};
+BatchPrograms programsIn(const std::string& toolDir) {
+    return {joinPath(toolDir, "jpeg2yuv"), joinPath(toolDir, "yuvscaler"),
+            joinPath(toolDir, "mpeg2enc"), joinPath(toolDir, "pixmend"),
+            joinPath(toolDir, "xvid_encraw")};
 }
 
-std::vector<std::string> mpeg4BatchLines(const std::string& toolDir, const std::string& tempDir,
+BatchPrograms findBatchPrograms(const std::string& toolDir) {
+    BatchPrograms programs = programsIn(toolDir);
+    programs.jpeg2yuv = besideOrOnPath(toolDir, "jpeg2yuv");
+    programs.yuvscaler = besideOrOnPath(toolDir, "yuvscaler");
+    programs.mpeg2enc = besideOrOnPath(toolDir, "mpeg2enc");
+    return programs;
+}
+
+std::vector<std::string> mpeg2BatchLines(const BatchPrograms& programs, const std::string& tempDir,
+                                         bool ntscTiming, std::int32_t bitrate) {
+    return {decodeToRawPart(programs, tempDir, ntscTiming) + " | " + scriptPath(programs.mpeg2enc) +
+            " -f " + (ntscTiming ? "8 -n n" : "3 -n p") + " -b " + std::to_string(bitrate) +
+            " -r 16 -a 2 -v 0 -o " + scriptPath(tempDir, kMpeg2Result)};
+}
+
+std::vector<std::string> mpeg4BatchLines(const BatchPrograms& programs, const std::string& tempDir,
                                          bool ntscTiming, std::int32_t quantizer,
                                          std::int32_t width, std::int32_t height) {
     const std::string rawPicture = scriptPath(tempDir, kRawPicture);
-    return {decodeToRawPart(toolDir, tempDir, ntscTiming) + " | " +
-                scriptPath(toolDir, "yuvscaler") + " -M NO_HEADER |" +
-                scriptPath(toolDir, "pixmend") + " >" + rawPicture,
-            scriptPath(toolDir, "xvid_encraw") + " -i " + rawPicture + " -type 0 -single -cq " +
+    return {decodeToRawPart(programs, tempDir, ntscTiming) + " | " +
+                scriptPath(programs.yuvscaler) + " -M NO_HEADER |" + scriptPath(programs.pixmend) +
+                " >" + rawPicture,
+            scriptPath(programs.xvidEncraw) + " -i " + rawPicture + " -type 0 -single -cq " +
                 std::to_string(quantizer) + " -w " + std::to_string(width) + " -h " +
                 std::to_string(height) + (ntscTiming ? " -framerate 29.97" : " -framerate 25") +
                 " -frames 1 -lumimasking -qtype 0 -o " + scriptPath(tempDir, kMpeg4Result)};

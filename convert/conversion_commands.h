@@ -31,13 +31,30 @@ inline constexpr const char* kMpeg4Result = "$jpg_res.m4v";
 // as '\'' (blanks, double quotes, $ and any other letter stay literal).
 [[nodiscard]] std::string shellQuoted(const std::string& path);
 
+// The path of each program the batch lines run.
+struct BatchPrograms {
+    std::string jpeg2yuv;
+    std::string yuvscaler;
+    std::string mpeg2enc;
+    std::string pixmend;
+    std::string xvidEncraw;
+};
+
+// Every program in toolDir, as the build's tool folder holds them.
+[[nodiscard]] BatchPrograms programsIn(const std::string& toolDir);
+
+// The programs of a conversion: each one in toolDir when it lies there; the
+// mjpegtools programs (jpeg2yuv, yuvscaler, mpeg2enc), which an installed
+// Velmora does not carry, else from PATH.
+[[nodiscard]] BatchPrograms findBatchPrograms(const std::string& toolDir);
+
 // The batch line of one MPEG-2 try at this bitrate.
-[[nodiscard]] std::vector<std::string> mpeg2BatchLines(const std::string& toolDir,
+[[nodiscard]] std::vector<std::string> mpeg2BatchLines(const BatchPrograms& programs,
                                                        const std::string& tempDir, bool ntscTiming,
                                                        std::int32_t bitrate);
 
 // The two batch lines of one MPEG-4 try at this quantizer.
-[[nodiscard]] std::vector<std::string> mpeg4BatchLines(const std::string& toolDir,
+[[nodiscard]] std::vector<std::string> mpeg4BatchLines(const BatchPrograms& programs,
                                                        const std::string& tempDir, bool ntscTiming,
                                                        std::int32_t quantizer, std::int32_t width,
                                                        std::int32_t height);

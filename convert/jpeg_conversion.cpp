@@ -29,9 +29,9 @@ void preparePicture(const Session& session, const PictureEntry& entry) {
 
 std::vector<std::string> batchLinesOfTry(const Session& session, const PictureEntry& entry,
                                          bool ntscTiming, std::int32_t setting) {
-    if (entry.isMpeg2())
-        return mpeg2BatchLines(session.ToolDir, session.TempDir, ntscTiming, setting);
-    return mpeg4BatchLines(session.ToolDir, session.TempDir, ntscTiming, setting, entry.Width,
+    const BatchPrograms programs = findBatchPrograms(session.ToolDir);
+    if (entry.isMpeg2()) return mpeg2BatchLines(programs, session.TempDir, ntscTiming, setting);
+    return mpeg4BatchLines(programs, session.TempDir, ntscTiming, setting, entry.Width,
                            entry.Height);
 }
 

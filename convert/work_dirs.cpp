@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <sys/stat.h>
+
 #include <climits>
 #include <cstdlib>
 
@@ -20,15 +22,49 @@ std::string parentOf(const std::string& dir) {
     return slash == std::string::npos || slash == 0 ? "/" : dir.substr(0, slash);
 }
 
+// dir joined with a relative path whose leading "../" steps are taken at once,
+// so the tool folder shows in logs and commands without them.
+std::string joinRelative(std::string dir, std::string relative) {
+    while (relative.rfind("../", 0) == 0) {
+        dir = parentOf(dir);
+        relative.erase(0, 3);
+    }
+    return joinPath(dir, relative);
+}
+
+bool isExecutableFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           ::access(path.c_str(), X_OK) == 0;
+}
+
 }  // namespace
 
 std::string chooseToolDir(const std::string& current, const std::string& exeDir) {
     for (const std::string& dir :
          {current, exeDir, joinPath(exeDir, "tools"), joinPath(parentOf(exeDir), "tools"),
-          joinPath(parentOf(exeDir), "lib/velmora")}) {
+          joinPath(parentOf(exeDir), "lib/velmora"),
+          joinRelative(exeDir, VELMORA_INSTALLED_TOOL_DIR)}) {
         if (!dir.empty() && holdsTools(dir)) return dir;
     }
     return current;
+}
+
+std::optional<std::string> findOnPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    if (path == nullptr) return std::nullopt;
+    const std::string dirs = path;
+    for (std::size_t from = 0; from <= dirs.size();) {
+        std::size_t colon = dirs.find(':', from);
+        if (colon == std::string::npos) colon = dirs.size();
+        std::string dir = dirs.substr(from, colon - from);
+        // An empty or relative entry names a folder below the current one.
+        if (dir.empty() || dir[0] != '/') dir = joinPath(currentDir(), dir.empty() ? "." : dir);
+        const std::string candidate = joinPath(dir, name);
+        if (isExecutableFile(candidate)) return candidate;
+        from = colon + 1;
+    }
+    return std::nullopt;
 }
 
 std::string chooseTempDir() {

@@ -1,6 +1,9 @@
 #include "convert/conversion_commands.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
 
 #include <string>
 #include <vector>
@@ -64,7 +67,7 @@ TEST(ResizeCommand, SizeWithoutBlanks) {
 }
 
 TEST(BatchLines, Mpeg2Pal) {
-    EXPECT_EQ(mpeg2BatchLines(kTools, kTemp, false, 7000),
+    EXPECT_EQ(mpeg2BatchLines(programsIn(kTools), kTemp, false, 7000),
               std::vector<std::string>{
                   "'/opt/velmora/tools/jpeg2yuv' -Ip -L0 -n1 -v0 -f25 -j '/tmp/$jpg_res.jpg' | "
                   "'/opt/velmora/tools/mpeg2enc' -f 3 -n p -b 7000 -r 16 -a 2 -v 0 -o "
@@ -72,7 +75,7 @@ TEST(BatchLines, Mpeg2Pal) {
 }
 
 TEST(BatchLines, Mpeg2NtscAndNegativeBitrate) {
-    EXPECT_EQ(mpeg2BatchLines(kTools, kTemp, true, -3),
+    EXPECT_EQ(mpeg2BatchLines(programsIn(kTools), kTemp, true, -3),
               std::vector<std::string>{
                   "'/opt/velmora/tools/jpeg2yuv' -Ip -L0 -n1 -v0 -f29.97 -j '/tmp/$jpg_res.jpg' | "
                   "'/opt/velmora/tools/mpeg2enc' -f 8 -n n -b -3 -r 16 -a 2 -v 0 -o "
@@ -80,7 +83,7 @@ TEST(BatchLines, Mpeg2NtscAndNegativeBitrate) {
 }
 
 TEST(BatchLines, Mpeg4Ntsc640x480) {
-    EXPECT_EQ(mpeg4BatchLines(kTools, kTemp, true, 15, 640, 480),
+    EXPECT_EQ(mpeg4BatchLines(programsIn(kTools), kTemp, true, 15, 640, 480),
               (std::vector<std::string>{
                   "'/opt/velmora/tools/jpeg2yuv' -Ip -L0 -n1 -v0 -f29.97 -j '/tmp/$jpg_res.jpg' | "
                   "'/opt/velmora/tools/yuvscaler' -M NO_HEADER |'/opt/velmora/tools/pixmend' "
@@ -91,17 +94,56 @@ TEST(BatchLines, Mpeg4Ntsc640x480) {
 }
 
 TEST(BatchLines, Mpeg4Pal) {
-    const auto lines = mpeg4BatchLines(kTools, kTemp, false, 31, 720, 576);
+    const auto lines = mpeg4BatchLines(programsIn(kTools), kTemp, false, 31, 720, 576);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_NE(lines[0].find(" -v0 -f25 -j "), std::string::npos);
     EXPECT_NE(lines[1].find(" -cq 31 -w 720 -h 576 -framerate 25 -frames 1 "), std::string::npos);
 }
 
 TEST(BatchLines, APercentInTheWorkFolderIsDoubledForTheFrameNameFormatOnly) {
-    const auto lines = mpeg4BatchLines(kTools, "/w/100%", false, 15, 720, 576);
+    const auto lines = mpeg4BatchLines(programsIn(kTools), "/w/100%", false, 15, 720, 576);
     EXPECT_NE(lines[0].find(" -j '/w/100%%/$jpg_res.jpg' | "), std::string::npos);
     EXPECT_NE(lines[0].find(" >'/w/100%/$tmp.yuv'"), std::string::npos);
     EXPECT_NE(lines[1].find(" -o '/w/100%/$jpg_res.m4v'"), std::string::npos);
+}
+
+// An executable script called name in dir.
+void writeProgram(const testing::TempDir& dir, const std::string& name) {
+    const std::string path = dir.writeText(name, "#!/bin/sh\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0755), 0);
+}
+
+// An installed Velmora carries its own helpers only; the mjpegtools programs
+// come from PATH unless a folder holding them is the tool folder.
+TEST(FindBatchPrograms, MjpegtoolsFromPathWhenNotBesideTheHelpers) {
+    testing::TempDir tools;
+    testing::TempDir elsewhere;
+    for (const char* helper : {"pvw32con", "pixmend", "xvid_encraw"}) writeProgram(tools, helper);
+    for (const char* program : {"jpeg2yuv", "yuvscaler"}) writeProgram(elsewhere, program);
+    writeProgram(tools, "mpeg2enc");
+    const char* oldPath = std::getenv("PATH");
+    const std::string saved = oldPath != nullptr ? oldPath : "";
+    ::setenv("PATH", ("/nonexistent::" + elsewhere.path()).c_str(), 1);
+    const BatchPrograms programs = findBatchPrograms(tools.path());
+    ::setenv("PATH", saved.c_str(), 1);
+
+    EXPECT_EQ(programs.jpeg2yuv, elsewhere.file("jpeg2yuv"));
+    EXPECT_EQ(programs.yuvscaler, elsewhere.file("yuvscaler"));
+    EXPECT_EQ(programs.mpeg2enc, tools.file("mpeg2enc"));
+    EXPECT_EQ(programs.pixmend, tools.file("pixmend"));
+    EXPECT_EQ(programs.xvidEncraw, tools.file("xvid_encraw"));
+    const auto lines = mpeg2BatchLines(programs, kTemp, false, 7000);
+    EXPECT_EQ(lines[0].rfind(shellQuoted(elsewhere.file("jpeg2yuv")) + " -Ip ", 0), 0u) << lines[0];
+}
+
+TEST(FindBatchPrograms, AProgramFoundNowhereKeepsTheToolFoldersName) {
+    testing::TempDir tools;
+    const char* oldPath = std::getenv("PATH");
+    const std::string saved = oldPath != nullptr ? oldPath : "";
+    ::setenv("PATH", tools.path().c_str(), 1);
+    const BatchPrograms programs = findBatchPrograms(tools.path() + "/missing");
+    ::setenv("PATH", saved.c_str(), 1);
+    EXPECT_EQ(programs.jpeg2yuv, tools.path() + "/missing/jpeg2yuv");
 }
 
 TEST(BatchFileText, LineFeedsOnly) {

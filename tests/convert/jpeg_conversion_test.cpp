@@ -181,8 +181,9 @@ TEST_F(JpegConversion, MissingOutputOnTheFirstTry) {
     EXPECT_EQ(ui.boxes[0].text, "Error with target file creation!");
     // Left for a look: the one line of the first try, ended by a line feed alone.
     const auto batch = testing::readFile(session.workFile("$convert.bat"));
-    EXPECT_EQ(std::string(batch.begin(), batch.end()),
-              batchFileText(mpeg2BatchLines(session.ToolDir, session.TempDir, false, 7000)));
+    EXPECT_EQ(
+        std::string(batch.begin(), batch.end()),
+        batchFileText(mpeg2BatchLines(programsIn(session.ToolDir), session.TempDir, false, 7000)));
 }
 
 TEST_F(JpegConversion, FilesOfAnEarlierConversionAreNotReused) {

@@ -15,8 +15,9 @@ class CliDialogs : public Dialogs {
     bool refused = false;        // an error box was shown
     bool confirmationDeclined = false;
     std::optional<std::string> saveChoice;  // the OUTPUT argument
+    std::ostream* logStream = &std::cout;
 
-    void log(const std::string& line) override { std::cout << line << '\n' << std::flush; }
+    void log(const std::string& line) override { *logStream << line << '\n' << std::flush; }
     void progress(int) override {}
     bool askYesNo(const std::string& caption, const std::string& text) override;
     void error(const std::string& caption, const std::string& text) override;

@@ -11,13 +11,34 @@ namespace {
 using velmora::cli::Arguments;
 
 constexpr const char* kUsage =
-    "usage: velmora-cli analyze FIRMWARE\n"
+    "usage: velmora-cli analyze FIRMWARE [--json]\n"
     "       velmora-cli extract FIRMWARE N OUTPUT\n"
     "       velmora-cli tga     FIRMWARE N OUTPUT\n"
     "       velmora-cli replace FIRMWARE N SOURCE [--move] [--force] [--no-spare]\n"
     "               [--colors 24|256|16] [--greyscale] [--rotate 90|180|270] [--hmirror] "
     "[--vmirror]\n"
     "common option: --tool-dir DIR\n";
+
+// What --help adds to the usage.
+constexpr const char* kHelp =
+    "\n"
+    "Lists, saves and replaces the background pictures in the flash firmware of a\n"
+    "DVD player built on Zoran Vaddis chips. Pictures are numbered from 1 as\n"
+    "analyze lists them.\n"
+    "\n"
+    "  analyze   print the processing log and one line per picture\n"
+    "            (--json: one JSON document on standard output, the log on\n"
+    "            standard error)\n"
+    "  extract   save picture N's stream as OUTPUT (.m2v or .m4v)\n"
+    "  tga       save MPEG-2 picture N as the TGA picture OUTPUT\n"
+    "  replace   replace picture N with the JPEG photo or MPEG stream SOURCE;\n"
+    "            the firmware is rewritten in place\n"
+    "\n"
+    "  --help, -h      show this help\n"
+    "  --version       show the version\n"
+    "\n"
+    "Exit status: 0 done, 1 refused or failed, 2 wrong usage.\n"
+    "See velmora-cli(1).\n";
 
 // Options that take a value; the value is kept as "--name=value".
 const std::set<std::string> kValueOptions = {"--tool-dir", "--colors", "--rotate"};
@@ -42,9 +63,17 @@ Arguments parse(int argc, char** argv, int from) {
 
 int main(int argc, char** argv) {
     using namespace velmora;
-    if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
-        (argc < 2 ? std::cerr : std::cout) << kUsage;
-        return argc < 2 ? cli::kExitUsage : cli::kExitOk;
+    if (argc < 2) {
+        std::cerr << kUsage;
+        return cli::kExitUsage;
+    }
+    if (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
+        std::cout << kUsage << kHelp;
+        return cli::kExitOk;
+    }
+    if (std::string(argv[1]) == "--version") {
+        std::cout << "velmora-cli " VELMORA_VERSION "\n";
+        return cli::kExitOk;
     }
     const std::map<std::string, int (*)(Session&, cli::CliDialogs&, const Arguments&)> commands = {
         {"analyze", cli::runAnalyze},

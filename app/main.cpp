@@ -1,5 +1,7 @@
-// velmora: the window. Hidden options for the documentation screenshot:
-//   --open FIRMWARE    analyses FIRMWARE right after start-up
+// velmora [FIRMWARE]: the window; a FIRMWARE given (as the desktop's "open
+// with" does) is analysed right after start-up. Hidden options for the
+// documentation screenshot:
+//   --open FIRMWARE    the same as FIRMWARE
 //   --screenshot PNG   saves a picture of the window to PNG and quits
 #include <QApplication>
 #include <QPixmap>
@@ -20,8 +22,10 @@ int main(int argc, char** argv) {
             firmware = args[++i];
         } else if (args[i] == QLatin1String("--screenshot") && i + 1 < args.size()) {
             screenshot = args[++i];
+        } else if (!args[i].startsWith(QLatin1Char('-')) && firmware.isEmpty()) {
+            firmware = args[i];
         } else {
-            std::cerr << "usage: velmora [--open FIRMWARE] [--screenshot PNG]\n";
+            std::cerr << "usage: velmora [FIRMWARE]\n";
             return 2;
         }
     }

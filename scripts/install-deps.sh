@@ -10,6 +10,8 @@ packages=(
   libmagick++-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   ffmpeg imagemagick fonts-dejavu-core fonts-dejavu-extra
+  nlohmann-json3-dev
+  desktop-file-utils appstream man-db groff-base
 )
 [ "${1:-}" = "--with-extras" ] && packages+=(clang libclang-rt-14-dev xvfb xauth)
 

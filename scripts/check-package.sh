@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Installs the Debian package into a clean Debian 12 system made here with
+# mmdebstrap (from Debian's mirror), then runs the installed velmora-cli there:
+# analyze, analyze --json, and a JPEG replacement of an MPEG-2 and an MPEG-4
+# picture of the demo firmware with the demo photo. Needs root and the network;
+# takes a few minutes, so it is not part of the test suite.
+#   scripts/check-package.sh [DEB]     (default: the ./velmora_*_amd64.deb
+#                                       scripts/package.sh wrote)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+deb=${1:-$(ls -t velmora_*_amd64.deb 2>/dev/null | head -n1)}
+[ -f "$deb" ] || { echo "No package: run scripts/package.sh first" >&2; exit 2; }
+[ "$(id -u)" -eq 0 ] || { echo "check-package.sh needs root (chroot, mount)" >&2; exit 2; }
+mirror=${DEBIAN_MIRROR:-http://deb.debian.org/debian}
+
+command -v mmdebstrap >/dev/null ||
+  { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq mmdebstrap; }
+
+# The demo firmware and photo come from the build's velmora-demo.
+build=${VELMORA_BUILD_DIR:-build}
+[ -f "$build/build.ninja" ] || cmake -S . -B "$build" -G Ninja -DVELMORA_BUILD_BENCH=OFF >/dev/null
+cmake --build "$build" -j2 --target velmora-demo
+
+root=$(mktemp -d /var/tmp/velmora-debian12.XXXXXX)
+cleanup() {
+  for m in dev proc; do mountpoint -q "$root/$m" && umount "$root/$m"; done
+  rm -rf "$root"
+}
+trap cleanup EXIT
+
+echo "== A clean Debian 12 in $root"
+mmdebstrap --quiet --variant=apt bookworm "$root" "$mirror"
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+mount -t proc proc "$root/proc"
+mount --bind /dev "$root/dev"
+
+echo "== apt-get install ./$(basename "$deb")"
+cp "$deb" "$root/tmp/"
+chroot "$root" apt-get install -y -q "/tmp/$(basename "$deb")" >"$root/tmp/apt.log" ||
+  { cat "$root/tmp/apt.log"; exit 1; }
+tail -n 3 "$root/tmp/apt.log"
+"$build/bin/velmora-demo" "$root/tmp/demo" >/dev/null
+
+echo "== velmora-cli in the clean system"
+chroot "$root" /bin/sh -eu -c '
+  cd /tmp/demo
+  export TMP=/tmp
+  velmora-cli --version
+  test -f /usr/share/man/man1/velmora-cli.1.gz
+  test -f /usr/share/applications/org.velmora.Velmora.desktop
+  velmora-cli analyze demo.bin | tail -n 4
+  velmora-cli analyze demo.bin --json 2>/dev/null | grep -q "\"pictures\""
+  cp demo.bin before.bin
+  for n in 1 3; do
+    velmora-cli replace demo.bin $n photo.jpg >replace.log 2>&1 || { cat replace.log; exit 1; }
+    grep -x "All operations completed successfully!" replace.log
+  done
+  ! cmp -s demo.bin before.bin
+  velmora-cli analyze demo.bin | tail -n 4
+  velmora-cli tga demo.bin 1 picture >/dev/null
+'
+echo "== The package installs and works on a clean Debian 12"

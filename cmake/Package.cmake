@@ -5,10 +5,11 @@ set(CPACK_PACKAGE_VENDOR "The Velmora developers")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Velmora opens the flash firmware of a DVD player built on Zoran Vaddis chips, finds\n"
-    "the background pictures stored inside it (one-frame MPEG-2 and MPEG-4 streams), lists,\n"
-    "shows and saves them, and replaces one with a JPEG photo or an MPEG stream, rewriting\n"
-    "the firmware's pointer records, free-space bookkeeping, checksum and byte order.\n"
+    "Velmora opens the flash firmware of a DVD player built on Zoran Vaddis\n"
+    "chips, finds the background pictures stored inside it (one-frame MPEG-2\n"
+    "and MPEG-4 streams), lists, shows and saves them, and replaces one with\n"
+    "a JPEG photo or an MPEG stream, rewriting the firmware's pointer records,\n"
+    "free-space bookkeeping, checksum and byte order.\n"
     "The package holds the window (velmora) and the command line (velmora-cli).")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGE_CONTACT "${VELMORA_MAINTAINER}")

@@ -36,7 +36,9 @@ mount --bind /dev "$root/dev"
 
 echo "== apt-get install ./$(basename "$deb")"
 cp "$deb" "$root/tmp/"
-chroot "$root" apt-get install -y -q "/tmp/$(basename "$deb")" >"$root/tmp/apt.log" ||
+# mmdebstrap leaves no package lists behind.
+chroot "$root" apt-get update -q >"$root/tmp/apt.log" &&
+  chroot "$root" apt-get install -y -q "/tmp/$(basename "$deb")" >>"$root/tmp/apt.log" ||
   { cat "$root/tmp/apt.log"; exit 1; }
 tail -n 3 "$root/tmp/apt.log"
 "$build/bin/velmora-demo" "$root/tmp/demo" >/dev/null

@@ -17,6 +17,12 @@ if [ ${#tools[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${tools[@]}"
 fi
 
+# Debian's hardening flags, as a Debian package build would use them.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+CXXFLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
+LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
+export CXXFLAGS LDFLAGS
+
 build=${VELMORA_PACKAGE_BUILD_DIR:-build-package}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
   -DVELMORA_BUILD_TESTS=OFF -DVELMORA_BUILD_BENCH=OFF > /dev/null
@@ -27,5 +33,5 @@ deb=$(ls "$build"/velmora_*_amd64.deb)
 cp "$deb" .
 deb=$(basename "$deb")
 echo "== lintian $deb"
-lintian --fail-on error --no-tag-display-limit "$deb"
+lintian --fail-on error --tag-display-limit 0 "$deb"
 echo "$deb written"

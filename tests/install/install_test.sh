@@ -31,7 +31,7 @@ case $check in
 layout)
     for f in bin/velmora bin/velmora-cli libexec/velmora/pvw32con libexec/velmora/pixmend \
         libexec/velmora/xvid_encraw libexec/velmora/mpeg2decode \
-        share/man/man1/velmora.1 share/man/man1/velmora-cli.1 \
+        share/man/man1/velmora.1.gz share/man/man1/velmora-cli.1.gz \
         share/applications/org.velmora.Velmora.desktop \
         share/icons/hicolor/scalable/apps/org.velmora.Velmora.svg \
         share/metainfo/org.velmora.Velmora.metainfo.xml \
@@ -72,8 +72,8 @@ version)
     ;;
 man)
     for page in velmora velmora-cli; do
-        file="$prefix/share/man/man1/$page.1"
-        warnings=$(groff -ww -z -man -Tutf8 "$file" 2>&1)
+        file="$prefix/share/man/man1/$page.1.gz"
+        warnings=$(zcat "$file" | groff -ww -z -man -Tutf8 2>&1)
         [ -z "$warnings" ] || fail "groff warns on $page.1: $warnings"
         MANWIDTH=80 man -l "$file" >"$page.txt" 2>"$page.err" || fail "man -l $page.1"
         [ ! -s "$page.err" ] || fail "man -l $page.1 warns: $(cat "$page.err")"

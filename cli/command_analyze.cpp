@@ -3,19 +3,8 @@
 #include "catalogue/analysis.h"
 #include "cli/analysis_json.h"
 #include "cli/commands.h"
-#include "firmware/io_error.h"
 
 namespace velmora::cli {
-
-bool analyzeForCommand(Session& session, CliDialogs& ui, const std::string& firmware) {
-    try {
-        analyzeFirmware(session, ui, firmware);
-        return true;
-    } catch (const IoError& e) {
-        ui.error(std::string(kIoErrorCaption), e.what());
-        return false;
-    }
-}
 
 int runAnalyze(Session& session, CliDialogs& ui, const Arguments& args) {
     const bool json = args.flags == std::vector<std::string>{"--json"};
@@ -23,15 +12,17 @@ int runAnalyze(Session& session, CliDialogs& ui, const Arguments& args) {
         throw UsageError{"analyze takes one FIRMWARE"};
     // Standard output carries the JSON document alone; the log goes beside it.
     if (json) ui.logStream = &std::cerr;
-    if (!analyzeForCommand(session, ui, args.positional[0])) return kExitRefused;
+    const Outcome analysed = analyzeFirmware(session, ui, args.positional[0]);
+    if (!analysed.isDone()) return finish(analysed, ui);
     if (json) {
-        try {
-            std::cout << analysisJson(session);
-            return kExitOk;
-        } catch (const IoError& e) {
-            ui.error(std::string(kIoErrorCaption), e.what());
-            return kExitRefused;
-        }
+        std::string document;
+        const Outcome described = guardIo([&] {
+            document = analysisJson(session);
+            return Outcome::done();
+        });
+        if (!described.isDone()) return finish(described, ui);
+        std::cout << document;
+        return kExitOk;
     }
     for (int i = 0; i < session.PictureCount; ++i) {
         const auto cells = gridRow(session.PictureTable[static_cast<std::size_t>(i)], i + 1);

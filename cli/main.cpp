@@ -37,7 +37,7 @@ constexpr const char* kHelp =
     "  --help, -h      show this help\n"
     "  --version       show the version\n"
     "\n"
-    "Exit status: 0 done, 1 refused or failed, 2 wrong usage.\n"
+    "Exit status: 0 done, 1 refused or failed, 2 wrong usage, 130 cancelled.\n"
     "See velmora-cli(1).\n";
 
 // Options that take a value; the value is kept as "--name=value".

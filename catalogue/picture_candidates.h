@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "catalogue/end_code_search.h"
 #include "catalogue/picture_table.h"
 #include "firmware/anchors.h"
 #include "firmware/byte_image.h"
@@ -21,10 +22,12 @@ struct Candidate {
     PictureEntry entry;
 };
 
-// Where an end-code search already ran to the end of the file without a find
-// (-1: none did); it keeps files full of stray sequence headers fast.
-struct EndCodeMemo {
-    std::int64_t failedFrom = -1;
+// Where the last search for a video object start code began and what it
+// found (-1: none up to the end of the file): a search from anywhere in
+// between finds the same. One for each word order.
+struct VideoObjectMemo {
+    std::int64_t from[2] = {-1, -1};
+    std::int64_t found[2] = {-1, -1};
 };
 
 // The sequence header code 00 00 01 B3 at q: size, frame rate and end code.
@@ -38,6 +41,8 @@ struct Mpeg2Room {
 [[nodiscard]] Mpeg2Room completeMpeg2Picture(const ByteImage& image, PictureEntry& entry);
 
 // A chunk tag "00dc" / "00cd" at q: length, video object layer header and size.
+[[nodiscard]] Candidate readMpeg4Chunk(const ByteImage& image, std::int64_t q,
+                                       VideoObjectMemo& memo);
 [[nodiscard]] Candidate readMpeg4Chunk(const ByteImage& image, std::int64_t q);
 
 // The SizeRecord and the FlashPointer that follow an accepted MPEG-4 chunk,

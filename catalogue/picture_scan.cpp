@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "catalogue/next_occurrence.h"
 #include "catalogue/picture_candidates.h"
 #include "catalogue/picture_log.h"
 #include "catalogue/pointer_locator.h"
@@ -32,9 +33,9 @@ class Scan {
         std::int64_t q = 0;
         while (q <= last) {
             const std::int64_t windowEnd = std::min(q + kWindow - 1, last);
-            const std::int64_t at2 = image_.find(kSequenceHeaderBytes, q, windowEnd);
-            const std::int64_t at4 = earliest(image_.find(kChunkTagDcBytes, q, windowEnd),
-                                              image_.find(kChunkTagCdBytes, q, windowEnd));
+            const std::int64_t at2 = sequenceHeaders_.find(q, windowEnd);
+            const std::int64_t at4 =
+                earliest(chunkTagsDc_.find(q, windowEnd), chunkTagsCd_.find(q, windowEnd));
             std::int64_t next = windowEnd + 1;
             bool keepScanning = true;
             if (at2 >= 0 && (at4 < 0 || at2 < at4)) {
@@ -85,7 +86,7 @@ class Scan {
     }
 
     bool mpeg4At(std::int64_t q, std::int64_t& next) {
-        Candidate c = readMpeg4Chunk(image_, q);
+        Candidate c = readMpeg4Chunk(image_, q, videoObjectMemo_);
         if (c.outcome == CandidateOutcome::EndOfScan) return false;
         if (c.outcome != CandidateOutcome::Found) {
             next = q + 1;
@@ -134,6 +135,10 @@ class Scan {
     Session& session_;
     Dialogs& ui_;
     EndCodeMemo endCodeMemo_;
+    VideoObjectMemo videoObjectMemo_;
+    NextOccurrence sequenceHeaders_{image_, kSequenceHeaderBytes};
+    NextOccurrence chunkTagsDc_{image_, kChunkTagDcBytes};
+    NextOccurrence chunkTagsCd_{image_, kChunkTagCdBytes};
     int lastPercent_ = -1;
 };
 

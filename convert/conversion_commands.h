@@ -17,6 +17,10 @@ inline constexpr const char* kRawPicture = "$tmp.yuv";
 inline constexpr const char* kMpeg2Result = "$jpg_res.m2v";
 inline constexpr const char* kMpeg4Result = "$jpg_res.m4v";
 
+// The environment variable through which the first converter run learns the
+// size of the picture being replaced (WIDTHxHEIGHT, before any rotation).
+inline constexpr const char* kPictureSizeHint = "PVW32CON_FINAL_SIZE";
+
 // The converter run that applies the colour and orientation options:
 // "{ToolDir}/pvw32con" "{source}" -w --jh --o "{TempDir}/$jpg_res.bmp" [options].
 [[nodiscard]] ToolCommand prepareCommand(const std::string& toolDir, const std::string& source,

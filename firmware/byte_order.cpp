@@ -1,6 +1,7 @@
 #include "firmware/byte_order.h"
 
 #include <cassert>
+#include <utility>
 
 namespace velmora {
 
@@ -12,6 +13,10 @@ std::vector<std::uint8_t> swapWordBytes(std::span<const std::uint8_t> bytes) {
         out[i + 1] = bytes[i];
     }
     return out;
+}
+
+void swapWordBytesInPlace(std::span<std::uint8_t> bytes) {
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) std::swap(bytes[i], bytes[i + 1]);
 }
 
 }  // namespace velmora

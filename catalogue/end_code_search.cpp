@@ -10,12 +10,41 @@ namespace {
 
 constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
 
+// The first offset i in [from, to] whose byte is above 01 (-1: none), eight
+// bytes at a time through long runs of 00 and 01.
+std::int64_t firstByteAboveOne(std::span<const std::uint8_t> b, std::int64_t from,
+                               std::int64_t to) {
+    std::int64_t i = from;
+    for (; i + 8 <= to + 1; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, b.data() + i, 8);
+        if ((word & 0xFEFEFEFEFEFEFEFEULL) != 0) break;
+    }
+    for (; i <= to; ++i)
+        if (b[static_cast<std::size_t>(i)] > 0x01) return i;
+    return -1;
+}
+
+// The first offset i >= from whose byte is not 00 (size: none).
+std::int64_t firstNonZero(std::span<const std::uint8_t> b, std::int64_t from) {
+    const auto size = static_cast<std::int64_t>(b.size());
+    std::int64_t i = from;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, b.data() + i, 8);
+        if (word != 0) break;
+    }
+    while (i < size && b[static_cast<std::size_t>(i)] == 0) ++i;
+    return i;
+}
+
 // The first position s in [from, to] that no walk steps over (the byte before
 // it is above 01); -1 when there is none.
 std::int64_t firstFixedPoint(std::span<const std::uint8_t> b, std::int64_t from, std::int64_t to) {
-    for (std::int64_t s = std::max<std::int64_t>(from, 1); s <= to; ++s)
-        if (b[static_cast<std::size_t>(s - 1)] > 0x01) return s;
-    return -1;
+    from = std::max<std::int64_t>(from, 1);
+    if (from > to) return -1;
+    const std::int64_t i = firstByteAboveOne(b, from - 1, to - 1);
+    return i < 0 ? -1 : i + 1;
 }
 
 struct Walk {
@@ -37,11 +66,13 @@ Walk walk(std::span<const std::uint8_t> b, std::int64_t from, std::int64_t stopA
         }
         w.lastLooked = p;
         if (at(p) != 0x00) {
-            // Every byte up to the next zero is looked at in turn.
+            // Every byte up to the next zero is looked at in turn; no need to
+            // look beyond where an earlier walk takes over.
+            const std::int64_t limit = std::min(size, stopAt);
             const auto* hit = static_cast<const std::uint8_t*>(
-                std::memchr(b.data() + p + 1, 0x00, static_cast<std::size_t>(size - p - 1)));
-            const std::int64_t zero = hit == nullptr ? size : hit - b.data();
-            if (stopAt <= zero && stopAt < size) {
+                std::memchr(b.data() + p + 1, 0x00, static_cast<std::size_t>(limit - p - 1)));
+            const std::int64_t zero = hit == nullptr ? limit : hit - b.data();
+            if (zero >= stopAt) {
                 w.handedOver = true;
                 return w;
             }
@@ -56,7 +87,19 @@ Walk walk(std::span<const std::uint8_t> b, std::int64_t from, std::int64_t stopA
         }
         if (p + 2 >= size) break;
         if (at(p + 2) != 0x01) {
-            ++p;  // the second zero becomes the next first byte
+            if (at(p + 2) != 0x00) {
+                ++p;  // the second zero becomes the next first byte
+                continue;
+            }
+            // Through a run of zeros the walk moves one byte at a time, up to
+            // the last two zeros before the run's end.
+            const std::int64_t next = std::max(p + 1, firstNonZero(b, p + 3) - 2);
+            if (stopAt > p && stopAt <= next) {
+                w.handedOver = true;
+                return w;
+            }
+            w.lastLooked = next - 1;
+            p = next;
             continue;
         }
         if (p + 3 >= size) break;

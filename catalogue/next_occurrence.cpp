@@ -10,7 +10,7 @@ std::int64_t NextOccurrence::find(std::int64_t from, std::int64_t last) {
     }
     if (hit_) return clearTo_ <= last ? clearTo_ : -1;
     if (clearTo_ > last) return -1;
-    const std::int64_t at = image_.find(pattern_, clearTo_, last);
+    const std::int64_t at = search_(clearTo_, last);
     if (at >= 0) {
         clearTo_ = at;
         hit_ = true;

@@ -102,7 +102,8 @@ TEST(NextOccurrence, FindsWhatTheImageFindsForWindowsMovingForward) {
     static constexpr std::uint8_t kHeader[4] = {0x00, 0x00, 0x01, 0xB3};
     const Bytes b = trickyBytes(random, 20000, 0);
     const ByteImage image("scan.bin", b);
-    NextOccurrence next(image, kHeader);
+    NextOccurrence next(
+        [&](std::int64_t from, std::int64_t last) { return image.find(kHeader, from, last); });
     std::int64_t from = 0;
     while (from < image.size()) {
         const std::int64_t last = from + static_cast<std::int64_t>(random() % 700);

@@ -44,7 +44,7 @@ ByteImage loadWorkingImage(Session& session, Dialogs& ui, const std::string& pat
     Fingerprinter fingerprint;
     // Reserved, not zero-filled: the bytes arrive piece by piece.
     std::vector<std::uint8_t> bytes;
-    bytes.reserve(static_cast<std::size_t>(file.size()));
+    reserveForWholeFile(bytes, file.size());
     std::span<std::uint8_t> piece = file.next();
     opened();
 

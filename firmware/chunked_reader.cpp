@@ -1,11 +1,13 @@
 #include "firmware/chunked_reader.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 
 #include "firmware/file_io.h"
 #include "firmware/io_error.h"
@@ -56,6 +58,17 @@ std::span<std::uint8_t> ChunkedReader::next() {
     }
     done_ += static_cast<std::int64_t>(got);
     return {buffer_.data(), got};
+}
+
+void reserveForWholeFile(std::vector<std::uint8_t>& bytes, std::int64_t size) {
+    bytes.reserve(static_cast<std::size_t>(size));
+    constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
+    if (size < static_cast<std::int64_t>(4 * kLargePage)) return;
+    // Only whole large pages inside the reserved room; a hint, so a refusal is fine.
+    const auto start = reinterpret_cast<std::uintptr_t>(bytes.data());
+    const std::uintptr_t from = (start + kLargePage - 1) & ~(kLargePage - 1);
+    const std::uintptr_t to = (start + static_cast<std::uintptr_t>(size)) & ~(kLargePage - 1);
+    if (to > from) (void)::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
 }
 
 }  // namespace velmora

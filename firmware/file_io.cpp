@@ -79,7 +79,7 @@ ByteImage readImageFile(const std::string& path) {
     ChunkedReader file(path);
     // Reserved, not zero-filled: the bytes arrive piece by piece.
     std::vector<std::uint8_t> bytes;
-    bytes.reserve(static_cast<std::size_t>(file.size()));
+    reserveForWholeFile(bytes, file.size());
     for (auto piece = file.next(); !piece.empty(); piece = file.next())
         bytes.insert(bytes.end(), piece.begin(), piece.end());
     return ByteImage(fileNameOf(path), std::move(bytes));

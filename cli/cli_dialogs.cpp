@@ -3,6 +3,7 @@
 namespace velmora::cli {
 
 bool CliDialogs::askYesNo(const std::string& caption, const std::string& text) {
+    std::cout.flush();
     if (caption == "Move picture?") return answerMove;
     if (caption == "Confirmation") {
         if (!answerConfirm) {
@@ -17,6 +18,7 @@ bool CliDialogs::askYesNo(const std::string& caption, const std::string& text) {
 
 void CliDialogs::error(const std::string& caption, const std::string& text) {
     refused = true;
+    std::cout.flush();
     std::cerr << caption << ": " << text << '\n';
 }
 

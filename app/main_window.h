@@ -8,7 +8,7 @@
 #include "app/sunken_panel.h"
 #include "app/window_core.h"
 #include "catalogue/session.h"
-#include "firmware/dialogs.h"
+#include "person/dialogs.h"
 
 class QAction;
 class QCheckBox;
@@ -85,8 +85,9 @@ class TForm1 : public QWidget {
     void connectHandlers();
     void showPictureRows();
     [[nodiscard]] bool hasSelectedPicture() const;
-    // Runs a handler's work; a failed file operation becomes the "I/O error" box.
-    void guarded(const std::function<void()>& work);
+    // The window's adapter: runs a core action and tells the person how it
+    // ended. True when it was done.
+    bool finish(const std::function<Outcome()>& action);
 
     Session session_;
     WindowCore core_;

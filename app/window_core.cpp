@@ -1,6 +1,7 @@
 #include "app/window_core.h"
 
 #include "catalogue/analysis.h"
+#include "convert/source_intake.h"
 #include "rewrite/replace_picture.h"
 
 namespace velmora {

@@ -16,7 +16,8 @@ namespace {
 // file cannot be read.
 void requireWholeWords(const std::string& name, std::int64_t size) {
     if (size % 2 != 0)
-        throw IoError("Read past the end of " + name + " at offset " + describeOffset(size - 1));
+        throw IoError("Read past the end of " + name + " at offset " + describeOffset(size - 1),
+                      name, size - 1, {});
 }
 
 }  // namespace

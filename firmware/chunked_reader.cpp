@@ -22,16 +22,16 @@ constexpr std::size_t kPieceSize = 256 * 1024;
 
 ChunkedReader::ChunkedReader(const std::string& path) : path_(path) {
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) throw IoError("Cannot open " + fileNameOf(path) + ": " + systemCause());
+    if (fd_ < 0) throw fileOperationError("Cannot open", fileNameOf(path), path);
     struct stat st {};
     if (::fstat(fd_, &st) != 0) {
-        const std::string cause = systemCause();
+        const IoError error = fileOperationError("Cannot open", fileNameOf(path), path);
         ::close(fd_);
-        throw IoError("Cannot open " + fileNameOf(path) + ": " + cause);
+        throw error;
     }
     if (!S_ISREG(st.st_mode)) {
         ::close(fd_);
-        throw IoError("Cannot open " + fileNameOf(path) + ": not a file");
+        throw IoError("Cannot open " + fileNameOf(path) + ": not a file", path, -1, "not a file");
     }
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
     size_ = st.st_size;
@@ -49,7 +49,7 @@ std::span<std::uint8_t> ChunkedReader::next() {
     while (got < want) {
         const ssize_t n = ::read(fd_, buffer_.data() + got, want - got);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) throw IoError("Cannot read " + fileNameOf(path_) + ": " + systemCause());
+        if (n < 0) throw fileOperationError("Cannot read", fileNameOf(path_), path_);
         if (n == 0) {  // the file shrank under us: keep what is there
             size_ = done_ + static_cast<std::int64_t>(got);
             break;

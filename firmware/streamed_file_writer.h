@@ -1,8 +1,12 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <span>
 #include <string>
+
+#include "firmware/file_system.h"
 
 namespace velmora {
 
@@ -13,7 +17,7 @@ namespace velmora {
 // is removed. Errors throw IoError with the texts of writeFileAtomically.
 class StreamedFileWriter {
   public:
-    explicit StreamedFileWriter(std::string path);
+    explicit StreamedFileWriter(std::string path, FileSystem& fs = realFileSystem());
     ~StreamedFileWriter();
     StreamedFileWriter(const StreamedFileWriter&) = delete;
     StreamedFileWriter& operator=(const StreamedFileWriter&) = delete;
@@ -24,10 +28,11 @@ class StreamedFileWriter {
   private:
     [[noreturn]] void discard(const char* what);
 
+    FileSystem& fs_;
     std::string path_;
     std::string temporary_;
     int fd_ = -1;
-    unsigned mode_ = 0;
+    mode_t mode_ = 0;
     bool committed_ = false;
 };
 

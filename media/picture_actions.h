@@ -4,7 +4,8 @@
 #include <vector>
 
 #include "catalogue/session.h"
-#include "firmware/dialogs.h"
+#include "person/dialogs.h"
+#include "person/outcome.h"
 
 namespace velmora {
 
@@ -25,11 +26,11 @@ class PreviewSink {
 };
 
 // "View": an MPEG-2 picture is extracted, decoded and shown; an MPEG-4 picture
-// is extracted to the work file and handed to the desktop. Throws IoError.
-void View1Click(Session& session, Dialogs& ui, PreviewSink& preview);
-// "Save MPEG video". Throws IoError.
-void Savevideo1Click(Session& session, Dialogs& ui);
-// "Save TGA picture" (MPEG-2 pictures only). Throws IoError.
-void Savepicture1Click(Session& session, Dialogs& ui);
+// is extracted to the work file and handed to the desktop.
+[[nodiscard]] Outcome View1Click(const Session& session, Dialogs& ui, PreviewSink& preview);
+// "Save MPEG video".
+[[nodiscard]] Outcome Savevideo1Click(const Session& session, Dialogs& ui);
+// "Save TGA picture" (MPEG-2 pictures only).
+[[nodiscard]] Outcome Savepicture1Click(const Session& session, Dialogs& ui);
 
 }  // namespace velmora

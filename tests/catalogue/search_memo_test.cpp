@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "catalogue/end_code_search.h"
+#include "catalogue/mpeg2_candidate.h"
+#include "catalogue/mpeg4_candidate.h"
 #include "catalogue/next_occurrence.h"
-#include "catalogue/picture_candidates.h"
 
 namespace velmora {
 namespace {

@@ -4,12 +4,10 @@
 // case reports its CPU time per MiB.
 #include <benchmark/benchmark.h>
 
-#include <exception>
-
 #include "bench/bench_images.h"
 #include "bench/constructed_inputs.h"
 #include "catalogue/analysis.h"
-#include "firmware/silent_dialogs.h"
+#include "person/silent_dialogs.h"
 
 namespace velmora::bench {
 namespace {
@@ -27,10 +25,9 @@ void BM_ConstructedAnalysis(benchmark::State& state) {
         session.TempDir = benchWorkDir();
         session.ToolDir = benchWorkDir();
         SilentDialogs ui;
-        try {
-            benchmark::DoNotOptimize(analyzeFirmware(session, ui, path));
-        } catch (const std::exception& e) {
-            state.SkipWithError(e.what());
+        const Outcome outcome = analyzeFirmware(session, ui, path);
+        if (!outcome.isDone()) {
+            state.SkipWithError("the analysis did not end normally");
             return;
         }
         found = session.PictureCount;

@@ -84,6 +84,11 @@ TEST(EndCodeSearch, RunsWithoutAnyByteAboveOne) {
     Bytes noEnd = b;
     noEnd[3503] = 0x42;
     expectEveryStartAsPlainWalk(noEnd, 1);
+    // An end code that only one of the two walks in step with the run meets.
+    Bytes split(4000, 0x42);
+    for (std::size_t i = 100; i + 3 <= 3000; i += 3) put(split, i, {0, 0, 1});
+    split[2998] = 0xB7;  // right after the last 00 00 01
+    expectEveryStartAsPlainWalk(split, 1);
 }
 
 TEST(EndCodeSearch, BackToBackHeadersAndCodesAtTheVeryEnd) {

@@ -5,6 +5,7 @@
 #include "convert/converted_stream.h"
 #include "convert/dichotomy_search.h"
 #include "convert/run_and_wait.h"
+#include "convert/work_dirs.h"
 #include "firmware/file_io.h"
 
 namespace velmora {
@@ -37,8 +38,7 @@ std::vector<std::string> batchLinesOfTry(const Session& session, const PictureEn
 
 void writeBatchFile(const std::string& path, const std::vector<std::string>& lines) {
     const std::string text = batchFileText(lines);
-    writeWholeFile(path,
-                   std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    writeWorkFile(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
 std::string tryLogLine(const PictureEntry& entry, std::int32_t setting, std::int64_t fileSize) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "convert/run_and_wait.h"
+#include "convert/work_dirs.h"
 #include "firmware/file_io.h"
 #include "firmware/io_error.h"
 #include "media/preview_picture.h"
@@ -69,7 +70,7 @@ void View1Click(Session& session, Dialogs& ui, PreviewSink& preview) {
     if (!entry->isMpeg2()) {
         // The stream stays for the desktop's player; the window removes it at the end.
         const std::string stream = session.workFile(kPreviewMpeg4);
-        writeExtractedStream(stream, ExtractMpeg4Stream(stored, *entry, session.ByteSwapped));
+        writeWorkFile(stream, ExtractMpeg4Stream(stored, *entry, session.ByteSwapped));
         ui.openWithDesktop(stream);
         return;
     }
@@ -77,7 +78,7 @@ void View1Click(Session& session, Dialogs& ui, PreviewSink& preview) {
     const std::string stream = session.workFile(kPreviewMpeg2);
     const std::string decoded = session.workFile(kDecodedFile);
     const WorkFiles cleanup{stream, decoded};
-    writeExtractedStream(stream, ExtractMpeg2Stream(stored, *entry, session.ByteSwapped));
+    writeWorkFile(stream, ExtractMpeg2Stream(stored, *entry, session.ByteSwapped));
     TargaImage image;
     if (!decodeToWorkTga(session, stream) || !loadDecodedPicture(decoded, image)) {
         ui.error("Error!", "Error with loading TGA image!");
@@ -114,7 +115,7 @@ void Savepicture1Click(Session& session, Dialogs& ui) {
     const std::string stream = session.workFile(kPreviewMpeg2);
     const std::string decoded = session.workFile(kDecodedFile);
     const WorkFiles cleanup{stream, decoded};
-    writeExtractedStream(stream, ExtractMpeg2Stream(stored, *entry, session.ByteSwapped));
+    writeWorkFile(stream, ExtractMpeg2Stream(stored, *entry, session.ByteSwapped));
 
     const auto chosen =
         ui.chooseSaveFile(kTargaFilter, proposedSaveName(session.FirmwareName, number, ""));

@@ -8,13 +8,17 @@
 
 #include "convert/source_intake.h"
 #include "firmware/fingerprint.h"
+#include "firmware/firmware_file_checks.h"
 #include "firmware/io_error.h"
+#include "rewrite/byte_order_restore.h"
+#include "rewrite/changed_regions.h"
 #include "rewrite/image_checksum.h"
 #include "rewrite/mpeg2_placement.h"
 #include "rewrite/mpeg4_placement.h"
 #include "rewrite/refusal.h"
 #include "rewrite/replace_texts.h"
 #include "rewrite/replacement_run.h"
+#include "rewrite/replacement_verification.h"
 #include "rewrite/room.h"
 #include "rewrite/stream_checks.h"
 #include "rewrite/structure.h"
@@ -85,6 +89,8 @@ FreeSpace writePicture(ByteImage& image, Dialogs& ui, const Session& session,
 bool replace(Session& session, Dialogs& ui, const JpegConverter& convertJpeg,
              const CommitFaults& faults) {
     const PictureEntry entry = pictureToReplace(session);
+    // A file the person marked read-only is theirs to protect, even from root.
+    if (const auto readOnly = readOnlyProblem(session.FirmwarePath)) throw Refusal{*readOnly};
     ReplaceTarget target = loadTarget(session);
 
     const Room room = decideRoom(session, ui, entry);
@@ -110,6 +116,31 @@ bool replace(Session& session, Dialogs& ui, const JpegConverter& convertJpeg,
         ui.log(replace_text::kChecksumDoneLog);
     }
     if (session.ByteSwapped) ui.log(replace_text::kRestoreLog);
+
+    ReplacementPlan plan;
+    plan.entry = entry;
+    plan.moved = room.MoveToFreeSpace;
+    plan.freeSpaceAddr = session.FreeSpaceAddr;
+    plan.freeSpaceSize = session.FreeSpaceSize;
+    plan.segmentBase = session.SegmentBase;
+    plan.streamLength = streamLength;
+    plan.updateImage = isUpdateImage(session.FirmwarePath);
+    plan.imageSize = changed.size();
+    plan.pictureSize = isJpegSource(session.SourcePath);
+    const std::vector<std::uint8_t> toStore =
+        session.ByteSwapped ? restoreStoredOrder(changed) : changed.bytes();
+    const VerificationInput check{
+        target.image,
+        changed,
+        toStore,
+        plan,
+        source->stream(),
+        std::span(session.PictureTable).first(static_cast<std::size_t>(session.PictureCount)),
+        session.SelectedPicture,
+        session.ByteSwapped,
+        freeSpace.FreeSpaceAddr};
+    if (const auto failure = verifyReplacement(check))
+        throw Refusal{"Verification failed (" + failure->check + "): " + failure->text};
     const std::vector<std::uint8_t> stored = commitReplacement(session, target, changed, faults);
 
     session.FirmwareFingerprint = fingerprint(stored);

@@ -35,6 +35,10 @@ inline constexpr const char* kDoneText = "Completed! Old picture is replaced wit
 inline constexpr const char* kUnknownBlockLayout =
     "The block layout of this picture is unknown; it cannot be replaced.";
 inline constexpr const char* kDoesNotFit = "The new picture does not fit inside the firmware file.";
+inline constexpr const char* kNotMpeg2 =
+    "This video is not an MPEG2 stream, but the picture is MPEG2: the player could not show it.";
+inline constexpr const char* kNotMpeg4 =
+    "This video is not an MPEG4 stream, but the picture is MPEG4: the player could not show it.";
 inline constexpr const char* kNoPictureSelected = "No picture is selected.";
 inline constexpr const char* kNoSourceOpened = "No replacement picture or video is open.";
 inline constexpr const char* kFirmwareMissing =

@@ -26,6 +26,21 @@ std::optional<std::int64_t> firstOffset(std::span<const std::uint8_t> file, Matc
     return std::nullopt;
 }
 
+// An MPEG-4 stream names its video object layer (00 00 01 2x) right after its
+// video object (00 00 01 00); an MPEG-2 stream never has that pair, since its
+// picture start code (00 00 01 00) is followed by an extension or slice 01.
+bool holdsVideoObjectLayer(std::span<const std::uint8_t> file) {
+    int previous = -1;
+    for (std::size_t p = 0; p + 4 <= file.size(); ++p) {
+        if (file[p] != 0x00 || file[p + 1] != 0x00 || file[p + 2] != 0x01) continue;
+        const int code = file[p + 3];
+        if (previous == 0x00 && code >= 0x20 && code <= 0x2F) return true;
+        previous = code;
+        p += 3;
+    }
+    return false;
+}
+
 void refuse(Dialogs& ui, const char* text) {
     ui.error(replace_text::kErrorCaption, text);
     ui.log(std::string(replace_text::kErrorCaption) + " " + text);
@@ -54,6 +69,10 @@ std::optional<std::int64_t> checkReadyStream(Dialogs& ui, std::span<const std::u
     }
     if (start.result == StreamStartResult::NoVolStartCode) {
         refuse(ui, replace_text::kNoVolStartCode);
+        return std::nullopt;
+    }
+    if (holdsVideoObjectLayer(file) != (kind != kKindMpeg2)) {
+        refuse(ui, kind == kKindMpeg2 ? replace_text::kNotMpeg2 : replace_text::kNotMpeg4);
         return std::nullopt;
     }
     const std::int64_t length = static_cast<std::int64_t>(file.size()) - start.StreamOffset;

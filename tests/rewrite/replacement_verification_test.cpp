@@ -24,6 +24,7 @@ namespace velmora {
 namespace {
 
 using fixtures::Bytes;
+using testing::readFile;
 
 enum class Form { Bin, Swapped, Img };
 
@@ -216,6 +217,39 @@ TEST(ReplacementVerification, AStreamThatDecodesToNoPictureIsRefused) {
     broken.insert(broken.end(), {0x00, 0x00, 0x01, 0xB7});
     const Written w(Form::Bin, 0, broken, true);
     EXPECT_EQ(checkOf(w.verify()), "decoding");
+}
+
+TEST(ChangedRegions, EveryByteTheWriterChangesLiesInARegionOfTheStoredFile) {
+    for (const Form form : {Form::Bin, Form::Swapped, Form::Img})
+        for (int picture = 0; picture < 4; ++picture)
+            for (const bool moved : {false, true}) {
+                const Written w(form, picture, newStreamFor(picture), moved);
+                const auto regions = storedRegions(plannedRegions(w.plan), w.session.ByteSwapped);
+                const Bytes original = readFile(w.session.FirmwarePath);
+                ASSERT_EQ(original.size(), w.stored.size());
+                for (std::size_t p = 0; p < original.size(); ++p) {
+                    if (original[p] == w.stored[p]) continue;
+                    const bool covered =
+                        std::any_of(regions.begin(), regions.end(), [&](const ChangedRegion& r) {
+                            return static_cast<std::int64_t>(p) >= r.offset &&
+                                   static_cast<std::int64_t>(p) < r.offset + r.length;
+                        });
+                    ASSERT_TRUE(covered) << "form " << static_cast<int>(form) << " picture "
+                                         << picture + 1 << " byte " << p;
+                }
+                if (w.session.ByteSwapped) {
+                    for (const ChangedRegion& r : regions)
+                        EXPECT_TRUE(r.offset % 2 == 0 && r.length % 2 == 0) << regionLine(r);
+                }
+            }
+}
+
+TEST(ChangedRegions, ALineGivesTheOffsetTheLengthAndWhatItIs) {
+    EXPECT_EQ(regionLine({0x1F400, 2048, "picture stream"}), "0x0001F400 2048 picture stream");
+    const auto widened =
+        storedRegions({{0x101, 4, "pointer record"}, {0x200, 5, "size record"}}, true);
+    EXPECT_EQ(regionLine(widened[0]), "0x00000100 6 pointer record");
+    EXPECT_EQ(regionLine(widened[1]), "0x00000200 6 size record");
 }
 
 }  // namespace

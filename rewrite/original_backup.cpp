@@ -22,9 +22,12 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
     return true;
 }
 
-bool exists(const std::string& path) {
+enum class Found { Nothing, File, Other };
+
+Found lookUp(const std::string& path) {
     struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
+    if (::lstat(path.c_str(), &st) != 0) return Found::Nothing;
+    return S_ISREG(st.st_mode) ? Found::File : Found::Other;
 }
 
 }  // namespace
@@ -35,7 +38,10 @@ std::string backupPathOf(const std::string& firmwarePath) {
 
 BackupAttempt keepOriginal(const std::string& firmwarePath, std::span<const std::uint8_t> bytes) {
     const std::string backup = backupPathOf(firmwarePath);
-    if (exists(backup)) return {BackupResult::AlreadyKept, {}};
+    const Found found = lookUp(backup);
+    if (found == Found::File) return {BackupResult::AlreadyKept, {}};
+    // A folder or a link under that name is no backup, and is not ours to replace.
+    if (found == Found::Other) return {BackupResult::Failed, "something other than a file has its name"};
     mode_t mode = 0644;
     struct stat st {};
     if (::stat(firmwarePath.c_str(), &st) == 0) mode = st.st_mode & 07777;

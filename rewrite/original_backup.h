@@ -17,9 +17,9 @@ struct BackupAttempt {
 };
 
 // Writes bytes, the firmware as it is before its first change, to NAME.orig
-// with the firmware's permission bits. A NAME.orig that already exists (of any
-// kind) is never touched: the first original is the one kept. The file appears
-// whole or not at all.
+// with the firmware's permission bits. A NAME.orig that already exists is never
+// touched: a file is the first original, kept; anything else under that name
+// (a folder, a link) is a failure. The file appears whole or not at all.
 [[nodiscard]] BackupAttempt keepOriginal(const std::string& firmwarePath,
                                          std::span<const std::uint8_t> bytes);
 

@@ -8,7 +8,7 @@
 #include "app/sunken_panel.h"
 #include "app/window_core.h"
 #include "catalogue/session.h"
-#include "firmware/dialogs.h"
+#include "person/dialogs.h"
 
 class QAction;
 class QCheckBox;
@@ -51,6 +51,7 @@ class TForm1 : public QWidget {
     void Savepicture1Click();
     void FormClose();
     void Panel5Click();
+    void Restore1Click();  // "Restore the original firmware" on the firmware name
 
     [[nodiscard]] Session& session() { return session_; }
     [[nodiscard]] Dialogs& dialogs() { return *dialogs_; }
@@ -73,6 +74,8 @@ class TForm1 : public QWidget {
     QPlainTextEdit* Memo1;
     QMenu* PopupMenu1;
     QAction *View1, *Savevideo1, *Savepicture1;
+    QMenu* Panel2Menu;
+    QAction *Restore1, *ShowChanges1;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -82,11 +85,13 @@ class TForm1 : public QWidget {
     void createOptionGroups();
     void createGrid();
     void createPopupMenu();
+    void createFirmwareNameMenu();
     void connectHandlers();
     void showPictureRows();
     [[nodiscard]] bool hasSelectedPicture() const;
-    // Runs a handler's work; a failed file operation becomes the "I/O error" box.
-    void guarded(const std::function<void()>& work);
+    // The window's adapter: runs a core action and tells the person how it
+    // ended. True when it was done.
+    bool finish(const std::function<Outcome()>& action);
 
     Session session_;
     WindowCore core_;

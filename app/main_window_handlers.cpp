@@ -11,11 +11,13 @@
 #include <array>
 
 #include "app/about_text.h"
+#include "app/changes_shown_first.h"
 #include "app/main_window.h"
 #include "catalogue/analysis.h"
+#include "catalogue/working_copy.h"
 #include "convert/work_dirs.h"
 #include "firmware/file_io.h"
-#include "firmware/io_error.h"
+#include "media/preview_work_files.h"
 
 namespace velmora {
 namespace {
@@ -89,15 +91,17 @@ void TForm1::FormCreate() {
     }
 }
 
-void TForm1::guarded(const std::function<void()>& work) {
+bool TForm1::finish(const std::function<Outcome()>& action) {
+    Outcome outcome;
     try {
-        work();
-    } catch (const IoError& e) {
-        dialogs_->error(std::string(kIoErrorCaption), e.what());
+        outcome = action();
     } catch (const std::exception& e) {
-        // Nothing else is expected; the person hears of it rather than losing the program.
-        dialogs_->error("Error!", e.what());
+        // The core ends every action with an outcome; anything else (memory
+        // running out) is told rather than losing the program.
+        outcome = Outcome::refused("Error!", e.what());
     }
+    tellPerson(outcome, *dialogs_);
+    return outcome.isDone();
 }
 
 void TForm1::Button2Click() {
@@ -121,10 +125,7 @@ void TForm1::analyseFirmwareFile(const std::string& path) {
     {
         const BusyFlag busy(busy_);
         const CommandsDisabled commands({BitBtn1, BitBtn2, BitBtn3});
-        guarded([&] {
-            core_.analyze(session_, *dialogs_, path);
-            finished = true;
-        });
+        finished = finish([&] { return core_.analyze(session_, *dialogs_, path); });
     }
     showPictureRows();
     session_.SelectedPicture = 0;
@@ -160,14 +161,12 @@ void TForm1::ChangeStat(bool on) {
 
 void TForm1::Button1Click() {
     if (busy_) return;
-    guarded([&] {
-        const auto accepted = core_.openSource(session_, *dialogs_);
-        if (!accepted) return;
-        GroupBox1->setEnabled(accepted->isJpeg);
-        GroupBox2->setEnabled(accepted->isJpeg);
-        ChangeStat(session_.SourceOpened && session_.PicturesFound);
-        Panel1->setText(QString::fromStdString(accepted->panelCaption));
-    });
+    if (!finish([&] { return core_.openSource(session_, *dialogs_); })) return;
+    const AcceptedSource& accepted = session_.SourceAccepted;
+    GroupBox1->setEnabled(accepted.isJpeg);
+    GroupBox2->setEnabled(accepted.isJpeg);
+    ChangeStat(session_.SourceOpened && session_.PicturesFound);
+    Panel1->setText(QString::fromStdString(accepted.panelCaption));
 }
 
 ReplaceOptions TForm1::optionsFromControls() const {
@@ -191,7 +190,9 @@ void TForm1::Button3Click() {
     session_.Options = optionsFromControls();
     const BusyFlag busy(busy_);
     const CommandsDisabled commands({BitBtn1, BitBtn2, BitBtn3});
-    guarded([&] { static_cast<void>(core_.replace(session_, *dialogs_)); });
+    ChangesShownFirst changesShown(*dialogs_);
+    Dialogs& person = ShowChanges1->isChecked() ? changesShown : *dialogs_;
+    finish([&] { return core_.replace(session_, person); });
     if (closeRequested_) close();
 }
 
@@ -201,33 +202,35 @@ void TForm1::StringGrid1SelectCell(int, int row) {
 }
 
 bool TForm1::hasSelectedPicture() const {
-    return session_.SelectedPicture >= 0 && session_.SelectedPicture < session_.PictureCount;
+    return session_.selected() != nullptr;
 }
 
 void TForm1::PopupMenu1Popup() {
-    Savepicture1->setEnabled(hasSelectedPicture() && session_.selected().Kind == kKindMpeg2);
+    const PictureEntry* picture = session_.selected();
+    Savepicture1->setEnabled(picture != nullptr && picture->isMpeg2());
     View1->setEnabled(true);
     Savevideo1->setEnabled(true);
 }
 
 void TForm1::View1Click() {
     if (busy_ || !hasSelectedPicture()) return;
-    guarded([&] { core_.view(session_, *dialogs_, previews_); });
+    finish([&] { return core_.view(session_, *dialogs_, previews_); });
 }
 
 void TForm1::Savevideo1Click() {
     if (busy_ || !hasSelectedPicture()) return;
-    guarded([&] { core_.saveVideo(session_, *dialogs_); });
+    finish([&] { return core_.saveVideo(session_, *dialogs_); });
 }
 
 void TForm1::Savepicture1Click() {
-    if (busy_ || !hasSelectedPicture() || session_.selected().Kind != kKindMpeg2) return;
-    guarded([&] { core_.savePicture(session_, *dialogs_); });
+    const PictureEntry* picture = session_.selected();
+    if (busy_ || picture == nullptr || !picture->isMpeg2()) return;
+    finish([&] { return core_.savePicture(session_, *dialogs_); });
 }
 
 void TForm1::FormClose() {
     for (const char* name : {kWorkingCopy, kPreviewMpeg4})
-        guarded([&] { removeFileIfExists(session_.workFile(name)); });
+        removeFileIfExists(session_.workFile(name));
 }
 
 void TForm1::Panel5Click() {

@@ -1,7 +1,9 @@
 #include "app/window_core.h"
 
 #include "catalogue/analysis.h"
+#include "convert/source_intake.h"
 #include "rewrite/replace_picture.h"
+#include "rewrite/restore_original.h"
 
 namespace velmora {
 
@@ -14,6 +16,7 @@ WindowCore realCore() {
     core.view = View1Click;
     core.saveVideo = Savevideo1Click;
     core.savePicture = Savepicture1Click;
+    core.restore = restoreOriginal;
     return core;
 }
 

@@ -1,11 +1,12 @@
+#include "convert/jpeg_conversion.h"
+
 #include <span>
 #include <vector>
 
 #include "convert/conversion_commands.h"
-#include "convert/converted_stream.h"
 #include "convert/dichotomy_search.h"
 #include "convert/run_and_wait.h"
-#include "convert/work_dirs.h"
+#include "firmware/work_file.h"
 #include "firmware/file_io.h"
 
 namespace velmora {
@@ -52,9 +53,8 @@ std::string tryLogLine(const PictureEntry& entry, std::int32_t setting, std::int
 
 }  // namespace
 
-std::optional<ConvertedStream> convertJpegToStream(Session& session, Dialogs& ui,
-                                                   const PictureEntry& entry,
-                                                   std::int32_t roomSize) {
+Result<ConvertedStream> convertJpegToStream(const Session& session, Dialogs& ui,
+                                            const PictureEntry& entry, std::int32_t roomSize) {
     preparePicture(session, entry);
     ui.log("Begin to convert JPEG image using Dichotomy method.");
 
@@ -70,10 +70,8 @@ std::optional<ConvertedStream> convertJpegToStream(Session& session, Dialogs& ui
         removeFileIfExists(session.workFile(kRawPicture));
         writeBatchFile(batchPath, batchLinesOfTry(session, entry, ntscTiming, search.TrySetting));
         RunAndWait(batchFileCommand(batchPath));
-        if (!fileExists(streamPath)) {
-            ui.error("Error!", "Error with target file creation!");
-            return std::nullopt;
-        }
+        if (!fileExists(streamPath))
+            return Outcome::refused("Error!", "Error with target file creation!");
         const std::int64_t fileSize = velmora::fileSize(streamPath);
         ui.log(tryLogLine(entry, search.TrySetting, fileSize));
         ui.repaintLog();
@@ -85,8 +83,7 @@ std::optional<ConvertedStream> convertJpegToStream(Session& session, Dialogs& ui
         ui.log(
             "Sorry, I can not convert image into MPEG4...\rYou can try to convert it with other "
             "converters.");
-        ui.error("ERROR!", "Sorry, I can not convert image into MPEG4...!");
-        return std::nullopt;
+        return Outcome::refused(kErrorCaption, "Sorry, I can not convert image into MPEG4...!");
     }
     ui.log("Finished!");
     return ConvertedStream{streamPath, search.StreamOffset};

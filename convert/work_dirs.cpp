@@ -70,24 +70,6 @@ std::string workFolderIn(const std::string& base) {
     return base;
 }
 
-void writeWorkFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-    removeFileIfExists(path);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) throw IoError("Cannot create " + path + ": " + systemCause());
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            const std::string cause = systemCause();
-            ::close(fd);
-            throw IoError("Cannot write " + fileNameOf(path) + ": " + cause);
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (::close(fd) != 0) throw IoError("Cannot write " + fileNameOf(path) + ": " + systemCause());
-}
-
 std::string executableDir() {
     char buffer[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);

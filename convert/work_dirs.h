@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstdint>
-#include <span>
 #include <string>
 
 namespace velmora {
@@ -20,11 +18,6 @@ namespace velmora {
 // or when that name is taken by something else a fresh private folder beside
 // it. base is returned unchanged when no private folder can be made there.
 [[nodiscard]] std::string workFolderIn(const std::string& base);
-
-// Creates a work file anew with bytes, never through a link planted under its
-// name: an old file of that name is removed first and the new one made with
-// O_EXCL | O_NOFOLLOW. Throws IoError.
-void writeWorkFile(const std::string& path, std::span<const std::uint8_t> bytes);
 
 // The folder of the running executable.
 [[nodiscard]] std::string executableDir();

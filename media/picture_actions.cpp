@@ -1,18 +1,19 @@
 #include "media/picture_actions.h"
 
+#include <sys/stat.h>
+
 #include <initializer_list>
 #include <string>
 #include <vector>
 
-#include "convert/run_and_wait.h"
-#include "convert/work_dirs.h"
 #include "firmware/file_io.h"
-#include "firmware/io_error.h"
+#include "firmware/work_file.h"
+#include "media/mpeg2_decoding.h"
 #include "media/preview_picture.h"
+#include "media/preview_work_files.h"
 #include "media/save_names.h"
 #include "media/stream_extraction.h"
 #include "media/targa.h"
-#include "media/work_files.h"
 
 namespace velmora {
 namespace {
@@ -31,15 +32,8 @@ class WorkFiles {
     std::vector<std::string> paths_;
 };
 
-// The chosen picture, or none (with an error box) when the selection names no
-// picture of the last analysis.
-const PictureEntry* selectedPicture(const Session& session, Dialogs& ui) {
-    if (session.SelectedPicture < 0 || session.SelectedPicture >= session.PictureCount ||
-        session.SelectedPicture >= kMaxPictures) {
-        ui.error("ERROR!", "No picture is selected.");
-        return nullptr;
-    }
-    return &session.selected();
+Outcome noPictureSelected() {
+    return Outcome::refused(kErrorCaption, "No picture is selected.");
 }
 
 // Decodes the MPEG-2 stream file to the work TGA file; true when the decoder
@@ -53,84 +47,119 @@ bool decodeToWorkTga(const Session& session, const std::string& stream) {
 }
 
 bool loadDecodedPicture(const std::string& path, TargaImage& image) {
-    try {
-        return LoadTarga(path, image);
-    } catch (const IoError&) {
-        return false;  // a truncated picture is a failed load, not an I/O error box
-    }
+    bool loaded = false;
+    // A truncated picture is a failed load, not an I/O error box.
+    const Outcome read = guardIo([&] {
+        loaded = LoadTarga(path, image);
+        return Outcome::done();
+    });
+    return read.isDone() && loaded;
 }
 
-}  // namespace
-
-void View1Click(Session& session, Dialogs& ui, PreviewSink& preview) {
-    const PictureEntry* entry = selectedPicture(session, ui);
-    if (entry == nullptr) return;
+Outcome view(const Session& session, const PictureEntry& entry, Dialogs& ui, PreviewSink& preview) {
     const ByteImage stored = readImageFile(session.FirmwarePath);
-
-    if (!entry->isMpeg2()) {
+    if (!entry.isMpeg2()) {
         // The stream stays for the desktop's player; the window removes it at the end.
         const std::string stream = session.workFile(kPreviewMpeg4);
-        writeWorkFile(stream, ExtractMpeg4Stream(stored, *entry, session.ByteSwapped));
+        writeWorkFile(stream, ExtractMpeg4Stream(stored, entry, session.ByteSwapped));
         ui.openWithDesktop(stream);
-        return;
+        return Outcome::done();
     }
 
     const std::string stream = session.workFile(kPreviewMpeg2);
     const std::string decoded = session.workFile(kDecodedFile);
     const WorkFiles cleanup{stream, decoded};
-    writeWorkFile(stream, ExtractMpeg2Stream(stored, *entry, session.ByteSwapped));
+    writeWorkFile(stream, ExtractMpeg2Stream(stored, entry, session.ByteSwapped));
     TargaImage image;
-    if (!decodeToWorkTga(session, stream) || !loadDecodedPicture(decoded, image)) {
-        ui.error("Error!", "Error with loading TGA image!");
-        return;
-    }
-    preview.showPreview(previewFromTarga(image, session.SelectedPicture + 1));
+    std::optional<PreviewPicture> picture;
+    if (decodeToWorkTga(session, stream) && loadDecodedPicture(decoded, image))
+        picture = previewFromTarga(image, session.SelectedPicture + 1);
+    if (!picture) return Outcome::refused("Error!", "Error with loading TGA image!");
+    preview.showPreview(*picture);
+    return Outcome::done();
 }
 
-void Savevideo1Click(Session& session, Dialogs& ui) {
-    const PictureEntry* entry = selectedPicture(session, ui);
-    if (entry == nullptr) return;
+Outcome saveVideo(const Session& session, const PictureEntry& entry, Dialogs& ui) {
     const ByteImage stored = readImageFile(session.FirmwarePath);
     const int number = session.SelectedPicture + 1;
-    const bool mpeg2 = entry->isMpeg2();
+    const bool mpeg2 = entry.isMpeg2();
     const auto chosen =
         ui.chooseSaveFile(mpeg2 ? kMpeg2VideoFilter : kMpeg4VideoFilter,
                           proposedSaveName(session.FirmwareName, number, mpeg2 ? ".m2v" : ".m4v"));
-    if (!chosen) return;
+    if (!chosen) return Outcome::declined();
     // Extracted whole before the file is created, so a failed read leaves no file.
-    const auto streamBytes = extractPictureStream(stored, *entry, session.ByteSwapped);
+    const auto streamBytes = extractPictureStream(stored, entry, session.ByteSwapped);
     writeExtractedStream(*chosen, streamBytes);
     ui.log("Original videostream #" + std::to_string(number) + " saved.");
+    return Outcome::done();
 }
 
-void Savepicture1Click(Session& session, Dialogs& ui) {
-    const PictureEntry* entry = selectedPicture(session, ui);
-    if (entry == nullptr) return;
-    if (!entry->isMpeg2()) {
-        ui.error("ERROR!", "Only an MPEG2 picture can be saved as a TGA picture.");
-        return;
-    }
+bool pathExists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+Outcome savePicture(const Session& session, const PictureEntry& entry, Dialogs& ui) {
+    if (!entry.isMpeg2())
+        return Outcome::refused(kErrorCaption,
+                                "Only an MPEG2 picture can be saved as a TGA picture.");
     const ByteImage stored = readImageFile(session.FirmwarePath);
     const int number = session.SelectedPicture + 1;
     const std::string stream = session.workFile(kPreviewMpeg2);
     const std::string decoded = session.workFile(kDecodedFile);
     const WorkFiles cleanup{stream, decoded};
-    writeWorkFile(stream, ExtractMpeg2Stream(stored, *entry, session.ByteSwapped));
+    writeWorkFile(stream, ExtractMpeg2Stream(stored, entry, session.ByteSwapped));
 
     const auto chosen =
         ui.chooseSaveFile(kTargaFilter, proposedSaveName(session.FirmwareName, number, ""));
-    if (!chosen) return;
+    if (!chosen) return Outcome::declined();
+    // The decoder appends the extension: the file to ask about is NAME.tga.
+    const std::string target = *chosen + kTargaExtension;
+    if (pathExists(target)) {
+        const Answer answer =
+            ui.ask(Question::Overwrite, kOverwriteCaption, overwriteQuestion(fileNameOf(target)));
+        if (answer == Answer::No) return Outcome::declined();
+        if (answer == Answer::Cancelled) return Outcome::cancelled();
+    }
     // The decoder writes to a work name first: a failed decoder then neither
     // counts as a saved picture nor leaves an older file of the chosen name
     // looking like this one. What it wrote must also read as a picture: a
     // decoder that failed half-way must not be reported as a saved picture.
     TargaImage image;
-    if (!decodeToWorkTga(session, stream) || !loadDecodedPicture(decoded, image)) {
-        ui.error("Error!", "Error with decoding the MPEG2 picture!");
-        return;
-    }
-    writeWholeFile(*chosen + kTargaExtension, readImageFile(decoded).bytes());
+    if (!decodeToWorkTga(session, stream) || !loadDecodedPicture(decoded, image))
+        return Outcome::refused("Error!", "Error with decoding the MPEG2 picture!");
+    writeWholeFile(target, readImageFile(decoded).bytes());
     ui.log("Original TGA picture #" + std::to_string(number) + " saved.");
+    return Outcome::done();
+}
+
+// Runs an action on the selected picture, or refuses when none is selected.
+template <typename Action>
+Outcome onSelectedPicture(const Session& session, Action action) {
+    const PictureEntry* entry = session.selected();
+    if (entry == nullptr) return noPictureSelected();
+    return guardIo([&] { return action(*entry); });
+}
+
+}  // namespace
+
+std::string overwriteQuestion(const std::string& name) {
+    return name + " already exists.\rDo you want to replace it?";
+}
+
+Outcome View1Click(const Session& session, Dialogs& ui, PreviewSink& preview) {
+    return onSelectedPicture(
+        session, [&](const PictureEntry& entry) { return view(session, entry, ui, preview); });
+}
+
+Outcome Savevideo1Click(const Session& session, Dialogs& ui) {
+    return onSelectedPicture(
+        session, [&](const PictureEntry& entry) { return saveVideo(session, entry, ui); });
+}
+
+Outcome Savepicture1Click(const Session& session, Dialogs& ui) {
+    return onSelectedPicture(
+        session, [&](const PictureEntry& entry) { return savePicture(session, entry, ui); });
 }
 
 }  // namespace velmora

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "catalogue/session.h"
-#include "firmware/dialogs.h"
+#include "person/dialogs.h"
+#include "person/outcome.h"
 
 namespace velmora {
 
@@ -25,11 +27,14 @@ class PreviewSink {
 };
 
 // "View": an MPEG-2 picture is extracted, decoded and shown; an MPEG-4 picture
-// is extracted to the work file and handed to the desktop. Throws IoError.
-void View1Click(Session& session, Dialogs& ui, PreviewSink& preview);
-// "Save MPEG video". Throws IoError.
-void Savevideo1Click(Session& session, Dialogs& ui);
-// "Save TGA picture" (MPEG-2 pictures only). Throws IoError.
-void Savepicture1Click(Session& session, Dialogs& ui);
+// is extracted to the work file and handed to the desktop.
+[[nodiscard]] Outcome View1Click(const Session& session, Dialogs& ui, PreviewSink& preview);
+// "Save MPEG video".
+[[nodiscard]] Outcome Savevideo1Click(const Session& session, Dialogs& ui);
+// "Save TGA picture" (MPEG-2 pictures only). The decoder writes the chosen
+// name with ".tga" appended; when that file exists the person is asked first.
+inline constexpr const char* kOverwriteCaption = "Confirm Save As";
+[[nodiscard]] std::string overwriteQuestion(const std::string& name);
+[[nodiscard]] Outcome Savepicture1Click(const Session& session, Dialogs& ui);
 
 }  // namespace velmora

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "firmware/hex_text.h"
+#include "person/hex_text.h"
 #include "rewrite/mpeg2_placement.h"
 #include "rewrite/mpeg4_placement.h"
 #include "rewrite/structure.h"

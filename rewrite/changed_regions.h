@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "catalogue/picture_table.h"
-#include "rewrite/changed_region.h"
+#include "person/dialogs.h"
 
 namespace velmora {
 

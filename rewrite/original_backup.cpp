@@ -41,7 +41,8 @@ BackupAttempt keepOriginal(const std::string& firmwarePath, std::span<const std:
     const Found found = lookUp(backup);
     if (found == Found::File) return {BackupResult::AlreadyKept, {}};
     // A folder or a link under that name is no backup, and is not ours to replace.
-    if (found == Found::Other) return {BackupResult::Failed, "something other than a file has its name"};
+    if (found == Found::Other)
+        return {BackupResult::Failed, "something other than a file has its name"};
     mode_t mode = 0644;
     struct stat st {};
     if (::stat(firmwarePath.c_str(), &st) == 0) mode = st.st_mode & 07777;

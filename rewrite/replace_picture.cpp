@@ -1,24 +1,23 @@
 #include "rewrite/replace_picture.h"
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "convert/source_intake.h"
+#include "firmware/file_io.h"
 #include "firmware/fingerprint.h"
 #include "firmware/firmware_file_checks.h"
-#include "firmware/io_error.h"
 #include "rewrite/byte_order_restore.h"
 #include "rewrite/changed_regions.h"
+#include "rewrite/commit.h"
+#include "rewrite/held_log.h"
 #include "rewrite/image_checksum.h"
 #include "rewrite/mpeg2_placement.h"
 #include "rewrite/mpeg4_placement.h"
-#include "rewrite/refusal.h"
+#include "rewrite/original_backup.h"
 #include "rewrite/replace_texts.h"
-#include "rewrite/replacement_run.h"
-#include "rewrite/replacement_verification.h"
 #include "rewrite/room.h"
 #include "rewrite/stream_checks.h"
 #include "rewrite/structure.h"
@@ -37,35 +36,39 @@ struct SourceStream {
     }
 };
 
-const PictureEntry& pictureToReplace(const Session& session) {
-    if (session.SelectedPicture < 0 || session.SelectedPicture >= session.PictureCount)
-        throw Refusal{replace_text::kNoPictureSelected};
-    if (!session.SourceOpened || session.SourcePath.empty())
-        throw Refusal{replace_text::kNoSourceOpened};
-    const PictureEntry& entry = session.selected();
-    // A fragmented picture without a known block length cannot be laid out.
-    if (entry.GapLength > 0 && entry.BlockLength <= 0)
-        throw Refusal{replace_text::kUnknownBlockLayout};
-    return entry;
+Outcome refused(const char* text) {
+    return Outcome::refused(replace_text::kErrorCaption, text);
 }
 
-std::optional<SourceStream> convertedSource(Session& session, Dialogs& ui,
-                                            const JpegConverter& convertJpeg,
-                                            const PictureEntry& entry, std::int32_t roomSize) {
-    const std::optional<ConvertedStream> converted = convertJpeg(session, ui, entry, roomSize);
-    if (!converted) return std::nullopt;
+Result<PictureEntry> pictureToReplace(const Session& session) {
+    const PictureEntry* entry = session.selected();
+    if (entry == nullptr) return refused(replace_text::kNoPictureSelected);
+    if (!session.SourceOpened || session.SourcePath.empty())
+        return refused(replace_text::kNoSourceOpened);
+    // A fragmented picture without a known block length cannot be laid out.
+    if (entry->GapLength > 0 && entry->BlockLength <= 0)
+        return refused(replace_text::kUnknownBlockLayout);
+    return *entry;
+}
+
+Result<SourceStream> convertedSource(const Session& session, Dialogs& ui,
+                                     const JpegConverter& convertJpeg, const PictureEntry& entry,
+                                     std::int32_t roomSize) {
+    const Result<ConvertedStream> converted = convertJpeg(session, ui, entry, roomSize);
+    if (!converted.ok()) return converted.outcome();
     ByteImage file = readImageFile(converted->path);
     file.require(converted->offset, 0, "Read");
-    if (!checkConvertedStream(ui, file.bytes(), entry.Kind, converted->offset)) return std::nullopt;
+    if (Outcome checked = checkConvertedStream(file.bytes(), entry.Kind, converted->offset);
+        !checked.isDone())
+        return checked;
     return SourceStream{file.bytes(), converted->offset};
 }
 
-std::optional<SourceStream> readySource(const Session& session, Dialogs& ui,
-                                        const PictureEntry& entry, std::int32_t roomSize) {
+Result<SourceStream> readySource(const Session& session, Dialogs& ui, const PictureEntry& entry,
+                                 std::int32_t roomSize) {
     ByteImage file = readImageFile(session.SourcePath);
-    const std::optional<std::int64_t> offset =
-        checkReadyStream(ui, file.bytes(), entry.Kind, roomSize);
-    if (!offset) return std::nullopt;
+    const Result<std::int64_t> offset = checkReadyStream(ui, file.bytes(), entry.Kind, roomSize);
+    if (!offset.ok()) return offset.outcome();
     return SourceStream{file.bytes(), *offset};
 }
 
@@ -86,37 +89,8 @@ FreeSpace writePicture(ByteImage& image, Dialogs& ui, const Session& session,
                                   layout.StreamLength, layout.NextFree);
 }
 
-bool replace(Session& session, Dialogs& ui, const JpegConverter& convertJpeg,
-             const CommitFaults& faults) {
-    const PictureEntry entry = pictureToReplace(session);
-    // A file the person marked read-only is theirs to protect, even from root.
-    if (const auto readOnly = readOnlyProblem(session.FirmwarePath)) throw Refusal{*readOnly};
-    ReplaceTarget target = loadTarget(session);
-
-    const Room room = decideRoom(session, ui, entry);
-    const std::optional<SourceStream> source =
-        isJpegSource(session.SourcePath)
-            ? convertedSource(session, ui, convertJpeg, entry, room.RoomSize)
-            : readySource(session, ui, entry, room.RoomSize);
-    if (!source) return false;
-
-    const auto streamLength = static_cast<std::int64_t>(source->stream().size());
-    if (replacementExtent(entry, streamLength, room.MoveToFreeSpace, session.FreeSpaceAddr) >
-        target.image.size())
-        throw Refusal{replace_text::kDoesNotFit};
-
-    ui.log(replace_text::kReplacingLog);
-    ByteImage changed = target.image;
-    const FreeSpace freeSpace = writePicture(changed, ui, session, entry, room, *source);
-    ui.log(replace_text::kReplacedLog);
-
-    if (isUpdateImage(session.FirmwarePath)) {
-        ui.log(replace_text::kChecksumLog);
-        (void)writeImageChecksum(changed);
-        ui.log(replace_text::kChecksumDoneLog);
-    }
-    if (session.ByteSwapped) ui.log(replace_text::kRestoreLog);
-
+ReplacementPlan planOf(const Session& session, const PictureEntry& entry, const Room& room,
+                       std::int64_t streamLength, std::int64_t imageSize) {
     ReplacementPlan plan;
     plan.entry = entry;
     plan.moved = room.MoveToFreeSpace;
@@ -125,12 +99,78 @@ bool replace(Session& session, Dialogs& ui, const JpegConverter& convertJpeg,
     plan.segmentBase = session.SegmentBase;
     plan.streamLength = streamLength;
     plan.updateImage = isUpdateImage(session.FirmwarePath);
-    plan.imageSize = changed.size();
+    plan.imageSize = imageSize;
     plan.pictureSize = isJpegSource(session.SourcePath);
+    return plan;
+}
+
+Outcome answered(Answer answer) {
+    return answer == Answer::No ? Outcome::declined() : Outcome::cancelled();
+}
+
+// Keeps the firmware as it is now as NAME.orig before its first change. When
+// that cannot be done the person decides; the command line says so with
+// --no-backup.
+Outcome keepTheOriginal(const Session& session, const ReplaceTarget& target, Dialogs& ui) {
+    const std::string backup = fileNameOf(backupPathOf(session.FirmwarePath));
+    const BackupAttempt attempt = keepOriginal(session.FirmwarePath, target.storedFirmware);
+    if (attempt.result == BackupResult::Kept) ui.log(replace_text::kBackupKeptLog + backup);
+    if (attempt.result != BackupResult::Failed) return Outcome::done();
+    switch (ui.ask(Question::ReplaceWithoutBackup, replace_text::kNoBackupCaption,
+                   replace_text::noBackupQuestion(backup))) {
+        case Answer::Yes:
+            return Outcome::done();
+        case Answer::No:
+            return Outcome::refused(replace_text::kErrorCaption,
+                                    replace_text::noBackupRefusal(backup, attempt.cause));
+        case Answer::Cancelled:
+            break;
+    }
+    return Outcome::cancelled();
+}
+
+Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools, ReplaceMode mode) {
+    const Result<PictureEntry> picked = pictureToReplace(session);
+    if (!picked.ok()) return picked.outcome();
+    const PictureEntry& entry = *picked;
+    // A file the person marked read-only is theirs to protect, even from root.
+    if (const auto readOnly = readOnlyProblem(session.FirmwarePath))
+        return Outcome::refused(replace_text::kErrorCaption, *readOnly);
+    const Result<ReplaceTarget> target = loadTarget(session);
+    if (!target.ok()) return target.outcome();
+
+    const Result<Room> room = decideRoom(session, ui, entry);
+    if (!room.ok()) return room.outcome();
+    const Result<SourceStream> source =
+        isJpegSource(session.SourcePath)
+            ? convertedSource(session, ui, tools.convertJpeg, entry, room->RoomSize)
+            : readySource(session, ui, entry, room->RoomSize);
+    if (!source.ok()) return source.outcome();
+
+    const auto streamLength = static_cast<std::int64_t>(source->stream().size());
+    if (replacementExtent(entry, streamLength, room->MoveToFreeSpace, session.FreeSpaceAddr) >
+        target->image.size())
+        return refused(replace_text::kDoesNotFit);
+
+    // What the writing says is true only once the firmware is committed.
+    HeldLog held(ui);
+    held.log(replace_text::kReplacingLog);
+    ByteImage changed = target->image;
+    const FreeSpace freeSpace = writePicture(changed, held, session, entry, *room, *source);
+    held.log(replace_text::kReplacedLog);
+
+    if (isUpdateImage(session.FirmwarePath)) {
+        held.log(replace_text::kChecksumLog);
+        (void)writeImageChecksum(changed);
+        held.log(replace_text::kChecksumDoneLog);
+    }
+    if (session.ByteSwapped) held.log(replace_text::kRestoreLog);
+
+    const ReplacementPlan plan = planOf(session, entry, *room, streamLength, changed.size());
     const std::vector<std::uint8_t> toStore =
         session.ByteSwapped ? restoreStoredOrder(changed) : changed.bytes();
     const VerificationInput check{
-        target.image,
+        target->image,
         changed,
         toStore,
         plan,
@@ -139,34 +179,48 @@ bool replace(Session& session, Dialogs& ui, const JpegConverter& convertJpeg,
         session.SelectedPicture,
         session.ByteSwapped,
         freeSpace.FreeSpaceAddr};
-    if (const auto failure = verifyReplacement(check))
-        throw Refusal{"Verification failed (" + failure->check + "): " + failure->text};
-    const std::vector<std::uint8_t> stored = commitReplacement(session, target, changed, faults);
+    if (const auto failure = tools.verify(check))
+        return Outcome::verificationFailed(failure->check, verificationText(*failure));
 
-    session.FirmwareFingerprint = fingerprint(stored);
+    const std::vector<ChangedRegion> regions =
+        storedRegions(plannedRegions(plan), session.ByteSwapped);
+    if (mode == ReplaceMode::DryRun) {
+        held.release();
+        for (const ChangedRegion& region : regions) ui.log(regionLine(region));
+        return Outcome::done();
+    }
+    const PendingReplacement pending{
+        regions,      std::vector<std::uint8_t>(source->stream().begin(), source->stream().end()),
+        entry.Kind,   entry.Width,
+        entry.Height, session.SelectedPicture + 1};
+    if (const Answer approval = ui.approveReplacement(pending); approval != Answer::Yes)
+        return answered(approval);
+    if (Outcome kept = keepTheOriginal(session, *target, ui); !kept.isDone()) return kept;
+
+    Result<std::vector<std::uint8_t>> stored = std::vector<std::uint8_t>{};
+    const Outcome committed = guardIo([&] {
+        stored = commitReplacement(session, *target, changed, *tools.files);
+        return stored.ok() ? Outcome::done() : stored.outcome();
+    });
+    if (!committed.isDone()) {
+        ui.log(replace_text::kNotWrittenLog);
+        return committed;
+    }
+    held.release();
+
+    session.FirmwareFingerprint = fingerprint(*stored);
     session.FreeSpaceAddr = freeSpace.FreeSpaceAddr;
     session.FreeSpaceSize = freeSpace.FreeSpaceSize;
     ui.log(replace_text::kAllDoneLog);
     ui.information(replace_text::kDoneCaption, replace_text::kDoneText);
-    return true;
+    return Outcome::done();
 }
 
 }  // namespace
 
-bool runReplacement(Session& session, Dialogs& ui, const JpegConverter& convertJpeg,
-                    const CommitFaults& faults) {
-    try {
-        return replace(session, ui, convertJpeg, faults);
-    } catch (const Refusal& refusal) {
-        ui.error(replace_text::kErrorCaption, refusal.text);
-    } catch (const IoError& failure) {
-        ui.error(std::string(kIoErrorCaption), failure.what());
-    }
-    return false;
-}
-
-bool replacePicture(Session& session, Dialogs& ui, const JpegConverter& convertJpeg) {
-    return runReplacement(session, ui, convertJpeg, CommitFaults{});
+Outcome replacePicture(Session& session, Dialogs& ui, const ReplacementTools& tools,
+                       ReplaceMode mode) {
+    return guardIo([&] { return replace(session, ui, tools, mode); });
 }
 
 }  // namespace velmora

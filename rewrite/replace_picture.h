@@ -1,23 +1,49 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
-#include <optional>
 
 #include "catalogue/session.h"
-#include "convert/converted_stream.h"
-#include "firmware/dialogs.h"
+#include "convert/jpeg_conversion.h"
+#include "firmware/file_system.h"
+#include "person/dialogs.h"
+#include "person/outcome.h"
+#include "rewrite/replacement_verification.h"
 
 namespace velmora {
 
-using JpegConverter = std::function<std::optional<ConvertedStream>(
-    Session&, Dialogs&, const PictureEntry&, std::int32_t roomSize)>;
+using JpegConverter = std::function<Result<ConvertedStream>(const Session&, Dialogs&,
+                                                            const PictureEntry&, std::int32_t)>;
 
-// "Replace Image": puts the accepted source (SessionSourcePath) in the place of
-// the selected picture, rewrites the records that point at it, the checksum of
-// an update image and the stored byte order, and commits the firmware only when
-// every step succeeded. Returns true when the firmware was replaced. Refusals
-// and failures are reported through ui; the files are then unchanged.
-bool replacePicture(Session& session, Dialogs& ui,
-                    const JpegConverter& convertJpeg = convertJpegToStream);
+// What a replacement works with: the real converter and file system, or
+// stand-ins that tests put in.
+struct ReplacementTools {
+    ReplacementTools() : ReplacementTools(convertJpegToStream) {}
+    template <typename Converter>
+    ReplacementTools(Converter convert,  // NOLINT: a converter alone is a set of tools
+                     FileSystem& fileSystem = realFileSystem())
+        : convertJpeg(std::move(convert)), files(&fileSystem) {}
+
+    JpegConverter convertJpeg;
+    FileSystem* files;
+    // Proves the result sound before it is written; tests of the writer on
+    // made-up images, which hold no real picture, check the layout alone.
+    Verifier verify = verifyReplacement;
+};
+
+// A dry run does everything up to the commit, the checks included, writes
+// nothing (no backup either), and logs the regions that would change.
+enum class ReplaceMode { Write, DryRun };
+
+// "Replace Image": puts the accepted source (SourcePath) in the place of the
+// selected picture, rewrites the records that point at it, the checksum of an
+// update image and the stored byte order, and commits the firmware only when
+// every step succeeded and the result passed every check. Before the first
+// change the original is kept as NAME.orig. The log lines of the writing are
+// held back until the commit succeeded. Done when the firmware was replaced;
+// otherwise the files are unchanged.
+[[nodiscard]] Outcome replacePicture(Session& session, Dialogs& ui,
+                                     const ReplacementTools& tools = {},
+                                     ReplaceMode mode = ReplaceMode::Write);
 
 }  // namespace velmora

@@ -4,13 +4,12 @@
 #include <array>
 
 #include "catalogue/picture_scan.h"
-#include "catalogue/session.h"
 #include "firmware/anchors.h"
 #include "firmware/byte_order.h"
 #include "firmware/free_space.h"
-#include "firmware/hex_text.h"
-#include "firmware/silent_dialogs.h"
 #include "media/stream_extraction.h"
+#include "person/hex_text.h"
+#include "person/silent_dialogs.h"
 #include "rewrite/mpeg2_placement.h"
 #include "rewrite/mpeg4_placement.h"
 #include "rewrite/stream_decoding.h"
@@ -231,29 +230,29 @@ Failure checkMpeg4Records(const VerificationInput& in) {
     return std::nullopt;
 }
 
-// The stored bytes analysed exactly as "Open Firmware file" analyses a file.
-Session analyseStored(std::span<const std::uint8_t> stored) {
-    Session s;
-    std::vector<std::uint8_t> bytes(stored.begin(), stored.end());
-    ByteImage image("", std::move(bytes));
-    s.FirstWord = image.u16(0);
-    s.ByteSwapped = isByteSwappedFirstWord(s.FirstWord);
-    if (s.ByteSwapped) {
-        s.FirstWord = swapBytes(s.FirstWord);
+// What a fresh analysis of the stored bytes finds, exactly as "Open Firmware
+// file" analyses a file, but in memory and without a word to the person.
+struct FreshAnalysis {
+    bool byteSwapped = false;
+    PictureList pictures;
+};
+
+FreshAnalysis analyseStored(std::span<const std::uint8_t> stored) {
+    FreshAnalysis fresh;
+    ByteImage image("", std::vector<std::uint8_t>(stored.begin(), stored.end()));
+    std::uint16_t firstWord = image.u16(0);
+    fresh.byteSwapped = isByteSwappedFirstWord(firstWord);
+    if (fresh.byteSwapped) {
+        firstWord = swapBytes(firstWord);
         image = ByteImage("", swapWordBytes(image.bytes()));
     }
-    const FreeSpace fs = findFreeSpace(image, s.FirstWord);
-    s.FreeSpaceAddr = fs.FreeSpaceAddr;
-    s.FreeSpaceSize = fs.FreeSpaceSize;
-    const Anchors anchors = readAnchors(image, fs.DataMarker);
-    s.SegmentBase = anchors.SegmentBase;
-    if (fs.DataMarker != 0 && !anchors.codeFound) {
-        s.FreeSpaceAddr = 0;
-        s.FreeSpaceSize = 0;
-    }
+    const FlashRows rows = findFreeSpace(image, firstWord);
+    std::uint32_t freeSpaceAddr = rows.free.FreeSpaceAddr;
+    const Anchors anchors = readAnchors(image, rows.DataMarker);
+    if (rows.DataMarker != 0 && !anchors.codeFound) freeSpaceAddr = 0;
     SilentDialogs quiet;
-    scanPictures(image, anchors, s, quiet);
-    return s;
+    fresh.pictures = scanPictures(image, anchors, freeSpaceAddr, quiet);
+    return fresh;
 }
 
 std::int64_t newPictureStart(const ReplacementPlan& plan) {
@@ -265,11 +264,11 @@ std::int64_t newPictureStart(const ReplacementPlan& plan) {
 Failure checkNewPicture(const VerificationInput& in, int width, int height) {
     const PictureEntry& e = in.plan.entry;
     const std::int64_t start = newPictureStart(in.plan);
-    const Session fresh = analyseStored(in.stored);
+    const FreshAnalysis fresh = analyseStored(in.stored);
     const PictureEntry* found = nullptr;
-    for (int i = 0; i < fresh.PictureCount; ++i)
-        if (fresh.PictureTable[static_cast<std::size_t>(i)].Start == start)
-            found = &fresh.PictureTable[static_cast<std::size_t>(i)];
+    for (int i = 0; i < fresh.pictures.count; ++i)
+        if (fresh.pictures.table[static_cast<std::size_t>(i)].Start == start)
+            found = &fresh.pictures.table[static_cast<std::size_t>(i)];
     if (found == nullptr)
         return fail("new picture", "A fresh analysis finds no picture at " + at(start) + ".");
     if (found->Kind != e.Kind || found->Width != width || found->Height != height)
@@ -279,7 +278,7 @@ Failure checkNewPicture(const VerificationInput& in, int width, int height) {
                                        ", not an MPEG" + std::to_string(e.Kind) + " picture of " +
                                        std::to_string(width) + "x" + std::to_string(height) + ".");
     const ByteImage stored("", std::vector<std::uint8_t>(in.stored.begin(), in.stored.end()));
-    std::vector<std::uint8_t> extracted = extractPictureStream(stored, *found, fresh.ByteSwapped);
+    std::vector<std::uint8_t> extracted = extractPictureStream(stored, *found, fresh.byteSwapped);
     if (!found->isMpeg2() && extracted.size() >= kMpeg4StreamHeader.size())
         extracted.erase(extracted.begin(),
                         extracted.begin() + static_cast<std::ptrdiff_t>(kMpeg4StreamHeader.size()));
@@ -312,6 +311,11 @@ Failure checkDecoding(const VerificationInput& in, DecodedPictures& decoded) {
 }
 
 }  // namespace
+
+std::string verificationText(const VerificationFailure& failure) {
+    return "The new firmware failed the check of the " + failure.check + ": " + failure.text +
+           "\rNothing was written.";
+}
 
 std::optional<VerificationFailure> verifyLayout(const VerificationInput& in) {
     const std::vector<ChangedRegion> regions = plannedRegions(in.plan);

@@ -44,6 +44,9 @@ struct VerificationFailure {
 // the stream. Says nothing when all is well.
 [[nodiscard]] std::optional<VerificationFailure> verifyReplacement(const VerificationInput& in);
 
+// The words of the "ERROR!" box for a failed check.
+[[nodiscard]] std::string verificationText(const VerificationFailure& failure);
+
 // How a replacement checks its result (tests of the writer on made-up images
 // use verifyLayout alone).
 using Verifier = std::optional<VerificationFailure> (*)(const VerificationInput&);

@@ -18,9 +18,9 @@ Outcome restoreOriginal(const std::string& firmwarePath, Dialogs& ui) {
         const std::string backup = backupPathOf(firmwarePath);
         const std::string name = fileNameOf(backup);
         if (!fileExists(backup))
-            return Outcome::refused(replace_text::kErrorCaption,
-                                    "There is no " + name + " beside " + fileNameOf(firmwarePath) +
-                                        " to restore.");
+            return Outcome::refused(
+                replace_text::kErrorCaption,
+                "There is no " + name + " beside " + fileNameOf(firmwarePath) + " to restore.");
         if (const auto readOnly = readOnlyProblem(firmwarePath))
             return Outcome::refused(replace_text::kErrorCaption, *readOnly);
         const ByteImage original = readImageFile(backup);

@@ -103,7 +103,7 @@ TEST_F(PictureActions, SaveVideoProposesBaseAndNumberAndSavesTheStream) {
         useFirmware(p, false, c.index, c.firmwareName);
         const std::string saved = user.file(std::string("saved") + c.proposed);
         person.saveChoices.push_back(saved);
-        Savevideo1Click(session, person);
+        (void)testing::toldDone(Savevideo1Click(session, person), person);
         ASSERT_EQ(person.saveRequests.size(), 1u);
         EXPECT_EQ(person.saveRequests[0].first, c.filter);
         EXPECT_EQ(person.saveRequests[0].second, c.proposed);
@@ -120,7 +120,7 @@ TEST_F(PictureActions, SaveVideoFromASwappedDumpSavesTheSameFile) {
             useFirmware(*p, swapped);
             const std::string saved = user.file("s" + std::to_string(swapped));
             person.saveChoices.push_back(saved);
-            Savevideo1Click(session, person);
+            (void)testing::toldDone(Savevideo1Click(session, person), person);
             EXPECT_EQ(readFile(saved), p->expected) << swapped;
         }
     }
@@ -128,7 +128,7 @@ TEST_F(PictureActions, SaveVideoFromASwappedDumpSavesTheSameFile) {
 
 TEST_F(PictureActions, CancellingSaveVideoWritesAndLogsNothing) {
     useFirmware(mpeg2, false);
-    Savevideo1Click(session, ui);
+    (void)testing::toldDone(Savevideo1Click(session, ui), ui);
     EXPECT_EQ(ui.saveRequests.size(), 1u);
     EXPECT_TRUE(ui.lines.empty());
     EXPECT_TRUE(ui.boxes.empty());
@@ -137,9 +137,9 @@ TEST_F(PictureActions, CancellingSaveVideoWritesAndLogsNothing) {
 TEST_F(PictureActions, AMissingFirmwareIsAnIoErrorBeforeAnyDialog) {
     useFirmware(mpeg2, false);
     session.FirmwarePath = user.file("gone.bin");
-    EXPECT_THROW(Savevideo1Click(session, ui), IoError);
-    EXPECT_THROW(Savepicture1Click(session, ui), IoError);
-    EXPECT_THROW(View1Click(session, ui, preview), IoError);
+    EXPECT_TRUE(Savevideo1Click(session, ui).is<IoFailure>());
+    EXPECT_TRUE(Savepicture1Click(session, ui).is<IoFailure>());
+    EXPECT_TRUE(View1Click(session, ui, preview).is<IoFailure>());
     EXPECT_TRUE(ui.saveRequests.empty());
     EXPECT_TRUE(ui.lines.empty());
 }
@@ -149,7 +149,7 @@ TEST_F(PictureActions, APictureRunningPastTheFileIsAnIoErrorAndLeavesNoFile) {
     session.PictureTable[0].End = 0x3000;
     const std::string saved = user.file("partial.m2v");
     ui.saveChoices.push_back(saved);
-    EXPECT_THROW(Savevideo1Click(session, ui), IoError);
+    EXPECT_TRUE(Savevideo1Click(session, ui).is<IoFailure>());
     EXPECT_FALSE(fileExists(saved));
     EXPECT_TRUE(ui.lines.empty());
 }
@@ -159,9 +159,9 @@ TEST_F(PictureActions, ASelectionOutsideTheTableIsRefused) {
     for (int selected : {-1, 1, 16}) {
         ScriptedDialogs person;
         session.SelectedPicture = selected;
-        Savevideo1Click(session, person);
-        View1Click(session, person, preview);
-        Savepicture1Click(session, person);
+        (void)testing::toldDone(Savevideo1Click(session, person), person);
+        (void)testing::toldDone(View1Click(session, person, preview), person);
+        (void)testing::toldDone(Savepicture1Click(session, person), person);
         ASSERT_EQ(person.boxes.size(), 3u);
         EXPECT_EQ(person.boxes[0].caption, "ERROR!");
         EXPECT_TRUE(person.saveRequests.empty());
@@ -174,7 +174,7 @@ TEST_F(PictureActions, ViewDecodesShowsTopRowFirstAndRemovesTheWorkFiles) {
         RecordingPreview shown;
         installDecoder(smallTga(depth));
         useFirmware(mpeg2, true, 4);
-        View1Click(session, ui, shown);
+        (void)testing::toldDone(View1Click(session, ui, shown), ui);
         EXPECT_EQ(decoderInput(), mpeg2.expected);
         ASSERT_EQ(shown.shown.size(), 1u);
         const auto& picture = shown.shown[0];
@@ -192,7 +192,7 @@ TEST_F(PictureActions, ViewWithoutADecoderShowsTheErrorAndLeavesNoWorkFiles) {
     useFirmware(mpeg2, false);
     // A picture left by an earlier run must not be shown for this one.
     (void)work.write("$tga.tga", smallTga(24));
-    View1Click(session, ui, preview);
+    (void)testing::toldDone(View1Click(session, ui, preview), ui);
     EXPECT_TRUE(preview.shown.empty());
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].kind, "error");
@@ -211,7 +211,7 @@ TEST_F(PictureActions, ViewOfAnUnreadableTgaShowsTheError) {
         ScriptedDialogs person;
         installDecoder(tga);
         useFirmware(mpeg2, false);
-        View1Click(session, person, preview);
+        (void)testing::toldDone(View1Click(session, person, preview), person);
         EXPECT_TRUE(preview.shown.empty());
         ASSERT_EQ(person.boxes.size(), 1u);
         EXPECT_EQ(person.boxes[0].text, "Error with loading TGA image!");
@@ -223,7 +223,7 @@ TEST_F(PictureActions, ViewOfAnUnreadableTgaShowsTheError) {
 TEST_F(PictureActions, ViewOfAnMpeg4PictureHandsTheStreamToTheDesktop) {
     installDecoder(smallTga(24));
     useFirmware(mpeg4, true);
-    View1Click(session, ui, preview);
+    (void)testing::toldDone(View1Click(session, ui, preview), ui);
     EXPECT_TRUE(preview.shown.empty());
     EXPECT_TRUE(ui.boxes.empty());
     EXPECT_EQ(ui.openedWithDesktop, std::vector<std::string>{work.file("$mpeg.m4v")});
@@ -249,7 +249,7 @@ TEST_F(PictureActions, SavePictureExtractsFirstProposesBaseAndNumberAndDecodes) 
     CheckingDialogs person;
     person.expectedWorkFile = work.file("$mpeg.m2v");
     person.saveChoices.push_back(user.file("dump_3"));
-    Savepicture1Click(session, person);
+    (void)testing::toldDone(Savepicture1Click(session, person), person);
     EXPECT_EQ(person.workFileAtDialog, mpeg2.expected);
     ASSERT_EQ(person.saveRequests.size(), 1u);
     EXPECT_EQ(person.saveRequests[0].first, "Targa Graph Image file (.tga)|*.tga");
@@ -265,7 +265,7 @@ TEST_F(PictureActions, SavePictureAlwaysAppendsTheExtension) {
     installDecoder(smallTga(24));
     useFirmware(mpeg2, true);
     ui.saveChoices.push_back(user.file("x.tga"));
-    Savepicture1Click(session, ui);
+    (void)testing::toldDone(Savepicture1Click(session, ui), ui);
     EXPECT_TRUE(fileExists(user.file("x.tga.tga")));
     EXPECT_FALSE(fileExists(user.file("x.tga")));
 }
@@ -273,7 +273,7 @@ TEST_F(PictureActions, SavePictureAlwaysAppendsTheExtension) {
 TEST_F(PictureActions, CancellingSavePictureDecodesNothingAndRemovesTheStream) {
     installDecoder(smallTga(24));
     useFirmware(mpeg2, false);
-    Savepicture1Click(session, ui);
+    (void)testing::toldDone(Savepicture1Click(session, ui), ui);
     EXPECT_EQ(ui.saveRequests.size(), 1u);
     EXPECT_TRUE(ui.lines.empty());
     EXPECT_FALSE(fileExists(tools.file("input.m2v")));
@@ -284,19 +284,48 @@ TEST_F(PictureActions, SavePictureWithoutADecoderSaysSoAndKeepsAnOlderFile) {
     useFirmware(mpeg2, false);
     const std::string older = user.write("pic.tga", {1, 2, 3});
     ui.saveChoices.push_back(user.file("pic"));
-    Savepicture1Click(session, ui);
+    ui.answers = {true};  // yes, replace pic.tga
+    (void)testing::toldDone(Savepicture1Click(session, ui), ui);
     EXPECT_TRUE(ui.lines.empty());
-    ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].caption, "Error!");
+    ASSERT_EQ(ui.boxes.size(), 2u);
+    EXPECT_EQ(ui.boxes[1].caption, "Error!");
     EXPECT_EQ(readFile(older), (Bytes{1, 2, 3}));
     EXPECT_FALSE(workFileLeft("$mpeg.m2v"));
     EXPECT_FALSE(workFileLeft("$tga.tga"));
 }
 
+TEST_F(PictureActions, SaveTgaAsksBeforeReplacingTheFileItWrites) {
+    installDecoder(smallTga(24));
+    useFirmware(mpeg2, false);
+    // "pic" itself is free, but the decoder writes pic.tga, which exists.
+    const std::string older = user.write("pic.tga", {1, 2, 3});
+    ui.saveChoices.push_back(user.file("pic"));
+    ui.answers = {false};
+    (void)testing::toldDone(Savepicture1Click(session, ui), ui);
+    ASSERT_EQ(ui.questions, (std::vector<Question>{Question::Overwrite}));
+    EXPECT_EQ(ui.boxes[0].caption, "Confirm Save As");
+    EXPECT_EQ(ui.boxes[0].text, "pic.tga already exists.\rDo you want to replace it?");
+    EXPECT_EQ(readFile(older), (Bytes{1, 2, 3})) << "No keeps it";
+    EXPECT_TRUE(ui.lines.empty());
+
+    ui.saveChoices.push_back(user.file("pic"));
+    ui.closeOn = Question::Overwrite;
+    (void)testing::toldDone(Savepicture1Click(session, ui), ui);
+    EXPECT_EQ(readFile(older), (Bytes{1, 2, 3})) << "closing the question keeps it";
+    EXPECT_EQ(ui.lines, std::vector<std::string>{"Cancelled."});
+
+    ui.closeOn.reset();
+    ui.saveChoices.push_back(user.file("pic"));
+    ui.answers = {true};
+    (void)testing::toldDone(Savepicture1Click(session, ui), ui);
+    EXPECT_NE(readFile(older), (Bytes{1, 2, 3})) << "Yes replaces it";
+    EXPECT_TRUE(ui.hasLine("Original TGA picture #1 saved."));
+}
+
 TEST_F(PictureActions, SavePictureRefusesAnMpeg4Picture) {
     installDecoder(smallTga(24));
     useFirmware(mpeg4, false);
-    Savepicture1Click(session, ui);
+    (void)testing::toldDone(Savepicture1Click(session, ui), ui);
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].caption, "ERROR!");
     EXPECT_TRUE(ui.saveRequests.empty());

@@ -83,6 +83,25 @@ TEST(CliReplaceRun, ALargerStreamNeedsForceAndMaySpillOnlyIntoErasedFlash) {
     EXPECT_EQ(readFile(fw), original);
 }
 
+TEST(CliReplaceRun, MoveAnswersTheMoveQuestionAndItsAbsenceKeepsThePicturePlace) {
+    const fixtures::Fixture fixture = fixtures::standardFirmware();
+    const PictureEntry& picture = fixture.entries[1];  // non-fragmented, its records known
+    const Bytes stream = fixtures::mpeg2Still(352, 288, false, 1000);
+    for (const bool move : {false, true}) {
+        testing::TempDir dir;
+        const std::string fw = dir.write("fw.bin", fixture.image);
+        std::vector<std::string> args{"replace", fw, "2", dir.write("new.m2v", stream)};
+        if (move) args.emplace_back("--move");
+        const auto r = runCli(args, dir.path());
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        const Bytes now = readFile(fw);
+        const std::size_t at = move ? fixtures::kStandardFreeStart : picture.Start;
+        EXPECT_TRUE(std::equal(stream.begin(), stream.end(), now.begin() + static_cast<long>(at)))
+            << (move ? "moved" : "in place");
+        EXPECT_EQ(now[fixtures::kStandardFreeStart] == 0xFF, !move);
+    }
+}
+
 TEST(CliReplaceRun, RefusalsExitOneAndWrongPictureNumbersTwo) {
     testing::TempDir dir;
     const Bytes original = testing::twoMpeg2Pictures();

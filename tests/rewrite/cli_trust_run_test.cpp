@@ -28,8 +28,8 @@ struct Form {
     bool swapped;
     bool updateImage;
 };
-constexpr Form kForms[] = {{"dump.bin", false, false}, {"swapped.bin", true, false},
-                           {"update.img", false, true}};
+constexpr Form kForms[] = {
+    {"dump.bin", false, false}, {"swapped.bin", true, false}, {"update.img", false, true}};
 
 Bytes storedForm(const Form& form) {
     Bytes image = fixtures::standardFirmware().image;
@@ -70,8 +70,8 @@ TEST(CliTrust, DryRunListsEveryRegionTheReplacementChangesAndWritesNothing) {
                 testing::TempDir dir;
                 const Bytes original = storedForm(form);
                 const std::string fw = dir.write(form.name, original);
-                const std::string source = picture[0] == '1' ? dir.write("new.m2v", mpeg2)
-                                                             : dir.write("new.m4v", mpeg4);
+                const std::string source =
+                    picture[0] == '1' ? dir.write("new.m2v", mpeg2) : dir.write("new.m4v", mpeg4);
                 std::vector<std::string> args{"replace", fw, picture, source};
                 if (move) args.push_back("--move");
                 std::vector<std::string> dry = args;
@@ -86,14 +86,16 @@ TEST(CliTrust, DryRunListsEveryRegionTheReplacementChangesAndWritesNothing) {
                 EXPECT_NE(::stat((fw + ".orig").c_str(), &st), 0) << what << ": no backup either";
                 const std::vector<Region> regions = regionsIn(preview.out);
                 ASSERT_FALSE(regions.empty()) << what << preview.out;
-                EXPECT_TRUE(std::any_of(regions.begin(), regions.end(),
-                                        [](const Region& r) { return r.what == "picture stream"; }));
+                EXPECT_TRUE(std::any_of(regions.begin(), regions.end(), [](const Region& r) {
+                    return r.what == "picture stream";
+                }));
                 EXPECT_EQ(std::any_of(regions.begin(), regions.end(),
                                       [](const Region& r) { return r.what == "checksum"; }),
                           form.updateImage)
                     << what;
                 EXPECT_TRUE(contains(linesOf(preview.out), "Replacing the picture...")) << what;
-                EXPECT_FALSE(contains(linesOf(preview.out), "All operations completed successfully!"))
+                EXPECT_FALSE(
+                    contains(linesOf(preview.out), "All operations completed successfully!"))
                     << what;
 
                 const auto real = runCli(args, dir.path());
@@ -102,9 +104,11 @@ TEST(CliTrust, DryRunListsEveryRegionTheReplacementChangesAndWritesNothing) {
                 for (std::size_t p = 0; p < now.size(); ++p) {
                     if (now[p] == original[p]) continue;
                     const auto at = static_cast<long long>(p);
-                    ASSERT_TRUE(std::any_of(regions.begin(), regions.end(), [&](const Region& r) {
-                        return at >= r.offset && at < r.offset + r.length;
-                    })) << what << ": byte " << p << " changed outside the listed regions";
+                    ASSERT_TRUE(std::any_of(regions.begin(), regions.end(),
+                                            [&](const Region& r) {
+                                                return at >= r.offset && at < r.offset + r.length;
+                                            }))
+                        << what << ": byte " << p << " changed outside the listed regions";
                 }
             }
         }
@@ -136,11 +140,11 @@ TEST(CliTrust, TheFirstReplacementKeepsTheOriginalAndRestorePutsItBack) {
         ASSERT_EQ(restored.exitCode, 0) << form.name << restored.err;
         EXPECT_EQ(readFile(fw), original) << form.name;
         const auto lines = linesOf(restored.out);
-        EXPECT_TRUE(contains(lines, std::string("Original firmware restored from ") + form.name +
-                                        ".orig"))
+        EXPECT_TRUE(
+            contains(lines, std::string("Original firmware restored from ") + form.name + ".orig"))
             << restored.out;
-        EXPECT_TRUE(contains(lines, std::string("Binary file loaded: ") + form.name +
-                                        ". Analyzing..."))
+        EXPECT_TRUE(
+            contains(lines, std::string("Binary file loaded: ") + form.name + ". Analyzing..."))
             << "the restored file is analysed";
         EXPECT_TRUE(contains(lines, "Search complete!"));
 

@@ -10,7 +10,7 @@
 
 #include "catalogue/analysis.h"
 #include "firmware/byte_order.h"
-#include "firmware/silent_dialogs.h"
+#include "person/silent_dialogs.h"
 #include "rewrite/byte_order_restore.h"
 #include "rewrite/image_checksum.h"
 #include "rewrite/mpeg2_placement.h"
@@ -52,10 +52,10 @@ struct Written {
         const std::string name = form == Form::Img ? "update.img" : "dump.bin";
         session.TempDir = dir.path();
         SilentDialogs quiet;
-        EXPECT_TRUE(analyzeFirmware(session, quiet, dir.write(name, file)));
+        EXPECT_TRUE(analyzeFirmware(session, quiet, dir.write(name, file)).isDone());
         before = ByteImage("image", session.ByteSwapped ? swapWordBytes(file) : file);
         session.SelectedPicture = picture;
-        const PictureEntry& e = session.selected();
+        const PictureEntry& e = *session.selected();
         plan.entry = e;
         plan.moved = moved;
         plan.freeSpaceAddr = session.FreeSpaceAddr;

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+#include "catalogue/session.h"
+#include "convert/run_and_wait.h"
+
+namespace velmora {
+
+// The decoder's command: writes output + ".tga" from the MPEG-2 stream input.
+[[nodiscard]] ToolCommand mpeg2DecodeToolCommand(const std::string& toolDir,
+                                                 const std::string& input,
+                                                 const std::string& output);
+// Its text alone.
+[[nodiscard]] std::string mpeg2DecodeCommand(const std::string& toolDir, const std::string& input,
+                                             const std::string& output);
+bool RunMpeg2Decode(const Session& session, const std::string& input, const std::string& output);
+
+}  // namespace velmora

@@ -85,6 +85,23 @@ TEST(ReplaceTrust, ClosingAnyQuestionCancelsTheWholeReplacement) {
     }
 }
 
+TEST(ReplaceTrust, ARealStreamOfTheOtherKindIsRefusedAndWritesNothing) {
+    Bytes mpeg4 = {0x00, 0x00, 0x01, 0xB0, 0xF5, 0x00, 0x00, 0x01, 0xB5, 0x09};
+    const Bytes still = fixtures::mpeg4Still(352, 288);
+    mpeg4.insert(mpeg4.end(), still.begin(), still.end());
+    for (const auto& [picture, stream] :
+         {std::pair<int, Bytes>{1, mpeg4}, {2, fixtures::mpeg2Still(352, 288, false, 2000)}}) {
+        FirmwareRun run(picture, stream);
+        ScriptedDialogs ui;
+        const Outcome outcome = replacePicture(run.session, ui);
+        ASSERT_TRUE(outcome.is<Refused>()) << picture;
+        EXPECT_NE(outcome.get<Refused>().text.find(picture == 1 ? "not an MPEG2 stream"
+                                                                : "not an MPEG4 stream"),
+                  std::string::npos);
+        EXPECT_TRUE(run.unchanged());
+    }
+}
+
 TEST(ReplaceTrust, AReadOnlyFirmwareIsRefusedBeforeAnyQuestionEvenForRoot) {
     FirmwareRun run(1);
     ASSERT_EQ(::chmod(run.session.FirmwarePath.c_str(), 0444), 0);

@@ -104,6 +104,27 @@ ReplacementPlan planOf(const Session& session, const PictureEntry& entry, const 
     return plan;
 }
 
+// The result as it would be stored, proven sound before anything is written.
+Outcome checkResult(const Session& session, const ByteImage& before, const ByteImage& changed,
+                    const ReplacementPlan& plan, const SourceStream& source,
+                    const FreeSpace& freeSpace, const Verifier& verify) {
+    const std::vector<std::uint8_t> toStore =
+        session.ByteSwapped ? restoreStoredOrder(changed) : changed.bytes();
+    const VerificationInput check{
+        before,
+        changed,
+        toStore,
+        plan,
+        source.stream(),
+        std::span(session.PictureTable).first(static_cast<std::size_t>(session.PictureCount)),
+        session.SelectedPicture,
+        session.ByteSwapped,
+        freeSpace.FreeSpaceAddr};
+    if (const auto failure = verify(check))
+        return Outcome::verificationFailed(failure->check, verificationText(*failure));
+    return Outcome::done();
+}
+
 Outcome answered(Answer answer) {
     return answer == Answer::No ? Outcome::declined() : Outcome::cancelled();
 }
@@ -167,20 +188,10 @@ Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools, Re
     if (session.ByteSwapped) held.log(replace_text::kRestoreLog);
 
     const ReplacementPlan plan = planOf(session, entry, *room, streamLength, changed.size());
-    const std::vector<std::uint8_t> toStore =
-        session.ByteSwapped ? restoreStoredOrder(changed) : changed.bytes();
-    const VerificationInput check{
-        target->image,
-        changed,
-        toStore,
-        plan,
-        source->stream(),
-        std::span(session.PictureTable).first(static_cast<std::size_t>(session.PictureCount)),
-        session.SelectedPicture,
-        session.ByteSwapped,
-        freeSpace.FreeSpaceAddr};
-    if (const auto failure = tools.verify(check))
-        return Outcome::verificationFailed(failure->check, verificationText(*failure));
+    if (Outcome checked =
+            checkResult(session, target->image, changed, plan, *source, freeSpace, tools.verify);
+        !checked.isDone())
+        return checked;
 
     const std::vector<ChangedRegion> regions =
         storedRegions(plannedRegions(plan), session.ByteSwapped);
@@ -203,7 +214,7 @@ Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools, Re
         return stored.ok() ? Outcome::done() : stored.outcome();
     });
     if (!committed.isDone()) {
-        ui.log(replace_text::kNotWrittenLog);
+        ui.log(replace_text::kNotWrittenLog);  // the failure is in the log too
         return committed;
     }
     held.release();

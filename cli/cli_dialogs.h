@@ -17,8 +17,12 @@ class CliDialogs : public Dialogs {
     std::optional<std::string> openChoice;  // the SOURCE argument
     std::optional<std::string> saveChoice;  // the OUTPUT argument
 
-    void log(const std::string& line) override { std::cout << line << '\n' << std::flush; }
-    void progress(int) override {}
+    // Lines reach the terminal whenever the window would repaint (the bar moves,
+    // a try's line is shown) and before anything goes to standard error, not
+    // one write each: a scan may log hundreds of thousands of lines.
+    void log(const std::string& line) override { std::cout << line << '\n'; }
+    void repaintLog() override { std::cout.flush(); }
+    void progress(int) override { std::cout.flush(); }
     Answer ask(Question question, const std::string& caption, const std::string& text) override;
     void error(const std::string& caption, const std::string& text) override;
     void information(const std::string&, const std::string&) override {}

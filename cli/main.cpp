@@ -70,6 +70,7 @@ int main(int argc, char** argv) {
         cli::CliDialogs ui;
         return command->second(session, ui, args);
     } catch (const cli::UsageError& e) {
+        std::cout.flush();  // log lines so far come first
         std::cerr << "velmora-cli: " << e.message << '\n' << kUsage;
         return cli::kExitUsage;
     }

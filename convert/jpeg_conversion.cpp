@@ -6,6 +6,7 @@
 #include "convert/conversion_commands.h"
 #include "convert/dichotomy_search.h"
 #include "convert/run_and_wait.h"
+#include "convert/tried_streams.h"
 #include "firmware/work_file.h"
 #include "firmware/file_io.h"
 
@@ -24,8 +25,12 @@ void preparePicture(const Session& session, const PictureEntry& entry) {
     // Files of an earlier conversion that ended early must not stand in for a
     // picture the converter could not make this time.
     removeWorkFiles(session);
-    RunAndWait(
-        prepareCommand(session.ToolDir, session.SourcePath, session.TempDir, session.Options));
+    ToolCommand prepare =
+        prepareCommand(session.ToolDir, session.SourcePath, session.TempDir, session.Options);
+    // The size the picture ends up at: a large photo may then be decoded smaller.
+    prepare.environment.push_back(std::string(kPictureSizeHint) + "=" +
+                                  std::to_string(entry.Width) + "x" + std::to_string(entry.Height));
+    RunAndWait(prepare);
     RunAndWait(resizeCommand(session.ToolDir, session.TempDir, entry.Width, entry.Height));
 }
 
@@ -63,15 +68,25 @@ Result<ConvertedStream> convertJpegToStream(const Session& session, Dialogs& ui,
     const std::string streamPath = session.workFile(entry.isMpeg2() ? kMpeg2Result : kMpeg4Result);
     const std::string batchPath = session.workFile(kBatchFile);
 
+    // The encoders give the same stream for the same setting, so a setting
+    // the bisection comes back to is not encoded again: its stream is put
+    // back and the try goes on (and is logged) as if it had been.
+    TriedStreams tried;
     SearchStep step = SearchStep::NextTry;
     while (step == SearchStep::NextTry) {
-        // A try whose encoder does not start must not measure the last try's stream.
-        removeFileIfExists(streamPath);
-        removeFileIfExists(session.workFile(kRawPicture));
-        writeBatchFile(batchPath, batchLinesOfTry(session, entry, ntscTiming, search.TrySetting));
-        RunAndWait(batchFileCommand(batchPath));
-        if (!fileExists(streamPath))
-            return Outcome::refused("Error!", "Error with target file creation!");
+        if (const auto* stream = tried.find(search.TrySetting)) {
+            writeWorkFile(streamPath, *stream);
+        } else {
+            // A try whose encoder does not start must not measure the last try's stream.
+            removeFileIfExists(streamPath);
+            removeFileIfExists(session.workFile(kRawPicture));
+            writeBatchFile(batchPath,
+                           batchLinesOfTry(session, entry, ntscTiming, search.TrySetting));
+            RunAndWait(batchFileCommand(batchPath));
+            if (!fileExists(streamPath))
+                return Outcome::refused("Error!", "Error with target file creation!");
+            tried.keep(search.TrySetting, readImageFile(streamPath).bytes());
+        }
         const std::int64_t fileSize = velmora::fileSize(streamPath);
         ui.log(tryLogLine(entry, search.TrySetting, fileSize));
         ui.repaintLog();

@@ -59,7 +59,7 @@ ToolCommand toolCommand(const std::string& program) {
 }
 
 ToolCommand batchFileCommand(const std::string& batchPath) {
-    return ToolCommand{batchPath, {"/bin/sh", pathArgument(batchPath)}};
+    return ToolCommand{batchPath, {"/bin/sh", pathArgument(batchPath)}, {}};
 }
 
 std::string pathArgument(const std::string& path) {
@@ -103,8 +103,14 @@ bool RunAndWait(const ToolCommand& command) {
     posix_spawn_file_actions_addopen(actions.get(), 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(actions.get(), 2, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addclosefrom_np(actions.get(), 3);
+    std::vector<std::string> extra = command.environment;
+    std::vector<char*> envp;
+    for (auto& e : extra) envp.push_back(e.data());
+    for (char** e = environ; *e != nullptr; ++e) envp.push_back(*e);
+    envp.push_back(nullptr);
     pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], actions.get(), nullptr, argv.data(), environ) != 0) return false;
+    if (posix_spawn(&pid, argv[0], actions.get(), nullptr, argv.data(), envp.data()) != 0)
+        return false;
     int status = 0;
     while (waitpid(pid, &status, 0) < 0) {
         if (errno != EINTR) return false;
@@ -114,7 +120,7 @@ bool RunAndWait(const ToolCommand& command) {
 
 bool RunAndWait(const std::string& commandLine) {
     const std::vector<std::string> args = splitCommandLine(commandLine);
-    return RunAndWait(ToolCommand{commandLine, args});
+    return RunAndWait(ToolCommand{commandLine, args, {}});
 }
 
 std::string ToOem(const std::string& text) {

@@ -7,8 +7,8 @@
 #include "convert/dichotomy_search.h"
 #include "convert/run_and_wait.h"
 #include "convert/tried_streams.h"
-#include "firmware/work_file.h"
 #include "firmware/file_io.h"
+#include "firmware/work_file.h"
 
 namespace velmora {
 namespace {

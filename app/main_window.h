@@ -51,6 +51,7 @@ class TForm1 : public QWidget {
     void Savepicture1Click();
     void FormClose();
     void Panel5Click();
+    void Restore1Click();  // "Restore the original firmware" on the firmware name
 
     [[nodiscard]] Session& session() { return session_; }
     [[nodiscard]] Dialogs& dialogs() { return *dialogs_; }
@@ -73,6 +74,8 @@ class TForm1 : public QWidget {
     QPlainTextEdit* Memo1;
     QMenu* PopupMenu1;
     QAction *View1, *Savevideo1, *Savepicture1;
+    QMenu* Panel2Menu;
+    QAction *Restore1, *ShowChanges1;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -82,6 +85,7 @@ class TForm1 : public QWidget {
     void createOptionGroups();
     void createGrid();
     void createPopupMenu();
+    void createFirmwareNameMenu();
     void connectHandlers();
     void showPictureRows();
     [[nodiscard]] bool hasSelectedPicture() const;

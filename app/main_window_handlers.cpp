@@ -11,6 +11,7 @@
 #include <array>
 
 #include "app/about_text.h"
+#include "app/changes_shown_first.h"
 #include "app/main_window.h"
 #include "catalogue/analysis.h"
 #include "catalogue/working_copy.h"
@@ -189,7 +190,9 @@ void TForm1::Button3Click() {
     session_.Options = optionsFromControls();
     const BusyFlag busy(busy_);
     const CommandsDisabled commands({BitBtn1, BitBtn2, BitBtn3});
-    finish([&] { return core_.replace(session_, *dialogs_); });
+    ChangesShownFirst changesShown(*dialogs_);
+    Dialogs& person = ShowChanges1->isChecked() ? changesShown : *dialogs_;
+    finish([&] { return core_.replace(session_, person); });
     if (closeRequested_) close();
 }
 

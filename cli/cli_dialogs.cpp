@@ -14,6 +14,11 @@ Answer CliDialogs::ask(Question question, const std::string&, const std::string&
             return Answer::No;
         case Question::Overwrite:
             return Answer::Yes;  // OUTPUT names the file to write, whatever is there
+        case Question::ReplaceWithoutBackup:
+            return answerNoBackup ? Answer::Yes : Answer::No;
+        case Question::Restore:
+        case Question::WriteChanges:
+            return Answer::Yes;  // the command itself is the person's answer
     }
     return Answer::No;
 }

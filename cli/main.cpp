@@ -17,6 +17,8 @@ constexpr const char* kUsage =
     "       velmora-cli replace FIRMWARE N SOURCE [--move] [--force] [--no-spare]\n"
     "               [--colors 24|256|16] [--greyscale] [--rotate 90|180|270] [--hmirror] "
     "[--vmirror]\n"
+    "               [--dry-run] [--no-backup]\n"
+    "       velmora-cli restore FIRMWARE   (puts FIRMWARE.orig back)\n"
     "common option: --tool-dir DIR\n";
 
 // What --help adds to the usage.
@@ -30,9 +32,11 @@ constexpr const char* kHelp =
     "            (--json: one JSON document on standard output, the log on\n"
     "            standard error)\n"
     "  extract   save picture N's stream as OUTPUT (.m2v or .m4v)\n"
-    "  tga       save MPEG-2 picture N as the TGA picture OUTPUT\n"
+    "  tga       save MPEG-2 picture N as the TGA picture OUTPUT.tga\n"
     "  replace   replace picture N with the JPEG photo or MPEG stream SOURCE;\n"
-    "            the firmware is rewritten in place\n"
+    "            the firmware is rewritten in place, kept first as FIRMWARE.orig\n"
+    "            (--dry-run: only say what would change; --no-backup: no .orig)\n"
+    "  restore   put FIRMWARE.orig back\n"
     "\n"
     "  --help, -h      show this help\n"
     "  --version       show the version\n"
@@ -76,10 +80,8 @@ int main(int argc, char** argv) {
         return cli::kExitOk;
     }
     const std::map<std::string, int (*)(Session&, cli::CliDialogs&, const Arguments&)> commands = {
-        {"analyze", cli::runAnalyze},
-        {"extract", cli::runExtract},
-        {"tga", cli::runTga},
-        {"replace", cli::runReplace},
+        {"analyze", cli::runAnalyze}, {"extract", cli::runExtract}, {"tga", cli::runTga},
+        {"replace", cli::runReplace}, {"restore", cli::runRestore},
     };
     const auto command = commands.find(argv[1]);
     if (command == commands.end()) {

@@ -1,10 +1,13 @@
 #include "media/picture_actions.h"
 
+#include <sys/stat.h>
+
 #include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "firmware/file_io.h"
+#include "firmware/work_file.h"
 #include "media/mpeg2_decoding.h"
 #include "media/preview_picture.h"
 #include "media/preview_work_files.h"
@@ -58,7 +61,7 @@ Outcome view(const Session& session, const PictureEntry& entry, Dialogs& ui, Pre
     if (!entry.isMpeg2()) {
         // The stream stays for the desktop's player; the window removes it at the end.
         const std::string stream = session.workFile(kPreviewMpeg4);
-        writeExtractedStream(stream, ExtractMpeg4Stream(stored, entry, session.ByteSwapped));
+        writeWorkFile(stream, ExtractMpeg4Stream(stored, entry, session.ByteSwapped));
         ui.openWithDesktop(stream);
         return Outcome::done();
     }
@@ -66,7 +69,7 @@ Outcome view(const Session& session, const PictureEntry& entry, Dialogs& ui, Pre
     const std::string stream = session.workFile(kPreviewMpeg2);
     const std::string decoded = session.workFile(kDecodedFile);
     const WorkFiles cleanup{stream, decoded};
-    writeExtractedStream(stream, ExtractMpeg2Stream(stored, entry, session.ByteSwapped));
+    writeWorkFile(stream, ExtractMpeg2Stream(stored, entry, session.ByteSwapped));
     TargaImage image;
     std::optional<PreviewPicture> picture;
     if (decodeToWorkTga(session, stream) && loadDecodedPicture(decoded, image))
@@ -91,6 +94,11 @@ Outcome saveVideo(const Session& session, const PictureEntry& entry, Dialogs& ui
     return Outcome::done();
 }
 
+bool pathExists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
 Outcome savePicture(const Session& session, const PictureEntry& entry, Dialogs& ui) {
     if (!entry.isMpeg2())
         return Outcome::refused(kErrorCaption,
@@ -100,11 +108,19 @@ Outcome savePicture(const Session& session, const PictureEntry& entry, Dialogs& 
     const std::string stream = session.workFile(kPreviewMpeg2);
     const std::string decoded = session.workFile(kDecodedFile);
     const WorkFiles cleanup{stream, decoded};
-    writeExtractedStream(stream, ExtractMpeg2Stream(stored, entry, session.ByteSwapped));
+    writeWorkFile(stream, ExtractMpeg2Stream(stored, entry, session.ByteSwapped));
 
     const auto chosen =
         ui.chooseSaveFile(kTargaFilter, proposedSaveName(session.FirmwareName, number, ""));
     if (!chosen) return Outcome::declined();
+    // The decoder appends the extension: the file to ask about is NAME.tga.
+    const std::string target = *chosen + kTargaExtension;
+    if (pathExists(target)) {
+        const Answer answer =
+            ui.ask(Question::Overwrite, kOverwriteCaption, overwriteQuestion(fileNameOf(target)));
+        if (answer == Answer::No) return Outcome::declined();
+        if (answer == Answer::Cancelled) return Outcome::cancelled();
+    }
     // The decoder writes to a work name first: a failed decoder then neither
     // counts as a saved picture nor leaves an older file of the chosen name
     // looking like this one. What it wrote must also read as a picture: a
@@ -112,7 +128,7 @@ Outcome savePicture(const Session& session, const PictureEntry& entry, Dialogs& 
     TargaImage image;
     if (!decodeToWorkTga(session, stream) || !loadDecodedPicture(decoded, image))
         return Outcome::refused("Error!", "Error with decoding the MPEG2 picture!");
-    writeWholeFile(*chosen + kTargaExtension, readImageFile(decoded).bytes());
+    writeWholeFile(target, readImageFile(decoded).bytes());
     ui.log("Original TGA picture #" + std::to_string(number) + " saved.");
     return Outcome::done();
 }
@@ -126,6 +142,10 @@ Outcome onSelectedPicture(const Session& session, Action action) {
 }
 
 }  // namespace
+
+std::string overwriteQuestion(const std::string& name) {
+    return name + " already exists.\rDo you want to replace it?";
+}
 
 Outcome View1Click(const Session& session, Dialogs& ui, PreviewSink& preview) {
     return onSelectedPicture(

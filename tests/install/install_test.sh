@@ -100,7 +100,7 @@ completion)
         echo "${COMPREPLY[*]}"
     }
     touch dump.bin photo.jpg
-    [ "$(complete velmora-cli re)" = replace ] || fail "commands"
+    [ "$(complete velmora-cli re)" = "replace restore" ] || fail "commands"
     [ "$(complete velmora-cli analyze dump.bin --j)" = --json ] || fail "analyze options"
     [ "$(complete velmora-cli replace dump.bin 1 photo.jpg --col)" = --colors ] || fail "options"
     [ "$(complete velmora-cli replace dump.bin 1 photo.jpg --colors 2)" = "24 256" ] || fail "values"

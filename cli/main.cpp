@@ -1,9 +1,12 @@
 // velmora-cli: the program's work without a window, for scripts and tests.
+#include <cstdlib>
 #include <iostream>
 #include <map>
 #include <set>
 
 #include "cli/commands.h"
+#include "cli/stop_signals.h"
+#include "convert/tool_run.h"
 #include "convert/work_dirs.h"
 
 namespace {
@@ -60,6 +63,8 @@ int main(int argc, char** argv) {
     try {
         Arguments args = parse(argc, argv, 2);
         Session session;
+        session.Control->toolTimeout = toolTimeoutFrom(std::getenv("VELMORA_TOOL_TIMEOUT"));
+        cli::cancelOnStopSignals(session.Control);
         session.TempDir = chooseTempDir();
         session.ToolDir = chooseToolDir(currentDir(), executableDir());
         std::erase_if(args.flags, [&](const std::string& f) {

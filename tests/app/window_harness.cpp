@@ -1,14 +1,24 @@
 #include "tests/app/window_harness.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QThread>
 #include <ostream>
 
 #include "firmware/io_error.h"
 
 namespace velmora::testing {
+
+void onWindowThread(const std::function<void()>& call) {
+    if (QThread::currentThread() == qApp->thread()) {
+        call();
+    } else {
+        QMetaObject::invokeMethod(qApp, call, Qt::BlockingQueuedConnection);
+    }
+}
 
 WindowCore FakeCore::core() {
     WindowCore c;
@@ -18,7 +28,7 @@ WindowCore FakeCore::core() {
         session.PicturesFound = false;
         session.PictureCount = 0;
         ui.progress(50);
-        if (duringAnalysis) duringAnalysis();
+        if (duringAnalysis) onWindowThread(duringAnalysis);
         if (!ioErrorText.empty()) throw IoError(ioErrorText);
         for (const PictureEntry& entry : pictures) {
             session.PictureTable[static_cast<std::size_t>(session.PictureCount++)] = entry;

@@ -5,6 +5,7 @@
 #include <QPixmap>
 #include <QTimer>
 #include <iostream>
+#include <memory>
 
 #include "app/main_window.h"
 
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
     }
 
     velmora::TForm1 form;
+    form.remember(std::make_unique<velmora::WindowMemory>());
     form.show();
     QTimer::singleShot(0, &form, [&] {
         if (!firmware.isEmpty()) form.analyseFirmwareFile(firmware.toStdString());

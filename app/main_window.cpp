@@ -98,13 +98,21 @@ TForm1::TForm1(DialogsFactory makeDialogs, WindowCore core)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromLatin1(kWindowTitle));
     setFont(sansFont(kBaseFontSize, false));
-    setFixedSize(499, 499);
+    // It starts at its designed size and may grow; the grid and the log take the room.
+    setMinimumSize(kDesignedWidth, kDesignedHeight);
+    resize(kDesignedWidth, kDesignedHeight);
     move(134, 113);
     createControls();
+    for (QWidget* below : std::initializer_list<QWidget*>{Label3, Label4, BitBtn2, BitBtn3,
+                                                          GroupBox1, GroupBox2, CheckBox1, Label5})
+        belowGrid_.emplace_back(below, below->pos());
     dialogs_ =
         makeDialogs ? makeDialogs(*this) : std::make_unique<QtDialogs>(this, Memo1, ProgressBar1);
     connectHandlers();
+    createShortcuts();
+    setAcceptDrops(true);
     FormCreate();
+    fitOnScreen();
 }
 
 TForm1::~TForm1() = default;

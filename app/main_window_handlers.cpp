@@ -5,17 +5,23 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
 #include <array>
+#include <cstdlib>
 
 #include "app/about_text.h"
+#include "app/background_work.h"
+#include "app/gui_thread_dialogs.h"
 #include "app/main_window.h"
 #include "catalogue/analysis.h"
+#include "convert/tool_run.h"
 #include "convert/work_dirs.h"
 #include "firmware/file_io.h"
 #include "firmware/io_error.h"
+#include "rewrite/replace_texts.h"
 
 namespace velmora {
 namespace {
@@ -27,8 +33,8 @@ constexpr std::array<const char*, 5> kColumnTitles = {"N", "Picture", "Address",
 // window process events, and a command started then would run inside it.
 class CommandsDisabled {
   public:
-    explicit CommandsDisabled(std::initializer_list<QPushButton*> buttons) {
-        for (QPushButton* b : buttons) {
+    explicit CommandsDisabled(std::initializer_list<QWidget*> buttons) {
+        for (QWidget* b : buttons) {
             saved_.emplace_back(b, b->isEnabled());
             b->setEnabled(false);
         }
@@ -40,7 +46,7 @@ class CommandsDisabled {
     CommandsDisabled& operator=(const CommandsDisabled&) = delete;
 
   private:
-    std::vector<std::pair<QPushButton*, bool>> saved_;
+    std::vector<std::pair<QWidget*, bool>> saved_;
 };
 
 class BusyFlag {
@@ -59,7 +65,13 @@ class BusyFlag {
 void TForm1::connectHandlers() {
     QObject::connect(BitBtn1, &QPushButton::clicked, this, [this] { Button2Click(); });
     QObject::connect(BitBtn2, &QPushButton::clicked, this, [this] { Button1Click(); });
-    QObject::connect(BitBtn3, &QPushButton::clicked, this, [this] { Button3Click(); });
+    QObject::connect(BitBtn3, &QPushButton::clicked, this, [this] {
+        if (busy_) {
+            cancelWork();
+        } else {
+            Button3Click();
+        }
+    });
     QObject::connect(StringGrid1, &QTableWidget::currentCellChanged, this,
                      [this](int row, int column, int, int) {
                          if (row >= 0) StringGrid1SelectCell(column, row + 1);
@@ -81,6 +93,7 @@ void TForm1::connectHandlers() {
 void TForm1::FormCreate() {
     session_.ToolDir = chooseToolDir(currentDir(), executableDir());
     session_.TempDir = chooseTempDir();
+    session_.Control->toolTimeout = toolTimeoutFrom(std::getenv("VELMORA_TOOL_TIMEOUT"));
     for (int column = 0; column < static_cast<int>(kColumnWidths.size()); ++column) {
         StringGrid1->setColumnWidth(column, kColumnWidths[static_cast<std::size_t>(column)]);
         StringGrid1->setHorizontalHeaderItem(
@@ -100,6 +113,28 @@ void TForm1::guarded(const std::function<void()>& work) {
     }
 }
 
+void TForm1::runBusy(const std::function<void(Dialogs&)>& work) {
+    const BusyFlag busy(busy_);
+    // The grid too: a row chosen meanwhile would change the picture the work acts on.
+    const CommandsDisabled commands({BitBtn1, BitBtn2, BitBtn3, StringGrid1});
+    session_.Control->clearCancel();
+    // "Replace Image" is the Cancel button while the work runs.
+    const QString caption = BitBtn3->text();
+    BitBtn3->setText(QString::fromLatin1(kCancelCaption));
+    BitBtn3->setEnabled(true);
+    GuiThreadDialogs ui(*dialogs_, this);
+    guarded([&] { runInBackground([&] { work(ui); }); });
+    BitBtn3->setText(caption);
+}
+
+void TForm1::cancelWork() {
+    if (busy_) session_.Control->requestCancel();
+}
+
+void TForm1::closeIfAsked() {
+    if (closeRequested_) close();
+}
+
 void TForm1::Button2Click() {
     if (busy_) return;
     const auto path = dialogs_->chooseOpenFile(kFirmwareFilter);
@@ -112,23 +147,21 @@ void TForm1::Button2Click() {
 
 void TForm1::analyseFirmwareFile(const std::string& path) {
     if (busy_) return;
+    if (memory_ != nullptr) memory_->addRecentFirmware(QString::fromStdString(path));
     StringGrid1->setEnabled(false);
     Panel2->setText(QString::fromStdString(fileNameOf(path)));
     StringGrid1->clearContents();
     StringGrid1->setRowCount(1);
     repaint();
     bool finished = false;
-    {
-        const BusyFlag busy(busy_);
-        const CommandsDisabled commands({BitBtn1, BitBtn2, BitBtn3});
-        guarded([&] {
-            core_.analyze(session_, *dialogs_, path);
-            finished = true;
-        });
-    }
+    runBusy([&](Dialogs& ui) {
+        core_.analyze(session_, ui, path);
+        finished = true;
+    });
     showPictureRows();
     session_.SelectedPicture = 0;
     if (finished) {
+        ProgressBar1->setValue(100);
         ChangeStat(session_.SourceOpened && session_.PicturesFound);
         StringGrid1->setEnabled(session_.PicturesFound);
         if (session_.PicturesFound) {
@@ -136,8 +169,11 @@ void TForm1::analyseFirmwareFile(const std::string& path) {
             StringGrid1->setCurrentCell(0, 0);
             StringGrid1->selectRow(0);
         }
+    } else {
+        // A failed analysis leaves an empty table: nothing to replace.
+        ChangeStat(false);
     }
-    if (closeRequested_) close();
+    closeIfAsked();
 }
 
 void TForm1::showPictureRows() {
@@ -160,8 +196,12 @@ void TForm1::ChangeStat(bool on) {
 
 void TForm1::Button1Click() {
     if (busy_) return;
+    openSource(*dialogs_);
+}
+
+void TForm1::openSource(Dialogs& ui) {
     guarded([&] {
-        const auto accepted = core_.openSource(session_, *dialogs_);
+        const auto accepted = core_.openSource(session_, ui);
         if (!accepted) return;
         GroupBox1->setEnabled(accepted->isJpeg);
         GroupBox2->setEnabled(accepted->isJpeg);
@@ -187,12 +227,25 @@ ReplaceOptions TForm1::optionsFromControls() const {
 }
 
 void TForm1::Button3Click() {
-    if (busy_ || !hasSelectedPicture()) return;
+    if (busy_) return;
+    if (!hasSelectedPicture()) {
+        dialogs_->error(replace_text::kErrorCaption, replace_text::kNoPictureSelected);
+        return;
+    }
     session_.Options = optionsFromControls();
-    const BusyFlag busy(busy_);
-    const CommandsDisabled commands({BitBtn1, BitBtn2, BitBtn3});
-    guarded([&] { static_cast<void>(core_.replace(session_, *dialogs_)); });
-    if (closeRequested_) close();
+    bool replaced = false;
+    runBusy([&](Dialogs& ui) { replaced = core_.replace(session_, ui); });
+    if (replaced && !closeRequested_) {
+        // The grid must show the new addresses and sizes: analyse again and
+        // stay on the picture just replaced.
+        const int row = session_.SelectedPicture;
+        analyseFirmwareFile(session_.FirmwarePath);
+        if (row >= 0 && row < session_.PictureCount) {
+            StringGrid1->setCurrentCell(row, 0);
+            StringGrid1->selectRow(row);
+        }
+    }
+    closeIfAsked();
 }
 
 void TForm1::StringGrid1SelectCell(int, int row) {
@@ -212,20 +265,27 @@ void TForm1::PopupMenu1Popup() {
 
 void TForm1::View1Click() {
     if (busy_ || !hasSelectedPicture()) return;
-    guarded([&] { core_.view(session_, *dialogs_, previews_); });
+    runBusy([&](Dialogs& ui) {
+        GuiThreadPreviews previews(previews_, this);
+        core_.view(session_, ui, previews);
+    });
+    closeIfAsked();
 }
 
 void TForm1::Savevideo1Click() {
     if (busy_ || !hasSelectedPicture()) return;
-    guarded([&] { core_.saveVideo(session_, *dialogs_); });
+    runBusy([&](Dialogs& ui) { core_.saveVideo(session_, ui); });
+    closeIfAsked();
 }
 
 void TForm1::Savepicture1Click() {
     if (busy_ || !hasSelectedPicture() || session_.selected().Kind != kKindMpeg2) return;
-    guarded([&] { core_.savePicture(session_, *dialogs_); });
+    runBusy([&](Dialogs& ui) { core_.savePicture(session_, ui); });
+    closeIfAsked();
 }
 
 void TForm1::FormClose() {
+    if (memory_ != nullptr) memory_->saveGeometry(*this);
     for (const char* name : {kWorkingCopy, kPreviewMpeg4})
         guarded([&] { removeFileIfExists(session_.workFile(name)); });
 }
@@ -235,11 +295,14 @@ void TForm1::Panel5Click() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    // A close asked for while an analysis or a replacement runs takes effect
-    // when it has ended, so the work files are not deleted under it.
+    // Closing during work cancels it, once the person agrees, and takes
+    // effect when it has ended, so the work files are not deleted under it.
     if (busy_) {
-        closeRequested_ = true;
         event->ignore();
+        if (closeRequested_) return;
+        if (!dialogs_->askYesNo(kCloseDuringWorkCaption, kCloseDuringWorkText)) return;
+        closeRequested_ = true;
+        cancelWork();
         return;
     }
     FormClose();

@@ -10,6 +10,7 @@
 #include <QUrl>
 
 #include "app/file_filter.h"
+#include "app/window_memory.h"
 
 namespace velmora {
 
@@ -63,29 +64,40 @@ void QtDialogs::information(const std::string& caption, const std::string& text)
 }
 
 std::optional<std::string> QtDialogs::chooseOpenFile(const std::string& filter) {
-    QFileDialog dialog(owner_, QString(), lastFolder_);
+    QFileDialog dialog(owner_, QString(), startFolder(filter));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(toQtNameFilters(filter));
-    return runFileDialog(dialog);
+    return runFileDialog(dialog, filter);
 }
 
 std::optional<std::string> QtDialogs::chooseSaveFile(const std::string& filter,
                                                      const std::string& proposedName) {
-    QFileDialog dialog(owner_, QString(), lastFolder_);
+    QFileDialog dialog(owner_, QString(), startFolder(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(toQtNameFilters(filter));
     dialog.selectFile(QString::fromStdString(proposedName));
-    return runFileDialog(dialog);
+    return runFileDialog(dialog, filter);
 }
 
-std::optional<std::string> QtDialogs::runFileDialog(QFileDialog& dialog) {
+QString QtDialogs::startFolder(const std::string& filter) const {
+    // Each dialog (told apart by what it filters) starts where it was left.
+    if (memory_ != nullptr) {
+        const QString remembered = memory_->folder(QString::fromStdString(filter));
+        if (!remembered.isEmpty()) return remembered;
+    }
+    return lastFolder_;
+}
+
+std::optional<std::string> QtDialogs::runFileDialog(QFileDialog& dialog,
+                                                    const std::string& filter) {
     // The patterns stay in the filters for Qt, but the person sees the descriptions.
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     const QString chosen = dialog.selectedFiles().constFirst();
     lastFolder_ = QFileInfo(chosen).absolutePath();
+    if (memory_ != nullptr) memory_->setFolder(QString::fromStdString(filter), lastFolder_);
     return chosen.toStdString();
 }
 

@@ -1,0 +1,108 @@
+// The window end to end on a real X display: Xvfb, when it is installed.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/temp_dir.h"
+
+extern char** environ;
+
+namespace velmora::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string findProgram(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
+    std::size_t from = 0;
+    while (from <= dirs.size()) {
+        const std::size_t colon = std::min(dirs.find(':', from), dirs.size());
+        const fs::path candidate = fs::path(dirs.substr(from, colon - from)) / name;
+        if (::access(candidate.c_str(), X_OK) == 0) return candidate.string();
+        from = colon + 1;
+    }
+    return {};
+}
+
+pid_t spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
+            int keepFd = -1) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
+    env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+    std::vector<char*> argv;
+    std::vector<char*> envp;
+    auto copy = args;
+    for (auto& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (keepFd >= 0) posix_spawn_file_actions_adddup2(&actions, keepFd, 3);
+    pid_t pid = -1;
+    const int failed = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    return failed == 0 ? pid : -1;
+}
+
+// An X server of its own, on the display number it chose.
+class Xvfb {
+  public:
+    explicit Xvfb(const std::string& program) {
+        int fds[2];
+        if (::pipe(fds) != 0) return;
+        pid_ = spawn({program, "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten",
+                      "tcp"},
+                     {}, fds[1]);
+        ::close(fds[1]);
+        char buffer[16] = {};
+        const ssize_t n = pid_ > 0 ? ::read(fds[0], buffer, sizeof buffer - 1) : -1;
+        ::close(fds[0]);
+        if (n > 0) display_ = ":" + std::string(buffer, static_cast<std::size_t>(n - 1));
+    }
+    ~Xvfb() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGTERM);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+    }
+    Xvfb(const Xvfb&) = delete;
+    Xvfb& operator=(const Xvfb&) = delete;
+    [[nodiscard]] const std::string& display() const { return display_; }
+
+  private:
+    pid_t pid_ = -1;
+    std::string display_;
+};
+
+TEST(XvfbEndToEnd, DropReplaceCancelAndPhotograph) {
+    const std::string xvfb = findProgram("Xvfb");
+    if (xvfb.empty())
+        GTEST_SKIP() << "Xvfb is not installed (scripts/install-deps.sh --with-extras installs it)";
+    const Xvfb server(xvfb);
+    ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
+    TempDir dir;
+    const std::string driver = std::string(VELMORA_BIN_DIR) + "/velmora-window-e2e";
+    const pid_t pid = spawn({driver, dir.file("run"), dir.file("window.png")},
+                            {"DISPLAY=" + server.display(), "QT_QPA_PLATFORM=xcb",
+                             "XDG_CONFIG_HOME=" + dir.path(), "TMP=" + dir.path()});
+    ASSERT_GT(pid, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "see the driver's lines above";
+    EXPECT_TRUE(fs::exists(dir.file("window.png")));
+}
+
+}  // namespace
+}  // namespace velmora::testing

@@ -16,6 +16,7 @@
 #include "app/background_work.h"
 #include "app/gui_thread_dialogs.h"
 #include "app/main_window.h"
+#include "app/source_thumbnail.h"
 #include "catalogue/analysis.h"
 #include "convert/tool_run.h"
 #include "convert/work_dirs.h"
@@ -207,6 +208,8 @@ void TForm1::openSource(Dialogs& ui) {
         GroupBox2->setEnabled(accepted->isJpeg);
         ChangeStat(session_.SourceOpened && session_.PicturesFound);
         Panel1->setText(QString::fromStdString(accepted->panelCaption));
+        Panel1->setToolTip(thumbnailToolTip(sourceThumbnail(session_.SourcePath),
+                                            QString::fromStdString(accepted->panelCaption)));
     });
 }
 

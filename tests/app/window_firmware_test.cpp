@@ -6,8 +6,10 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QTextDocument>
 #include <algorithm>
 
+#include "app/source_thumbnail.h"
 #include "catalogue/analysis.h"
 #include "firmware/file_io.h"
 #include "tests/app/window_harness.h"
@@ -211,6 +213,24 @@ TEST_F(WindowOverRealCore, MissingFirmwareShowsTheIoErrorBox) {
     EXPECT_FALSE(h.form->StringGrid1->isEnabled());
     EXPECT_TRUE(h.form->BitBtn1->isEnabled());
     EXPECT_EQ(h.form->Panel2->text(), QStringLiteral("gone.bin"));
+}
+
+TEST_F(WindowOverRealCore, ImagePanelTooltipShowsTheChosenPicture) {
+    open(write("dump.bin", standard_->image));
+    for (const bool jpeg : {true, false}) {
+        SCOPED_TRACE(jpeg ? "JPEG" : "MPEG-2 stream");
+        h.ui->openChoices.push_back(jpeg ? fx::photoJpeg(720, 576)
+                                         : write("new.m2v", fx::mpeg2Still(720, 576, false)));
+        h.form->BitBtn2->click();
+        ASSERT_TRUE(h.ui->boxes.empty()) << h.ui->boxes[0].text;
+        const QString tip = h.form->Panel1->toolTip();
+        ASSERT_TRUE(tip.contains(QStringLiteral("<img"))) << tip.left(80).toStdString();
+        QTextDocument rendered;
+        rendered.setHtml(tip);
+        EXPECT_GE(rendered.size().height(), 120.0) << "the thumbnail is drawn in the tooltip";
+        const QImage thumbnail = sourceThumbnail(h.form->session().SourcePath);
+        EXPECT_EQ(thumbnail.size(), QSize(150, 120)) << "720x576 kept in shape";
+    }
 }
 
 }  // namespace

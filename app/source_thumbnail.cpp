@@ -5,8 +5,9 @@
 #include <QImageReader>
 #include <span>
 
+#include "app/before_after_dialog.h"
+#include "catalogue/picture_table.h"
 #include "convert/source_intake.h"
-#include "media/first_picture.h"
 
 namespace velmora {
 namespace {
@@ -21,15 +22,8 @@ QImage streamFirstFrame(const std::string& path) {
         reinterpret_cast<const std::uint8_t*>(data.constData()),
         static_cast<std::size_t>(data.size()));
     // The extension does not say which MPEG it is (.mpg serves both).
-    for (const VideoCodec codec : {VideoCodec::Mpeg2, VideoCodec::Mpeg4}) {
-        const FirstPicture decoded = decodeFirstPicture(bytes, codec);
-        if (!decoded.picture) continue;
-        const BgrPicture& p = *decoded.picture;
-        return QImage(p.pixels.data(), p.width, p.height, static_cast<qsizetype>(p.width) * 3,
-                      QImage::Format_BGR888)
-            .copy();
-    }
-    return {};
+    QImage picture = pictureOfStream(bytes, kKindMpeg2);
+    return picture.isNull() ? pictureOfStream(bytes, kKindMpeg4) : picture;
 }
 
 }  // namespace

@@ -1,16 +1,21 @@
-// velmora-window-e2e WORKDIR SCREENSHOT: the real window with the real core,
+// velmora-window-e2e WORKDIR SCREENSHOT [--fit-only]: the real window with the real core,
 // dialogs and tools, driven as a person would on a real display (Xvfb): the
 // demo firmware is dropped on the window, a picture replaced with the demo
 // photo, a second replacement cancelled half-way, and the window photographed
 // with its refreshed grid. Prints the worst pause of the event loop during the
-// JPEG replacement. Exit 0 when every step did what it should.
+// JPEG replacement. With --fit-only it only checks that the window and a
+// preview fit the screen (for a run with a high QT_SCALE_FACTOR). Exit 0 when
+// every step did what it should.
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -58,7 +63,7 @@ class BoxAnswerer {
         QAbstractButton* press = box->button(QMessageBox::Ok);
         if (box->button(QMessageBox::Yes) != nullptr)
             press = box->button(caption == QStringLiteral("Move picture?") ? QMessageBox::No
-                                                                            : QMessageBox::Yes);
+                                                                           : QMessageBox::Yes);
         if (press != nullptr) press->click();
     }
     QTimer timer_;
@@ -69,9 +74,8 @@ class GapMeter {
   public:
     GapMeter() {
         timer_.setInterval(5);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            worst_ = std::max(worst_, clock_.restart());
-        });
+        QObject::connect(&timer_, &QTimer::timeout,
+                         [this] { worst_ = std::max(worst_, clock_.restart()); });
     }
     void start() {
         worst_ = 0;
@@ -107,8 +111,9 @@ int countLines(const TForm1& form, const QString& line) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc != 3) {
-        std::cerr << "usage: velmora-window-e2e WORKDIR SCREENSHOT.png\n";
+    const bool fitOnly = argc == 4 && std::string(argv[3]) == "--fit-only";
+    if (argc != 3 && !fitOnly) {
+        std::cerr << "usage: velmora-window-e2e WORKDIR SCREENSHOT.png [--fit-only]\n";
         return 2;
     }
     const fs::path dir = argv[1];
@@ -135,6 +140,28 @@ int main(int argc, char** argv) {
     check(form.Panel1->text().startsWith(QStringLiteral("JPEG 1024x768")),
           "the dropped photo is the source");
 
+    const QRect screen = form.screen()->availableGeometry();
+    std::cout << "screen " << screen.width() << "x" << screen.height() << ", window "
+              << form.frameGeometry().width() << "x" << form.frameGeometry().height() << '\n';
+    check(screen.contains(form.frameGeometry()), "the window fits the screen");
+    form.StringGrid1->setCurrentCell(0, 0);
+    form.View1->trigger();
+    const auto previews = form.previews().openWindows();
+    check(previews.size() == 1, "the picture is previewed");
+    for (const velmora::TForm2* preview : previews) {
+        QTest::qWait(100);
+        check(screen.contains(preview->frameGeometry()), "the preview fits the screen");
+        check(preview->windowTitle() == QStringLiteral("BackGround #1  720x576"),
+              "the preview names the real size");
+    }
+    for (velmora::TForm2* preview : previews) preview->close();
+    form.StringGrid1->setCurrentCell(1, 0);
+    if (fitOnly) {
+        form.close();
+        std::cout << (failures == 0 ? "PASSED\n" : "FAILED\n");
+        return failures == 0 ? 0 : 1;
+    }
+
     const QString lengthBefore = form.StringGrid1->item(1, 3)->text();
     GapMeter gaps;
     gaps.start();
@@ -150,7 +177,9 @@ int main(int argc, char** argv) {
     QTest::qWait(200);
     check(form.grab().save(QString::fromStdString(screenshot), "PNG"), "the screenshot is saved");
 
-    // The second replacement is cancelled once its first try has been logged.
+    // The second replacement (greyscale: other bytes) is cancelled once its
+    // first try has been logged.
+    form.CheckBox2->setChecked(true);
     const auto before = velmora::readImageFile(demo).bytes();
     const int triesBefore = static_cast<int>(
         form.Memo1->toPlainText().count(QStringLiteral("Converting using bitrate")));
@@ -166,7 +195,8 @@ int main(int argc, char** argv) {
     });
     canceller.start();
     form.BitBtn3->click();
-    check(form.Memo1->toPlainText().endsWith(QStringLiteral("Cancelled.")), "the log says Cancelled.");
+    check(form.Memo1->toPlainText().endsWith(QStringLiteral("Cancelled.")),
+          "the log says Cancelled.");
     check(velmora::readImageFile(demo).bytes() == before, "the firmware bytes are unchanged");
     for (const char* name : {"$convert.bat", "$jpg_res.m2v", "$jpg_res.bmp", "$jpg_res.jpg"})
         check(!fs::exists(dir / "work" / name), std::string("no work file ") + name);

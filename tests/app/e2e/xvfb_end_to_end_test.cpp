@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -61,9 +62,9 @@ class Xvfb {
     explicit Xvfb(const std::string& program) {
         int fds[2];
         if (::pipe(fds) != 0) return;
-        pid_ = spawn({program, "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten",
-                      "tcp"},
-                     {}, fds[1]);
+        pid_ =
+            spawn({program, "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
+                  {}, fds[1]);
         ::close(fds[1]);
         char buffer[16] = {};
         const ssize_t n = pid_ > 0 ? ::read(fds[0], buffer, sizeof buffer - 1) : -1;
@@ -85,23 +86,46 @@ class Xvfb {
     std::string display_;
 };
 
-TEST(XvfbEndToEnd, DropReplaceCancelAndPhotograph) {
-    const std::string xvfb = findProgram("Xvfb");
-    if (xvfb.empty())
-        GTEST_SKIP() << "Xvfb is not installed (scripts/install-deps.sh --with-extras installs it)";
-    const Xvfb server(xvfb);
-    ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
-    TempDir dir;
-    const std::string driver = std::string(VELMORA_BIN_DIR) + "/velmora-window-e2e";
-    const pid_t pid = spawn({driver, dir.file("run"), dir.file("window.png")},
-                            {"DISPLAY=" + server.display(), "QT_QPA_PLATFORM=xcb",
-                             "XDG_CONFIG_HOME=" + dir.path(), "TMP=" + dir.path()});
-    ASSERT_GT(pid, 0);
+// Runs the driver on the display; its exit status.
+int runDriver(const std::string& display, const TempDir& dir, std::vector<std::string> args,
+              const std::vector<std::string>& env) {
+    args.insert(args.begin(), std::string(VELMORA_BIN_DIR) + "/velmora-window-e2e");
+    std::vector<std::string> fullEnv = {"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb",
+                                        "XDG_CONFIG_HOME=" + dir.path(), "TMP=" + dir.path()};
+    fullEnv.insert(fullEnv.end(), env.begin(), env.end());
+    const pid_t pid = spawn(args, fullEnv);
+    if (pid <= 0) return -1;
     int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "see the driver's lines above";
+    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+class XvfbEndToEnd : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const std::string xvfb = findProgram("Xvfb");
+        if (xvfb.empty())
+            GTEST_SKIP() << "Xvfb is not installed (scripts/install-deps.sh --with-extras "
+                            "installs it)";
+        server_ = std::make_unique<Xvfb>(xvfb);
+        ASSERT_FALSE(server_->display().empty()) << "Xvfb did not start";
+    }
+    std::unique_ptr<Xvfb> server_;
+    TempDir dir;
+};
+
+TEST_F(XvfbEndToEnd, DropReplaceCancelAndPhotograph) {
+    EXPECT_EQ(runDriver(server_->display(), dir, {dir.file("run"), dir.file("window.png")}, {}), 0)
+        << "see the driver's lines above";
     EXPECT_TRUE(fs::exists(dir.file("window.png")));
+}
+
+TEST_F(XvfbEndToEnd, WindowAndPreviewFit1280x1024AtScaleFactorTwo) {
+    EXPECT_EQ(
+        runDriver(server_->display(), dir, {dir.file("run"), dir.file("window.png"), "--fit-only"},
+                  {"QT_SCALE_FACTOR=2"}),
+        0)
+        << "see the driver's lines above";
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QTableWidget>
 #include <QThread>
 #include <ostream>
+#include <thread>
 
 #include "firmware/io_error.h"
 
@@ -48,6 +49,13 @@ WindowCore FakeCore::core() {
     c.replace = [this](Session& session, Dialogs&) {
         ++replaces;
         replaceOptions.push_back(session.Options);
+        const auto until = std::chrono::steady_clock::now() + replaceTakes;
+        replaceSawCancel = false;
+        while (std::chrono::steady_clock::now() < until && !replaceSawCancel) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            replaceSawCancel = session.Control->cancelRequested();
+        }
+        if (replaceSawCancel) return false;
         return true;
     };
     c.view = [this](Session&, Dialogs&, PreviewSink&) { ++views; };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,6 +23,10 @@ struct FakeCore {
     std::function<void()>
         duringAnalysis;  // runs in the middle of an analysis, on the window's thread
     std::optional<AcceptedSource> nextSource;  // what "Open Image file" accepts
+    // The replacement works, on the worker thread, until it is cancelled or
+    // this time has passed; replaceSawCancel tells which.
+    std::chrono::milliseconds replaceTakes{0};
+    bool replaceSawCancel = false;
     int views = 0, videoSaves = 0, pictureSaves = 0, replaces = 0, analyses = 0;
     std::vector<ReplaceOptions> replaceOptions;
 

@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <vector>
 
@@ -74,16 +76,43 @@ bool reaped(pid_t pid, bool block) {
     }
 }
 
-// The program and everything it started (a pipeline's programs) go at once.
+// Whether a process of the group still runs (a killed one may take a moment;
+// one that is only a zombie left to its new parent does not count).
+bool groupStillRuns(pid_t group) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line)) continue;
+        const std::size_t afterName = line.rfind(')');
+        if (afterName == std::string::npos) continue;
+        std::istringstream fields(line.substr(afterName + 1));
+        char state = 0;
+        pid_t parent = 0;
+        pid_t processGroup = 0;
+        if (!(fields >> state >> parent >> processGroup)) continue;
+        if (processGroup == group && state != 'Z' && state != 'X') return true;
+    }
+    return false;
+}
+
+// The program and everything it started (a pipeline's programs) go at once;
+// returns when none of them can write a file any more.
 void stopGroup(pid_t pid) {
     ::kill(-pid, SIGKILL);
     static_cast<void>(reaped(pid, true));
+    const Clock::time_point giveUp = Clock::now() + std::chrono::seconds(2);
+    while (groupStillRuns(pid) && Clock::now() < giveUp) ::usleep(2000);
 }
 
 }  // namespace
 
 ToolEnd runTool(const ToolCommand& command, const WorkControl& control) {
     if (command.arguments.empty()) return ToolEnd::NotStarted;
+    // A cancel asked for before the start: not started at all.
+    if (control.cancelRequested()) return ToolEnd::Cancelled;
     std::vector<std::string> args = command.arguments;
     std::vector<char*> argv;
     argv.reserve(args.size() + 1);

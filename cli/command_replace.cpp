@@ -108,7 +108,8 @@ int runReplace(Session& session, CliDialogs& ui, const Arguments& args) {
         ui.error(std::string(kIoErrorCaption), failure.what());
         return kExitRefused;
     }
-    return replacePicture(session, ui) ? kExitOk : kExitRefused;
+    if (replacePicture(session, ui)) return kExitOk;
+    return session.Control->cancelRequested() ? kExitCancelled : kExitRefused;
 }
 
 }  // namespace velmora::cli

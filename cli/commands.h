@@ -11,6 +11,7 @@ namespace velmora::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitRefused = 1;
 inline constexpr int kExitUsage = 2;
+inline constexpr int kExitCancelled = 130;  // Ctrl+C: nothing was written
 
 struct UsageError {
     std::string message;

@@ -76,9 +76,11 @@ bool reaped(pid_t pid, bool block) {
     }
 }
 
-// Whether a process of the group still runs (a killed one may take a moment;
-// one that is only a zombie left to its new parent does not count).
-bool groupStillRuns(pid_t group) {
+// The programs of the group still running (a killed one may take a moment;
+// one that is only a zombie left to its new parent does not count), the
+// shell that runs a batch file left out.
+std::vector<std::string> groupStillRunning(pid_t group) {
+    std::vector<std::string> running;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
         const std::string name = entry.path().filename().string();
@@ -86,33 +88,48 @@ bool groupStillRuns(pid_t group) {
         std::ifstream stat(entry.path() / "stat");
         std::string line;
         if (!std::getline(stat, line)) continue;
+        const std::size_t nameStart = line.find('(');
         const std::size_t afterName = line.rfind(')');
-        if (afterName == std::string::npos) continue;
+        if (nameStart == std::string::npos || afterName == std::string::npos) continue;
         std::istringstream fields(line.substr(afterName + 1));
         char state = 0;
         pid_t parent = 0;
         pid_t processGroup = 0;
         if (!(fields >> state >> parent >> processGroup)) continue;
-        if (processGroup == group && state != 'Z' && state != 'X') return true;
+        if (processGroup != group || state == 'Z' || state == 'X') continue;
+        running.push_back(line.substr(nameStart + 1, afterName - nameStart - 1));
     }
-    return false;
+    return running;
+}
+
+std::string listOf(const std::vector<std::string>& names) {
+    std::string list;
+    for (const std::string& name : names) {
+        if (name == "sh" || list.find(name) != std::string::npos) continue;
+        if (!list.empty()) list += ", ";
+        list += name;
+    }
+    return list;
 }
 
 // The program and everything it started (a pipeline's programs) go at once;
-// returns when none of them can write a file any more.
-void stopGroup(pid_t pid) {
+// returns, once none of them can write a file any more, the names of those
+// that were still running.
+std::string stopGroup(pid_t pid) {
+    const std::string running = listOf(groupStillRunning(pid));
     ::kill(-pid, SIGKILL);
     static_cast<void>(reaped(pid, true));
     const Clock::time_point giveUp = Clock::now() + std::chrono::seconds(2);
-    while (groupStillRuns(pid) && Clock::now() < giveUp) ::usleep(2000);
+    while (!groupStillRunning(pid).empty() && Clock::now() < giveUp) ::usleep(2000);
+    return running;
 }
 
 }  // namespace
 
-ToolEnd runTool(const ToolCommand& command, const WorkControl& control) {
-    if (command.arguments.empty()) return ToolEnd::NotStarted;
+ToolRun runTool(const ToolCommand& command, const WorkControl& control) {
+    if (command.arguments.empty()) return {ToolEnd::NotStarted, {}};
     // A cancel asked for before the start: not started at all.
-    if (control.cancelRequested()) return ToolEnd::Cancelled;
+    if (control.cancelRequested()) return {ToolEnd::Cancelled, {}};
     std::vector<std::string> args = command.arguments;
     std::vector<char*> argv;
     argv.reserve(args.size() + 1);
@@ -142,22 +159,16 @@ ToolEnd runTool(const ToolCommand& command, const WorkControl& control) {
         static_cast<short>(POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF));
     pid_t pid = 0;
     if (posix_spawn(&pid, argv[0], &setup.actions_, &setup.attributes_, argv.data(), environ) != 0)
-        return ToolEnd::NotStarted;
+        return {ToolEnd::NotStarted, {}};
 
     const ChildWatch watch(pid);
     const Clock::time_point deadline = Clock::now() + control.toolTimeout;
     for (;;) {
-        if (reaped(pid, false)) return ToolEnd::Finished;
-        if (control.cancelRequested()) {
-            stopGroup(pid);
-            return ToolEnd::Cancelled;
-        }
+        if (reaped(pid, false)) return {ToolEnd::Finished, {}};
+        if (control.cancelRequested()) return {ToolEnd::Cancelled, stopGroup(pid)};
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) {
-            stopGroup(pid);
-            return ToolEnd::TimedOut;
-        }
+        if (left.count() <= 0) return {ToolEnd::TimedOut, stopGroup(pid)};
         watch.waitAtMost(std::min(left, kWatchInterval));
     }
 }

@@ -15,11 +15,18 @@ enum class ToolEnd {
     TimedOut,    // it ran longer than the limit; it was stopped
 };
 
+struct ToolRun {
+    ToolEnd end = ToolEnd::Finished;
+    // For a stopped run: the programs of the group that were still running
+    // (those of a pipeline that hung), comma-separated; else empty.
+    std::string stillRunning;
+};
+
 // Starts the program as RunAndWait does, in a process group of its own (so a
 // /bin/sh pipeline can be stopped whole), and waits for it while watching the
 // control: on a cancel request or when control.toolTimeout has passed, the
-// whole group is killed and reaped before this returns.
-[[nodiscard]] ToolEnd runTool(const ToolCommand& command, const WorkControl& control);
+// whole group is killed before this returns.
+[[nodiscard]] ToolRun runTool(const ToolCommand& command, const WorkControl& control);
 
 // The name the person knows the program by: the file name of the program,
 // or of the script a /bin/sh command runs.

@@ -48,9 +48,9 @@ TEST(RunTool, CancelFromAnotherThreadStopsTheWholePipeline) {
         control.requestCancel();
     });
     const auto started = std::chrono::steady_clock::now();
-    const ToolEnd end = runTool(batchFileCommand(slowPipeline(dir)), control);
+    const ToolRun run = runTool(batchFileCommand(slowPipeline(dir)), control);
     canceller.join();
-    EXPECT_EQ(end, ToolEnd::Cancelled);
+    EXPECT_EQ(run.end, ToolEnd::Cancelled);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 20s);
     EXPECT_FALSE(processAlive(dir.file("pid"))) << "the pipeline's last program was left running";
 }
@@ -59,8 +59,9 @@ TEST(RunTool, TimeLimitStopsAToolThatNeverEnds) {
     testing::TempDir dir;
     WorkControl control;
     control.toolTimeout = 300ms;
-    const ToolEnd end = runTool(batchFileCommand(slowPipeline(dir)), control);
-    EXPECT_EQ(end, ToolEnd::TimedOut);
+    const ToolRun run = runTool(batchFileCommand(slowPipeline(dir)), control);
+    EXPECT_EQ(run.end, ToolEnd::TimedOut);
+    EXPECT_EQ(run.stillRunning, "sleep") << "the programs that hung are named";
     EXPECT_FALSE(processAlive(dir.file("pid")));
 }
 
@@ -69,11 +70,11 @@ TEST(RunTool, QuickToolFinishesAndAMissingOneDoesNotStart) {
     WorkControl control;
     const std::string script =
         dir.writeText("$convert.bat", "echo done > " + dir.file("out") + "\n");
-    EXPECT_EQ(runTool(batchFileCommand(script), control), ToolEnd::Finished);
+    EXPECT_EQ(runTool(batchFileCommand(script), control).end, ToolEnd::Finished);
     EXPECT_TRUE(fileExists(dir.file("out")));
-    EXPECT_EQ(runTool(toolCommand(dir.file("missing")), control), ToolEnd::NotStarted);
+    EXPECT_EQ(runTool(toolCommand(dir.file("missing")), control).end, ToolEnd::NotStarted);
     control.requestCancel();
-    EXPECT_EQ(runTool(batchFileCommand(script), control), ToolEnd::Cancelled)
+    EXPECT_EQ(runTool(batchFileCommand(script), control).end, ToolEnd::Cancelled)
         << "a cancel asked for before the start stops it at once";
 }
 

@@ -63,10 +63,24 @@ void GuiThreadDialogs::progress(int percent) {
     queue([this, percent] { inner_.progress(percent); });
 }
 
-bool GuiThreadDialogs::askYesNo(const std::string& caption, const std::string& text) {
-    bool yes = false;
-    waitFor([&] { yes = inner_.askYesNo(caption, text); });
-    return yes;
+Answer GuiThreadDialogs::ask(Question question, const std::string& caption,
+                             const std::string& text) {
+    Answer answer = Answer::Cancelled;
+    waitFor([&] { answer = inner_.ask(question, caption, text); });
+    return answer;
+}
+
+Answer GuiThreadDialogs::approveReplacement(const PendingReplacement& pending) {
+    if (control_ != nullptr && control_->cancelRequested()) return Answer::Cancelled;
+    Answer answer = Answer::Yes;
+    waitFor([&] {
+        if (beforeAfter) answer = beforeAfter(pending);
+        if (answer == Answer::Yes) answer = inner_.approveReplacement(pending);
+    });
+    // A cancel that came while the person looked still counts.
+    if (answer == Answer::Yes && control_ != nullptr && control_->cancelRequested())
+        return Answer::Cancelled;
+    return answer;
 }
 
 void GuiThreadDialogs::error(const std::string& caption, const std::string& text) {

@@ -3,8 +3,11 @@
 #include <QObject>
 #include <QPointer>
 
-#include "firmware/dialogs.h"
+#include <functional>
+
+#include "catalogue/work_control.h"
 #include "media/picture_actions.h"
+#include "person/dialogs.h"
 
 namespace velmora {
 
@@ -20,13 +23,21 @@ class GuiThreadDialogs : public Dialogs {
     void log(const std::string& line) override;
     void repaintLog() override;
     void progress(int percent) override;
-    bool askYesNo(const std::string& caption, const std::string& text) override;
+    Answer ask(Question question, const std::string& caption, const std::string& text) override;
     void error(const std::string& caption, const std::string& text) override;
     void information(const std::string& caption, const std::string& text) override;
     std::optional<std::string> chooseOpenFile(const std::string& filter) override;
     std::optional<std::string> chooseSaveFile(const std::string& filter,
                                               const std::string& proposedName) override;
     void openWithDesktop(const std::string& path) override;
+    // A cancel asked for by now cancels; else the before/after look (when
+    // set), then the window's own dialogs decide.
+    Answer approveReplacement(const PendingReplacement& pending) override;
+
+    // Lets the person cancel the replacement right before it is written.
+    void watchCancel(const WorkControl* control) { control_ = control; }
+    // The window's before/after look at the new picture, on the window's thread.
+    std::function<Answer(const PendingReplacement&)> beforeAfter;
 
   private:
     template <typename Call>
@@ -36,6 +47,7 @@ class GuiThreadDialogs : public Dialogs {
 
     Dialogs& inner_;
     QPointer<QObject> context_;
+    const WorkControl* control_ = nullptr;
 };
 
 // The preview windows are widgets: a decoded picture reaches them on their thread.

@@ -233,6 +233,9 @@ void TForm1::createPopupMenu() {
         PopupMenu1->addAction(menuIcon(this, "image-x-generic", QStyle::SP_DialogSaveButton),
                               QStringLiteral("Save TGA picture"));
     Savepicture1->setObjectName(QStringLiteral("Savepicture1"));
+    Play1 = PopupMenu1->addAction(menuIcon(this, "media-playback-start", QStyle::SP_MediaPlay),
+                                  QStringLiteral("Play in video player"));
+    Play1->setObjectName(QStringLiteral("Play1"));
 }
 
 }  // namespace velmora

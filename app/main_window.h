@@ -11,7 +11,7 @@
 #include "app/window_core.h"
 #include "app/window_memory.h"
 #include "catalogue/session.h"
-#include "firmware/dialogs.h"
+#include "person/dialogs.h"
 
 class QAction;
 class QCheckBox;
@@ -52,6 +52,7 @@ class TForm1 : public QWidget {
     void View1Click();
     void Savevideo1Click();
     void Savepicture1Click();
+    void Play1Click();  // hands an MPEG-4 picture to the desktop's video player
     void FormClose();
     void Panel5Click();
     // Stops the running action (the Cancel button, Escape, closing the window).
@@ -77,7 +78,7 @@ class TForm1 : public QWidget {
     QCheckBox *CheckBox1, *CheckBox2, *CheckBox3, *CheckBox4;
     QPlainTextEdit* Memo1;
     QMenu* PopupMenu1;
-    QAction *View1, *Savevideo1, *Savepicture1;
+    QAction *View1, *Savevideo1, *Savepicture1, *Play1;
 
     // From now on remembers folders, recent firmware files, place and size
     // there (the real program; tests leave the user's settings alone).
@@ -110,11 +111,13 @@ class TForm1 : public QWidget {
     void openSource(Dialogs& ui);
     void showPictureRows();
     [[nodiscard]] bool hasSelectedPicture() const;
-    // Runs a handler's work; a failed file operation becomes the "I/O error" box.
-    void guarded(const std::function<void()>& work);
-    // Runs a core action on a worker thread while the window stays responsive;
-    // the commands are disabled meanwhile and "Replace Image" cancels.
-    void runBusy(const std::function<void(Dialogs&)>& work);
+    // The window's adapter: runs a core action and tells the person how it
+    // ended. True when it was done.
+    bool finish(const std::function<Outcome()>& action);
+    // The same for an action that runs on a worker thread while the window
+    // stays responsive; the commands are disabled meanwhile and "Replace
+    // Image" cancels. ui reaches the person from the worker.
+    bool runBusy(const std::function<Outcome(Dialogs&)>& action);
     void closeIfAsked();
 
     Session session_;

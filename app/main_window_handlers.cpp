@@ -14,14 +14,16 @@
 
 #include "app/about_text.h"
 #include "app/background_work.h"
+#include "app/desktop_player.h"
 #include "app/gui_thread_dialogs.h"
 #include "app/main_window.h"
 #include "app/source_thumbnail.h"
 #include "catalogue/analysis.h"
+#include "catalogue/working_copy.h"
 #include "convert/tool_run.h"
 #include "convert/work_dirs.h"
 #include "firmware/file_io.h"
-#include "firmware/io_error.h"
+#include "media/preview_work_files.h"
 #include "rewrite/replace_texts.h"
 
 namespace velmora {
@@ -88,6 +90,7 @@ void TForm1::connectHandlers() {
     QObject::connect(View1, &QAction::triggered, this, [this] { View1Click(); });
     QObject::connect(Savevideo1, &QAction::triggered, this, [this] { Savevideo1Click(); });
     QObject::connect(Savepicture1, &QAction::triggered, this, [this] { Savepicture1Click(); });
+    QObject::connect(Play1, &QAction::triggered, this, [this] { Play1Click(); });
     Panel5->onClick = [this] { Panel5Click(); };
 }
 
@@ -103,18 +106,20 @@ void TForm1::FormCreate() {
     }
 }
 
-void TForm1::guarded(const std::function<void()>& work) {
+bool TForm1::finish(const std::function<Outcome()>& action) {
+    Outcome outcome;
     try {
-        work();
-    } catch (const IoError& e) {
-        dialogs_->error(std::string(kIoErrorCaption), e.what());
+        outcome = action();
     } catch (const std::exception& e) {
-        // Nothing else is expected; the person hears of it rather than losing the program.
-        dialogs_->error("Error!", e.what());
+        // The core ends every action with an outcome; anything else (memory
+        // running out) is told rather than losing the program.
+        outcome = Outcome::refused("Error!", e.what());
     }
+    tellPerson(outcome, *dialogs_);
+    return outcome.isDone();
 }
 
-void TForm1::runBusy(const std::function<void(Dialogs&)>& work) {
+bool TForm1::runBusy(const std::function<Outcome(Dialogs&)>& action) {
     const BusyFlag busy(busy_);
     // The grid too: a row chosen meanwhile would change the picture the work acts on.
     const CommandsDisabled commands({BitBtn1, BitBtn2, BitBtn3, StringGrid1});
@@ -123,9 +128,14 @@ void TForm1::runBusy(const std::function<void(Dialogs&)>& work) {
     const QString caption = BitBtn3->text();
     BitBtn3->setText(QString::fromLatin1(kCancelCaption));
     BitBtn3->setEnabled(true);
-    GuiThreadDialogs ui(*dialogs_, this);
-    guarded([&] { runInBackground([&] { work(ui); }); });
+    const bool done = finish([&] {
+        GuiThreadDialogs ui(*dialogs_, this);
+        Outcome outcome;
+        runInBackground([&] { outcome = action(ui); });
+        return outcome;
+    });
     BitBtn3->setText(caption);
+    return done;
 }
 
 void TForm1::cancelWork() {
@@ -154,11 +164,7 @@ void TForm1::analyseFirmwareFile(const std::string& path) {
     StringGrid1->clearContents();
     StringGrid1->setRowCount(1);
     repaint();
-    bool finished = false;
-    runBusy([&](Dialogs& ui) {
-        core_.analyze(session_, ui, path);
-        finished = true;
-    });
+    const bool finished = runBusy([&](Dialogs& ui) { return core_.analyze(session_, ui, path); });
     showPictureRows();
     session_.SelectedPicture = 0;
     if (finished) {
@@ -201,16 +207,14 @@ void TForm1::Button1Click() {
 }
 
 void TForm1::openSource(Dialogs& ui) {
-    guarded([&] {
-        const auto accepted = core_.openSource(session_, ui);
-        if (!accepted) return;
-        GroupBox1->setEnabled(accepted->isJpeg);
-        GroupBox2->setEnabled(accepted->isJpeg);
-        ChangeStat(session_.SourceOpened && session_.PicturesFound);
-        Panel1->setText(QString::fromStdString(accepted->panelCaption));
-        Panel1->setToolTip(thumbnailToolTip(sourceThumbnail(session_.SourcePath),
-                                            QString::fromStdString(accepted->panelCaption)));
-    });
+    if (!finish([&] { return core_.openSource(session_, ui); })) return;
+    const AcceptedSource& accepted = session_.SourceAccepted;
+    GroupBox1->setEnabled(accepted.isJpeg);
+    GroupBox2->setEnabled(accepted.isJpeg);
+    ChangeStat(session_.SourceOpened && session_.PicturesFound);
+    Panel1->setText(QString::fromStdString(accepted.panelCaption));
+    Panel1->setToolTip(thumbnailToolTip(sourceThumbnail(session_.SourcePath),
+                                        QString::fromStdString(accepted.panelCaption)));
 }
 
 ReplaceOptions TForm1::optionsFromControls() const {
@@ -232,12 +236,11 @@ ReplaceOptions TForm1::optionsFromControls() const {
 void TForm1::Button3Click() {
     if (busy_) return;
     if (!hasSelectedPicture()) {
-        dialogs_->error(replace_text::kErrorCaption, replace_text::kNoPictureSelected);
+        tellPerson(Outcome::refused(kErrorCaption, replace_text::kNoPictureSelected), *dialogs_);
         return;
     }
     session_.Options = optionsFromControls();
-    bool replaced = false;
-    runBusy([&](Dialogs& ui) { replaced = core_.replace(session_, ui); });
+    const bool replaced = runBusy([&](Dialogs& ui) { return core_.replace(session_, ui); });
     if (replaced && !closeRequested_) {
         // The grid must show the new addresses and sizes: analyse again and
         // stay on the picture just replaced.
@@ -257,11 +260,13 @@ void TForm1::StringGrid1SelectCell(int, int row) {
 }
 
 bool TForm1::hasSelectedPicture() const {
-    return session_.SelectedPicture >= 0 && session_.SelectedPicture < session_.PictureCount;
+    return session_.selected() != nullptr;
 }
 
 void TForm1::PopupMenu1Popup() {
-    Savepicture1->setEnabled(hasSelectedPicture() && session_.selected().Kind == kKindMpeg2);
+    const PictureEntry* picture = session_.selected();
+    Savepicture1->setEnabled(picture != nullptr && picture->isMpeg2());
+    Play1->setEnabled(picture != nullptr && !picture->isMpeg2());
     View1->setEnabled(true);
     Savevideo1->setEnabled(true);
 }
@@ -270,27 +275,39 @@ void TForm1::View1Click() {
     if (busy_ || !hasSelectedPicture()) return;
     runBusy([&](Dialogs& ui) {
         GuiThreadPreviews previews(previews_, this);
-        core_.view(session_, ui, previews);
+        return core_.view(session_, ui, previews);
     });
+    closeIfAsked();
+}
+
+void TForm1::Play1Click() {
+    const PictureEntry* picture = session_.selected();
+    if (busy_ || picture == nullptr || picture->isMpeg2()) return;
+    if (!desktopHasPlayerFor(QStringLiteral("picture.m4v"))) {
+        tellPerson(Outcome::refused(kNoPlayerCaption, kNoPlayerText), *dialogs_);
+        return;
+    }
+    runBusy([&](Dialogs& ui) { return core_.play(session_, ui); });
     closeIfAsked();
 }
 
 void TForm1::Savevideo1Click() {
     if (busy_ || !hasSelectedPicture()) return;
-    runBusy([&](Dialogs& ui) { core_.saveVideo(session_, ui); });
+    runBusy([&](Dialogs& ui) { return core_.saveVideo(session_, ui); });
     closeIfAsked();
 }
 
 void TForm1::Savepicture1Click() {
-    if (busy_ || !hasSelectedPicture() || session_.selected().Kind != kKindMpeg2) return;
-    runBusy([&](Dialogs& ui) { core_.savePicture(session_, ui); });
+    const PictureEntry* picture = session_.selected();
+    if (busy_ || picture == nullptr || !picture->isMpeg2()) return;
+    runBusy([&](Dialogs& ui) { return core_.savePicture(session_, ui); });
     closeIfAsked();
 }
 
 void TForm1::FormClose() {
     if (memory_ != nullptr) memory_->saveGeometry(*this);
     for (const char* name : {kWorkingCopy, kPreviewMpeg4})
-        guarded([&] { removeFileIfExists(session_.workFile(name)); });
+        removeFileIfExists(session_.workFile(name));
 }
 
 void TForm1::Panel5Click() {
@@ -303,7 +320,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
     if (busy_) {
         event->ignore();
         if (closeRequested_) return;
-        if (!dialogs_->askYesNo(kCloseDuringWorkCaption, kCloseDuringWorkText)) return;
+        if (dialogs_->ask(Question::CancelWork, kCloseDuringWorkCaption, kCloseDuringWorkText) !=
+            Answer::Yes)
+            return;
         closeRequested_ = true;
         cancelWork();
         return;

@@ -50,9 +50,11 @@ QMessageBox::StandardButton QtDialogs::box(QMessageBox::Icon icon, const std::st
     return static_cast<QMessageBox::StandardButton>(message.exec());
 }
 
-bool QtDialogs::askYesNo(const std::string& caption, const std::string& text) {
+Answer QtDialogs::ask(Question, const std::string& caption, const std::string& text) {
     return box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No) ==
-           QMessageBox::Yes;
+                   QMessageBox::Yes
+               ? Answer::Yes
+               : Answer::No;
 }
 
 void QtDialogs::error(const std::string& caption, const std::string& text) {

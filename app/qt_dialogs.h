@@ -3,7 +3,7 @@
 #include <QMessageBox>
 #include <QPointer>
 
-#include "firmware/dialogs.h"
+#include "person/dialogs.h"
 
 class QFileDialog;
 class QPlainTextEdit;
@@ -23,7 +23,7 @@ class QtDialogs : public Dialogs {
     void log(const std::string& line) override;
     void repaintLog() override;
     void progress(int percent) override;
-    bool askYesNo(const std::string& caption, const std::string& text) override;
+    Answer ask(Question question, const std::string& caption, const std::string& text) override;
     void error(const std::string& caption, const std::string& text) override;
     void information(const std::string& caption, const std::string& text) override;
     std::optional<std::string> chooseOpenFile(const std::string& filter) override;

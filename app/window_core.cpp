@@ -1,6 +1,7 @@
 #include "app/window_core.h"
 
 #include "catalogue/analysis.h"
+#include "convert/source_intake.h"
 #include "rewrite/replace_picture.h"
 
 namespace velmora {
@@ -14,6 +15,7 @@ WindowCore realCore() {
     core.view = View1Click;
     core.saveVideo = Savevideo1Click;
     core.savePicture = Savepicture1Click;
+    core.play = Play1Click;
     return core;
 }
 

@@ -17,7 +17,7 @@
 #include "bench/bench_images.h"
 #include "bench/literal_scan.h"
 #include "catalogue/analysis.h"
-#include "firmware/silent_dialogs.h"
+#include "person/silent_dialogs.h"
 
 namespace velmora::bench {
 namespace {

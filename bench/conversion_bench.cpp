@@ -6,8 +6,8 @@
 #include <string>
 
 #include "bench/bench_images.h"
-#include "convert/converted_stream.h"
-#include "firmware/silent_dialogs.h"
+#include "convert/jpeg_conversion.h"
+#include "person/silent_dialogs.h"
 #include "tests/fixtures/fixture_streams.h"
 
 namespace velmora::bench {
@@ -42,7 +42,7 @@ void BM_JpegConversion(benchmark::State& state) {
     for (auto _ : state) {
         TryCounter ui;
         const auto stream = convertJpegToStream(session, ui, entry, room);
-        if (!stream || ui.failed) {
+        if (!stream.ok()) {
             state.SkipWithError("the conversion failed");
             return;
         }

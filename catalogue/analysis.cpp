@@ -6,7 +6,7 @@
 #include "firmware/file_io.h"
 #include "firmware/fingerprint.h"
 #include "firmware/free_space.h"
-#include "firmware/hex_text.h"
+#include "person/hex_text.h"
 
 namespace velmora {
 namespace {
@@ -20,13 +20,13 @@ void resetAnchors(Session& s) {
 
 std::uint32_t searchFreeSpace(Session& s, Dialogs& ui, const ByteImage& image) {
     ui.log("Search of unoccupied space in the flash...");
-    const FreeSpace fs = findFreeSpace(image, s.FirstWord);
-    s.FreeSpaceAddr = fs.FreeSpaceAddr;
-    s.FreeSpaceSize = fs.FreeSpaceSize;
-    if (fs.FreeSpaceSize > 0)
-        ui.log("Unoccupied space found at 0x" + Hex8(fs.FreeSpaceAddr) + ", " +
-               fixed2(fs.FreeSpaceSize / 1024.0, 5) + "kB");
-    return fs.DataMarker;
+    const FlashRows rows = findFreeSpace(image, s.FirstWord);
+    s.FreeSpaceAddr = rows.free.FreeSpaceAddr;
+    s.FreeSpaceSize = rows.free.FreeSpaceSize;
+    if (rows.free.FreeSpaceSize > 0)
+        ui.log("Unoccupied space found at 0x" + Hex8(rows.free.FreeSpaceAddr) + ", " +
+               fixed2(rows.free.FreeSpaceSize / 1024.0, 5) + "kB");
+    return rows.DataMarker;
 }
 
 Anchors readFirmwareAnchors(Session& s, const ByteImage& image, std::uint32_t dataMarker) {
@@ -43,9 +43,7 @@ Anchors readFirmwareAnchors(Session& s, const ByteImage& image, std::uint32_t da
     return anchors;
 }
 
-}  // namespace
-
-bool analyzeFirmware(Session& s, Dialogs& ui, const std::string& path) {
+void analyze(Session& s, Dialogs& ui, const std::string& path) {
     s.PicturesFound = false;
     s.PictureCount = 0;
     s.SelectedPicture = 0;
@@ -60,9 +58,20 @@ bool analyzeFirmware(Session& s, Dialogs& ui, const std::string& path) {
     const ByteImage image = prepareWorkingImage(s, ui, std::move(stored));
     const std::uint32_t dataMarker = searchFreeSpace(s, ui, image);
     const Anchors anchors = readFirmwareAnchors(s, image, dataMarker);
-    scanPictures(image, anchors, s, ui);
+    const PictureList pictures = scanPictures(image, anchors, s.FreeSpaceAddr, ui);
+    s.PictureTable = pictures.table;
+    s.PictureCount = pictures.count;
+    s.PicturesFound = pictures.count > 0;
     if (!s.PicturesFound) ui.log("Sorry, no pictures found...");
-    return s.PicturesFound;
+}
+
+}  // namespace
+
+Outcome analyzeFirmware(Session& session, Dialogs& ui, const std::string& path) {
+    return guardIo([&] {
+        analyze(session, ui, path);
+        return Outcome::done();
+    });
 }
 
 std::array<std::string, 5> gridRow(const PictureEntry& e, int row) {

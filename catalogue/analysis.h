@@ -4,7 +4,8 @@
 #include <string>
 
 #include "catalogue/session.h"
-#include "firmware/dialogs.h"
+#include "person/dialogs.h"
+#include "person/outcome.h"
 
 namespace velmora {
 
@@ -13,10 +14,10 @@ inline constexpr const char* kFirmwareFilter =
 
 // "Open Firmware file" once a file is chosen: byte order and working copy,
 // free space, anchors, picture scan with the pointer locator. Fills the
-// session and reports through ui (log lines, progress). Returns whether
-// pictures were found. Throws IoError; the session then keeps what was found
-// so far.
-bool analyzeFirmware(Session& session, Dialogs& ui, const std::string& path);
+// session (PicturesFound tells whether pictures were found) and reports
+// through ui (log lines, progress). Done, or an IoFailure after which the
+// session keeps what was found so far.
+[[nodiscard]] Outcome analyzeFirmware(Session& session, Dialogs& ui, const std::string& path);
 
 // The five grid cells of picture row `row` (1-based) for entry.
 [[nodiscard]] std::array<std::string, 5> gridRow(const PictureEntry& entry, int row);

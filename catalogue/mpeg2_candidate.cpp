@@ -1,6 +1,6 @@
 #include <cstdint>
 
-#include "catalogue/picture_candidates.h"
+#include "catalogue/mpeg2_candidate.h"
 
 namespace velmora {
 namespace {

@@ -2,7 +2,7 @@
 #include <array>
 #include <cstring>
 
-#include "catalogue/picture_candidates.h"
+#include "catalogue/mpeg4_candidate.h"
 #include "catalogue/pointer_locator.h"
 #include "catalogue/vol_header.h"
 

@@ -1,6 +1,6 @@
 #include "catalogue/picture_log.h"
 
-#include "firmware/hex_text.h"
+#include "person/hex_text.h"
 
 namespace velmora {
 namespace {

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "catalogue/picture_candidates.h"
+#include "catalogue/mpeg2_candidate.h"
+#include "catalogue/mpeg4_candidate.h"
 #include "catalogue/picture_log.h"
 #include "catalogue/pointer_locator.h"
 
@@ -19,13 +20,11 @@ constexpr std::int64_t kWindow = 64 * 1024;
 
 class Scan {
   public:
-    Scan(const ByteImage& image, const Anchors& anchors, Session& session, Dialogs& ui)
-        : image_(image), anchors_(anchors), session_(session), ui_(ui) {}
+    Scan(const ByteImage& image, const Anchors& anchors, std::uint32_t freeSpaceAddr, Dialogs& ui)
+        : image_(image), anchors_(anchors), freeSpaceAddr_(freeSpaceAddr), ui_(ui) {}
 
-    void run() {
+    PictureList run() {
         ui_.log("Search of original pictures...");
-        session_.PictureTable = {};
-        session_.PictureCount = 0;
         // Offsets 0 .. size - 5 are looked at, in order, jumping from one
         // possible start code to the next.
         const std::int64_t last = image_.size() - 5;
@@ -48,6 +47,7 @@ class Scan {
         }
         showProgress(std::min(q, last + 1));
         ui_.log("Search complete!");
+        return found_;
     }
 
   private:
@@ -69,13 +69,11 @@ class Scan {
         PictureEntry& e = c.entry;
         const Mpeg2Room room = completeMpeg2Picture(image_, e);
         for (const auto& line : mpeg2PictureLines(e, count() + 1)) ui_.log(line);
-        session_.PicturesFound = true;
         if (!room.roomReachedEnd && e.RoomEnd > e.End + 1) ui_.log(spareLine(e.Spare));
         e.PointerAddr =
             LocatePointer(image_, anchors_, e.Start, e.End, e.Start - gapOf(e), e.GapLength);
         if (e.PointerAddr == 0 && count() > 0) {
-            const PictureEntry& previous =
-                session_.PictureTable[static_cast<std::size_t>(count() - 1)];
+            const PictureEntry& previous = found_.table[static_cast<std::size_t>(count() - 1)];
             e.PointerAddr = LocatePointer(image_, anchors_, e.Start, e.End,
                                           previous.Start - gapOf(previous), e.GapLength);
         }
@@ -93,12 +91,11 @@ class Scan {
         }
         if (tableIsFull()) return false;
         PictureEntry& e = c.entry;
-        if (!findMpeg4Records(image_, anchors_, session_.FreeSpaceAddr, e)) {
+        if (!findMpeg4Records(image_, anchors_, freeSpaceAddr_, e)) {
             next = q + 1;
             return true;
         }
         for (const auto& line : mpeg4PictureLines(e, count() + 1)) ui_.log(line);
-        session_.PicturesFound = true;
         record(e);
         next = e.End & ~std::uint32_t{3};
         return true;
@@ -108,7 +105,7 @@ class Scan {
         return static_cast<std::uint32_t>(e.GapLength);
     }
 
-    [[nodiscard]] int count() const { return session_.PictureCount; }
+    [[nodiscard]] int count() const { return found_.count; }
 
     // The table holds 16 pictures; a seventeenth ends the scan.
     bool tableIsFull() {
@@ -118,7 +115,7 @@ class Scan {
     }
 
     void record(const PictureEntry& e) {
-        session_.PictureTable[static_cast<std::size_t>(session_.PictureCount++)] = e;
+        found_.table[static_cast<std::size_t>(found_.count++)] = e;
     }
 
     void showProgress(std::int64_t position) {
@@ -131,16 +128,18 @@ class Scan {
 
     const ByteImage& image_;
     const Anchors& anchors_;
-    Session& session_;
+    const std::uint32_t freeSpaceAddr_;
     Dialogs& ui_;
+    PictureList found_;
     EndCodeMemo endCodeMemo_;
     int lastPercent_ = -1;
 };
 
 }  // namespace
 
-void scanPictures(const ByteImage& image, const Anchors& anchors, Session& session, Dialogs& ui) {
-    Scan(image, anchors, session, ui).run();
+PictureList scanPictures(const ByteImage& image, const Anchors& anchors,
+                         std::uint32_t freeSpaceAddr, Dialogs& ui) {
+    return Scan(image, anchors, freeSpaceAddr, ui).run();
 }
 
 }  // namespace velmora

@@ -1,15 +1,18 @@
 #pragma once
 
-#include "catalogue/session.h"
+#include <cstdint>
+
+#include "catalogue/picture_table.h"
 #include "firmware/anchors.h"
 #include "firmware/byte_image.h"
-#include "firmware/dialogs.h"
+#include "person/dialogs.h"
 
 namespace velmora {
 
-// Walks the byte-normalised image for MPEG-2 streams and MPEG-4 chunks, fills
-// session.PictureTable (PictureCount, PicturesFound), logs each picture and
-// moves the progress bar. Reads outside the image never abort the scan.
-void scanPictures(const ByteImage& image, const Anchors& anchors, Session& session, Dialogs& ui);
+// Walks the byte-normalised image for MPEG-2 streams and MPEG-4 chunks, logs
+// each picture and moves the progress bar; an MPEG-4 picture's records are
+// looked for up to freeSpaceAddr. Reads outside the image never abort the scan.
+[[nodiscard]] PictureList scanPictures(const ByteImage& image, const Anchors& anchors,
+                                       std::uint32_t freeSpaceAddr, Dialogs& ui);
 
 }  // namespace velmora

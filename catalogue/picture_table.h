@@ -36,4 +36,10 @@ struct PictureEntry {
 
 using PictureArray = std::array<PictureEntry, kMaxPictures>;
 
+// The pictures a scan found, in file order.
+struct PictureList {
+    PictureArray table{};
+    int count = 0;  // entries 0..count-1 are valid
+};
+
 }  // namespace velmora

@@ -23,6 +23,12 @@ struct ReplaceOptions {
     bool VMirror = false;
 };
 
+// What "Open Image file" accepted, as the window shows it.
+struct AcceptedSource {
+    std::string panelCaption;  // "JPEG 720x576: photo.jpg" / "MPEG file: clip.m2v"
+    bool isJpeg = false;       // the colour and orientation groups are enabled for JPEG only
+};
+
 // All program-wide state. The window (or the command line) owns one and hands
 // it to the core.
 struct Session {
@@ -54,16 +60,13 @@ struct Session {
     // The replacement source: the file last accepted by "Open Image file".
     bool SourceOpened = false;
     std::string SourcePath;
+    AcceptedSource SourceAccepted;
     ReplaceOptions Options;
 
     [[nodiscard]] std::string workFile(const std::string& name) const;
-    [[nodiscard]] const PictureEntry& selected() const {
-        return PictureTable[static_cast<std::size_t>(SelectedPicture)];
-    }
+    // The selected picture of the last analysis; nullptr when the selection
+    // names none.
+    [[nodiscard]] const PictureEntry* selected() const;
 };
-
-// Work file names in TempDir.
-inline constexpr const char* kWorkingCopy = "$tmp.bin";
-inline constexpr const char* kPreviewMpeg4 = "$mpeg.m4v";
 
 }  // namespace velmora

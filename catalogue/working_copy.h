@@ -2,9 +2,12 @@
 
 #include "catalogue/session.h"
 #include "firmware/byte_image.h"
-#include "firmware/dialogs.h"
+#include "person/dialogs.h"
 
 namespace velmora {
+
+// The byte-normalised working copy of a byte-swapped dump, in TempDir.
+inline constexpr const char* kWorkingCopy = "$tmp.bin";
 
 // Decides from the first word whether the dump is stored byte-swapped; if so,
 // writes the byte-normalised working copy $tmp.bin to TempDir and returns its

@@ -2,22 +2,32 @@
 
 namespace velmora::cli {
 
-bool CliDialogs::askYesNo(const std::string& caption, const std::string& text) {
-    if (caption == "Move picture?") return answerMove;
-    if (caption == "Confirmation") {
-        if (!answerConfirm) {
-            confirmationDeclined = true;
+Answer CliDialogs::ask(Question question, const std::string&, const std::string& text) {
+    switch (question) {
+        case Question::MovePicture:
+            return answerMove ? Answer::Yes : Answer::No;
+        case Question::Confirmation:
+            if (answerConfirm) return Answer::Yes;
             std::cerr << "Confirmation: " << text
                       << "\nNot confirmed (use --force); nothing written.\n";
-        }
-        return answerConfirm;
+            return Answer::No;
+        case Question::Overwrite:
+            return Answer::Yes;  // OUTPUT names the file to write, whatever is there
+        case Question::CancelWork:
+            return Answer::No;  // the command line has no window to close
     }
-    return false;
+    return Answer::No;
 }
 
 void CliDialogs::error(const std::string& caption, const std::string& text) {
-    refused = true;
     std::cerr << caption << ": " << text << '\n';
+}
+
+int finish(const Outcome& outcome, CliDialogs& ui) {
+    tellPerson(outcome, ui);
+    if (outcome.isDone()) return kExitOk;
+    if (outcome.is<Cancelled>()) return kExitCancelled;
+    return kExitRefused;
 }
 
 }  // namespace velmora::cli

@@ -2,30 +2,45 @@
 
 #include <iostream>
 
-#include "firmware/dialogs.h"
+#include "catalogue/work_control.h"
+#include "person/dialogs.h"
+#include "person/outcome.h"
 
 namespace velmora::cli {
 
 // The command line's person: log lines to standard output, refusals to
-// standard error, questions answered by flags.
+// standard error, questions answered by the options.
 class CliDialogs : public Dialogs {
   public:
-    bool answerMove = false;     // --move
-    bool answerConfirm = false;  // --force
-    bool refused = false;        // an error box was shown
-    bool confirmationDeclined = false;
+    bool answerMove = false;                // --move answers "Move picture?"
+    bool answerConfirm = false;             // --force answers "Confirmation"
+    std::optional<std::string> openChoice;  // the SOURCE argument
     std::optional<std::string> saveChoice;  // the OUTPUT argument
+    // Ctrl+C: a replacement is not written once it was pressed.
+    const WorkControl* control = nullptr;
 
     void log(const std::string& line) override { std::cout << line << '\n' << std::flush; }
     void progress(int) override {}
-    bool askYesNo(const std::string& caption, const std::string& text) override;
+    Answer ask(Question question, const std::string& caption, const std::string& text) override;
     void error(const std::string& caption, const std::string& text) override;
     void information(const std::string&, const std::string&) override {}
-    std::optional<std::string> chooseOpenFile(const std::string&) override { return std::nullopt; }
+    std::optional<std::string> chooseOpenFile(const std::string&) override { return openChoice; }
     std::optional<std::string> chooseSaveFile(const std::string&, const std::string&) override {
         return saveChoice;
     }
     void openWithDesktop(const std::string&) override {}
+    Answer approveReplacement(const PendingReplacement&) override {
+        return control != nullptr && control->cancelRequested() ? Answer::Cancelled : Answer::Yes;
+    }
 };
+
+// The command line's adapter: tells the person how the action ended (standard
+// error, log lines) and gives the exit code.
+[[nodiscard]] int finish(const Outcome& outcome, CliDialogs& ui);
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitRefused = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitCancelled = 130;  // as a shell reports a program stopped by Ctrl+C
 
 }  // namespace velmora::cli

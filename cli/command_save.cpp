@@ -1,14 +1,14 @@
 #include <string>
 
+#include "catalogue/analysis.h"
 #include "cli/commands.h"
 #include "cli/picture_selection.h"
-#include "firmware/io_error.h"
 #include "media/picture_actions.h"
 
 namespace velmora::cli {
 namespace {
 
-using SaveAction = void (*)(Session&, Dialogs&);
+using SaveAction = Outcome (*)(const Session&, Dialogs&);
 
 // FIRMWARE N OUTPUT: analyse, select grid row N, run the save action with
 // OUTPUT as the answer to its save dialog.
@@ -17,15 +17,11 @@ int runSave(Session& session, CliDialogs& ui, const Arguments& args, const char*
     if (args.positional.size() != 3 || !args.flags.empty())
         throw UsageError{std::string(command) + " takes FIRMWARE N OUTPUT"};
     const int number = pictureNumber(args.positional[1]);
-    if (!analyzeForCommand(session, ui, args.positional[0])) return kExitRefused;
+    const Outcome analysed = analyzeFirmware(session, ui, args.positional[0]);
+    if (!analysed.isDone()) return finish(analysed, ui);
     selectPicture(session, number);
     ui.saveChoice = args.positional[2];
-    try {
-        save(session, ui);
-    } catch (const IoError& e) {
-        ui.error(std::string(kIoErrorCaption), e.what());
-    }
-    return ui.refused ? kExitRefused : kExitOk;
+    return finish(save(session, ui), ui);
 }
 
 }  // namespace

@@ -73,6 +73,7 @@ int main(int argc, char** argv) {
             return true;
         });
         cli::CliDialogs ui;
+        ui.control = session.Control.get();
         return command->second(session, ui, args);
     } catch (const cli::UsageError& e) {
         std::cerr << "velmora-cli: " << e.message << '\n' << kUsage;

@@ -5,17 +5,10 @@
 #include <vector>
 
 #include "catalogue/session.h"
+#include "convert/conversion_work_files.h"
 #include "convert/run_and_wait.h"
 
 namespace velmora {
-
-// Work files of a conversion, all in TempDir.
-inline constexpr const char* kPreparedBitmap = "$jpg_res.bmp";
-inline constexpr const char* kResizedJpeg = "$jpg_res.jpg";
-inline constexpr const char* kBatchFile = "$convert.bat";
-inline constexpr const char* kRawPicture = "$tmp.yuv";
-inline constexpr const char* kMpeg2Result = "$jpg_res.m2v";
-inline constexpr const char* kMpeg4Result = "$jpg_res.m4v";
 
 // The converter run that applies the colour and orientation options:
 // "{ToolDir}/pvw32con" "{source}" -w --jh --o "{TempDir}/$jpg_res.bmp" [options].

@@ -1,8 +1,10 @@
+#include "convert/jpeg_conversion.h"
+
+#include <optional>
 #include <span>
 #include <vector>
 
 #include "convert/conversion_commands.h"
-#include "convert/converted_stream.h"
 #include "convert/dichotomy_search.h"
 #include "convert/run_and_wait.h"
 #include "convert/tool_run.h"
@@ -18,34 +20,31 @@ void removeWorkFiles(const Session& session) {
 }
 
 // Runs one tool of the conversion. A run the person cancelled or that took
-// too long leaves no work file and no stream; the person hears of it.
-bool runStep(const Session& session, Dialogs& ui, const ToolCommand& command,
-             const std::string& streamPath) {
+// too long ends the conversion, with no work file and no stream left.
+std::optional<Outcome> runStep(const Session& session, const ToolCommand& command,
+                               const std::string& streamPath) {
     const ToolRun run = runTool(command, *session.Control);
-    if (run.end != ToolEnd::Cancelled && run.end != ToolEnd::TimedOut) return true;
+    if (run.end != ToolEnd::Cancelled && run.end != ToolEnd::TimedOut) return std::nullopt;
     removeWorkFiles(session);
     removeFileIfExists(streamPath);
-    if (run.end == ToolEnd::Cancelled) {
-        ui.log("Cancelled.");
-    } else {
-        const std::string tool = run.stillRunning.empty() ? toolName(command) : run.stillRunning;
-        ui.error("ERROR!", toolTimeoutText(tool, session.Control->toolTimeout));
-    }
-    return false;
+    if (run.end == ToolEnd::Cancelled) return Outcome::cancelled();
+    const std::string tool = run.stillRunning.empty() ? toolName(command) : run.stillRunning;
+    return Outcome::refused(kErrorCaption, toolTimeoutText(tool, session.Control->toolTimeout));
 }
 
 // The converter runs: options applied, then resized to the picture. Whether
 // they worked shows only in the encoder's output.
-bool preparePicture(const Session& session, Dialogs& ui, const PictureEntry& entry,
-                    const std::string& streamPath) {
+std::optional<Outcome> preparePicture(const Session& session, const PictureEntry& entry,
+                                      const std::string& streamPath) {
     // Files of an earlier conversion that ended early must not stand in for a
     // picture the converter could not make this time.
     removeWorkFiles(session);
-    return runStep(session, ui,
-                   prepareCommand(session.ToolDir, session.SourcePath, session.TempDir,
-                                  session.Options),
-                   streamPath) &&
-           runStep(session, ui,
+    if (auto stopped = runStep(
+            session,
+            prepareCommand(session.ToolDir, session.SourcePath, session.TempDir, session.Options),
+            streamPath))
+        return stopped;
+    return runStep(session,
                    resizeCommand(session.ToolDir, session.TempDir, entry.Width, entry.Height),
                    streamPath);
 }
@@ -75,11 +74,10 @@ std::string tryLogLine(const PictureEntry& entry, std::int32_t setting, std::int
 
 }  // namespace
 
-std::optional<ConvertedStream> convertJpegToStream(Session& session, Dialogs& ui,
-                                                   const PictureEntry& entry,
-                                                   std::int32_t roomSize) {
+Result<ConvertedStream> convertJpegToStream(const Session& session, Dialogs& ui,
+                                            const PictureEntry& entry, std::int32_t roomSize) {
     const std::string streamPath = session.workFile(entry.isMpeg2() ? kMpeg2Result : kMpeg4Result);
-    if (!preparePicture(session, ui, entry, streamPath)) return std::nullopt;
+    if (auto stopped = preparePicture(session, entry, streamPath)) return *stopped;
     ui.log("Begin to convert JPEG image using Dichotomy method.");
 
     const bool ntscTiming = entry.FrameRate != kFrameRatePal;
@@ -93,13 +91,12 @@ std::optional<ConvertedStream> convertJpegToStream(Session& session, Dialogs& ui
         removeFileIfExists(streamPath);
         removeFileIfExists(session.workFile(kRawPicture));
         writeBatchFile(batchPath, batchLinesOfTry(session, entry, ntscTiming, search.TrySetting));
-        if (!runStep(session, ui, batchFileCommand(batchPath), streamPath)) return std::nullopt;
+        if (auto stopped = runStep(session, batchFileCommand(batchPath), streamPath))
+            return *stopped;
         // The bar shows the tries: try k of at most mostTries.
         ui.progress((mostTries - search.TriesLeft + 1) * 100 / mostTries);
-        if (!fileExists(streamPath)) {
-            ui.error("Error!", "Error with target file creation!");
-            return std::nullopt;
-        }
+        if (!fileExists(streamPath))
+            return Outcome::refused("Error!", "Error with target file creation!");
         const std::int64_t fileSize = velmora::fileSize(streamPath);
         ui.log(tryLogLine(entry, search.TrySetting, fileSize));
         ui.repaintLog();
@@ -111,8 +108,7 @@ std::optional<ConvertedStream> convertJpegToStream(Session& session, Dialogs& ui
         ui.log(
             "Sorry, I can not convert image into MPEG4...\rYou can try to convert it with other "
             "converters.");
-        ui.error("ERROR!", "Sorry, I can not convert image into MPEG4...!");
-        return std::nullopt;
+        return Outcome::refused(kErrorCaption, "Sorry, I can not convert image into MPEG4...!");
     }
     ui.progress(100);
     ui.log("Finished!");

@@ -1,3 +1,5 @@
+#include "convert/jpeg_size.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -6,7 +8,6 @@
 #include <cstdint>
 #include <optional>
 
-#include "convert/source_intake.h"
 #include "firmware/file_io.h"
 #include "firmware/io_error.h"
 
@@ -23,16 +24,17 @@ class JpegFile {
   public:
     explicit JpegFile(const std::string& path) : path_(path) {
         fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0) throw IoError("Cannot open " + fileNameOf(path) + ": " + systemCause());
+        if (fd_ < 0) throw fileOperationError("Cannot open", fileNameOf(path), path);
         struct stat st {};
         if (::fstat(fd_, &st) != 0) {
-            const std::string cause = systemCause();
+            const IoError failure = fileOperationError("Cannot open", fileNameOf(path), path);
             ::close(fd_);
-            throw IoError("Cannot open " + fileNameOf(path) + ": " + cause);
+            throw failure;
         }
         if (!S_ISREG(st.st_mode)) {
             ::close(fd_);
-            throw IoError("Cannot open " + fileNameOf(path) + ": not a file");
+            throw IoError("Cannot open " + fileNameOf(path) + ": not a file", path, -1,
+                          "not a file");
         }
         size_ = st.st_size;
     }
@@ -71,9 +73,7 @@ class JpegFile {
     }
 
     [[noreturn]] void fail(const char* what) const {
-        const std::string message =
-            std::string(what) + " " + fileNameOf(path_) + ": " + systemCause();
-        throw IoError(message);
+        throw fileOperationError(what, fileNameOf(path_), path_);
     }
 
     std::string path_;

@@ -6,8 +6,6 @@
 
 #include <cerrno>
 
-#include "firmware/file_io.h"
-
 extern char** environ;
 
 namespace velmora {
@@ -121,22 +119,6 @@ bool RunAndWait(const std::string& commandLine) {
 
 std::string ToOem(const std::string& text) {
     return text;
-}
-
-ToolCommand mpeg2DecodeToolCommand(const std::string& toolDir, const std::string& input,
-                                   const std::string& output) {
-    ToolCommand command = toolCommand(joinPath(toolDir, "mpeg2decode"));
-    command.words("-b").quoted(input).words("-f -r -o2").quoted(output);
-    return command;
-}
-
-std::string mpeg2DecodeCommand(const std::string& toolDir, const std::string& input,
-                               const std::string& output) {
-    return mpeg2DecodeToolCommand(toolDir, input, output).text;
-}
-
-bool RunMpeg2Decode(const Session& session, const std::string& input, const std::string& output) {
-    return RunAndWait(mpeg2DecodeToolCommand(session.ToolDir, input, output));
 }
 
 }  // namespace velmora

@@ -3,8 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/session.h"
-
 namespace velmora {
 
 // One program start: the command line as text, as it is shown and compared,
@@ -45,14 +43,5 @@ bool RunAndWait(const std::string& commandLine);
 
 // The text as the batch file must hold it (the script is UTF-8 here).
 [[nodiscard]] std::string ToOem(const std::string& text);
-
-// The decoder's command: writes output + ".tga" from the MPEG-2 stream input.
-[[nodiscard]] ToolCommand mpeg2DecodeToolCommand(const std::string& toolDir,
-                                                 const std::string& input,
-                                                 const std::string& output);
-// Its text alone.
-[[nodiscard]] std::string mpeg2DecodeCommand(const std::string& toolDir, const std::string& input,
-                                             const std::string& output);
-bool RunMpeg2Decode(const Session& session, const std::string& input, const std::string& output);
 
 }  // namespace velmora

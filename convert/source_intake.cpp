@@ -1,5 +1,6 @@
 #include "convert/source_intake.h"
 
+#include "convert/jpeg_size.h"
 #include "firmware/file_io.h"
 
 namespace velmora {
@@ -37,30 +38,30 @@ std::string sourceFilterFor(int kind) {
            "Custom MPEG4 video (*.m4v;*.mpg; *.mpeg)|*.m4v;*.mpg;*.mpeg";
 }
 
-std::optional<AcceptedSource> openReplacementSource(Session& session, Dialogs& ui) {
-    const auto chosen = ui.chooseOpenFile(sourceFilterFor(session.selected().Kind));
-    if (!chosen) return std::nullopt;
+Outcome openReplacementSource(Session& session, Dialogs& ui) {
+    return guardIo([&] {
+        const PictureEntry* selected = session.selected();
+        const auto chosen = ui.chooseOpenFile(sourceFilterFor(selected ? selected->Kind : 0));
+        if (!chosen) return Outcome::declined();
 
-    AcceptedSource accepted;
-    if (isJpegSource(*chosen)) {
-        const auto size = ReadJpegSize(*chosen);
-        if (!size) {
-            // The earlier accepted source, if any, stays the one replaced.
-            ui.error("ERROR!", "JPEG file corrupted!");
-            return std::nullopt;
+        AcceptedSource accepted;
+        if (isJpegSource(*chosen)) {
+            const auto size = ReadJpegSize(*chosen);
+            if (!size) return Outcome::refused(kErrorCaption, "JPEG file corrupted!");
+            accepted.isJpeg = true;
+            accepted.panelCaption =
+                "JPEG " + std::to_string(size->width) + "x" + std::to_string(size->height) + ": ";
+            ui.log("JPEG Image opened.");
+        } else {
+            accepted.panelCaption = "MPEG file: ";
+            ui.log("Custom MPEG file opened.");
         }
-        accepted.isJpeg = true;
-        accepted.panelCaption =
-            "JPEG " + std::to_string(size->width) + "x" + std::to_string(size->height) + ": ";
-        ui.log("JPEG Image opened.");
-    } else {
-        accepted.panelCaption = "MPEG file: ";
-        ui.log("Custom MPEG file opened.");
-    }
-    session.SourceOpened = true;
-    session.SourcePath = *chosen;
-    accepted.panelCaption += fileNameOf(*chosen);
-    return accepted;
+        accepted.panelCaption += fileNameOf(*chosen);
+        session.SourceOpened = true;
+        session.SourcePath = *chosen;
+        session.SourceAccepted = accepted;
+        return Outcome::done();
+    });
 }
 
 }  // namespace velmora

@@ -1,23 +1,12 @@
 #pragma once
 
-#include <cstdint>
-#include <optional>
 #include <string>
 
 #include "catalogue/session.h"
-#include "firmware/dialogs.h"
+#include "person/dialogs.h"
+#include "person/outcome.h"
 
 namespace velmora {
-
-struct JpegSize {
-    int width = 0;
-    int height = 0;
-};
-
-// Walks the JPEG marker segments up to the first baseline frame header (SOF0)
-// and returns its size; nullopt for anything else. Never reads past the file.
-// Throws IoError when the file cannot be opened or read.
-[[nodiscard]] std::optional<JpegSize> ReadJpegSize(const std::string& path);
 
 // ".JPG" and ".JPEG" (any letter case) make a JPEG source; anything else a ready stream.
 [[nodiscard]] bool isJpegSource(const std::string& path);
@@ -25,15 +14,10 @@ struct JpegSize {
 // The open filter for a replacement of a picture of this kind.
 [[nodiscard]] std::string sourceFilterFor(int kind);
 
-// What "Open Image file" accepted.
-struct AcceptedSource {
-    std::string panelCaption;  // "JPEG 720x576: photo.jpg" / "MPEG file: clip.m2v"
-    bool isJpeg = false;       // the colour and orientation groups are enabled for JPEG only
-};
-
 // "Open Image file": asks for the file, checks a JPEG's header, logs, and on
-// acceptance sets SourceOpened and SourcePath. nullopt when cancelled or
-// refused (the person has been told). Throws IoError.
-[[nodiscard]] std::optional<AcceptedSource> openReplacementSource(Session& session, Dialogs& ui);
+// acceptance sets SourceOpened, SourcePath and SourceAccepted. Declined when
+// the choice is cancelled; a corrupted JPEG is refused and the earlier source
+// stays the one replaced.
+[[nodiscard]] Outcome openReplacementSource(Session& session, Dialogs& ui);
 
 }  // namespace velmora

@@ -29,25 +29,51 @@ class FileDescriptor {
 };
 
 [[noreturn]] void fail(const std::string& what, const std::string& path) {
-    throw IoError(what + " " + fileNameOf(path) + ": " + systemCause());
+    throw fileOperationError(what, fileNameOf(path), path);
 }
 
 // Creating a file fails for its folder's sake: name the whole path.
 [[noreturn]] void failCreating(const std::string& what, const std::string& path) {
-    throw IoError(what + " " + path + ": " + systemCause());
+    throw fileOperationError(what, path, path);
 }
 
-void writeAll(int fd, std::span<const std::uint8_t> bytes, const std::string& path) {
+[[noreturn]] void failNotAFile(const std::string& path) {
+    throw IoError("Cannot open " + fileNameOf(path) + ": not a file", path, -1, "not a file");
+}
+
+// Writes every byte; false with errno set when the system refuses.
+bool writeAll(FileSystem& fs, int fd, std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        const ssize_t n = fs.write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            fail("Cannot write", path);
+            return false;
         }
         done += static_cast<std::size_t>(n);
     }
+    return true;
 }
+
+// The temporary file of an atomic write: removed again unless it was renamed
+// over its target.
+class Temporary {
+  public:
+    Temporary(FileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
+    ~Temporary() {
+        if (path_.empty()) return;
+        const int saved = errno;
+        fs_.remove(path_);
+        errno = saved;
+    }
+    Temporary(const Temporary&) = delete;
+    Temporary& operator=(const Temporary&) = delete;
+    void keep() { path_.clear(); }
+
+  private:
+    FileSystem& fs_;
+    std::string path_;
+};
 
 }  // namespace
 
@@ -70,7 +96,7 @@ bool fileExists(const std::string& path) {
 std::int64_t fileSize(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) fail("Cannot open", path);
-    if (!S_ISREG(st.st_mode)) throw IoError("Cannot open " + fileNameOf(path) + ": not a file");
+    if (!S_ISREG(st.st_mode)) failNotAFile(path);
     return st.st_size;
 }
 
@@ -79,7 +105,7 @@ ByteImage readImageFile(const std::string& path) {
     if (fd.get() < 0) fail("Cannot open", path);
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) fail("Cannot open", path);
-    if (!S_ISREG(st.st_mode)) throw IoError("Cannot open " + fileNameOf(path) + ": not a file");
+    if (!S_ISREG(st.st_mode)) failNotAFile(path);
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(st.st_size));
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -96,45 +122,32 @@ ByteImage readImageFile(const std::string& path) {
 void writeWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
     FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (fd.get() < 0) failCreating("Cannot create", path);
-    writeAll(fd.get(), bytes, path);
+    if (!writeAll(realFileSystem(), fd.get(), bytes)) fail("Cannot write", path);
     if (::close(fd.release()) != 0) fail("Cannot write", path);
 }
 
 void writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
-                         CommitStep failAt) {
+                         FileSystem& fs) {
     mode_t mode = 0666 & ~0022;
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
 
-    std::string temporary = path + ".velmora-XXXXXX";
-    FileDescriptor fd(failAt == CommitStep::Create ? -1 : ::mkstemp(temporary.data()));
-    if (fd.get() < 0) {
-        if (failAt == CommitStep::Create) errno = EACCES;
-        failCreating("Cannot create a temporary file beside", path);
-    }
-    auto discard = [&](const char* what) {
+    std::string temporaryPath = path + ".velmora-XXXXXX";
+    const int fd = fs.createUnique(temporaryPath);
+    if (fd < 0) failCreating("Cannot create a temporary file beside", path);
+    Temporary temporary(fs, temporaryPath);
+    auto closeAndFail = [&](const char* what) {
         const int saved = errno;
-        ::unlink(temporary.c_str());
+        fs.close(fd);
         errno = saved;
         fail(what, path);
     };
-    if (failAt == CommitStep::Write) {
-        errno = ENOSPC;
-        discard("Cannot write");
-    }
-    try {
-        writeAll(fd.get(), bytes, path);
-    } catch (const IoError&) {
-        ::unlink(temporary.c_str());
-        throw;
-    }
-    if (::fchmod(fd.get(), mode) != 0) discard("Cannot set the mode of");
-    if (failAt == CommitStep::Flush) errno = EIO;
-    if (failAt == CommitStep::Flush || ::fsync(fd.get()) != 0) discard("Cannot flush");
-    if (::close(fd.release()) != 0) discard("Cannot write");
-    if (failAt == CommitStep::Rename) errno = EACCES;
-    if (failAt == CommitStep::Rename || ::rename(temporary.c_str(), path.c_str()) != 0)
-        discard("Cannot replace");
+    if (!writeAll(fs, fd, bytes)) closeAndFail("Cannot write");
+    if (fs.setMode(fd, mode) != 0) closeAndFail("Cannot set the mode of");
+    if (fs.flush(fd) != 0) closeAndFail("Cannot flush");
+    if (fs.close(fd) != 0) fail("Cannot write", path);
+    if (fs.rename(temporaryPath, path) != 0) fail("Cannot replace", path);
+    temporary.keep();
 }
 
 void removeFileIfExists(const std::string& path) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "firmware/byte_image.h"
+#include "firmware/file_system.h"
 
 namespace velmora {
 
@@ -28,15 +29,12 @@ namespace velmora {
 // the program makes for the user, such as saved streams).
 void writeWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);
 
-// Where an injected failure strikes during writeFileAtomically (tests only).
-enum class CommitStep { None, Create, Write, Flush, Rename };
-
 // Replaces path by bytes so that at every moment path holds either its old or
 // its new content: a temporary file beside it is written, flushed and renamed
 // over it, keeping the old file's mode bits. Throws IoError and leaves path
 // untouched on failure.
 void writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
-                         CommitStep failAt = CommitStep::None);
+                         FileSystem& fs = realFileSystem());
 
 // Deletes a file; a missing file is passed over.
 void removeFileIfExists(const std::string& path);

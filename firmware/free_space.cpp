@@ -27,8 +27,8 @@ std::int64_t measureRun(const ByteImage& image, std::int64_t pos, std::int64_t s
 
 }  // namespace
 
-FreeSpace findFreeSpace(const ByteImage& image, std::uint16_t firstWord) {
-    FreeSpace result;
+FlashRows findFreeSpace(const ByteImage& image, std::uint16_t firstWord) {
+    FlashRows result;
     if (firstWord != 0xA1FA) return result;
 
     const std::int64_t scanEnd = image.size() - kUnscannedTail;
@@ -50,15 +50,15 @@ FreeSpace findFreeSpace(const ByteImage& image, std::uint16_t firstWord) {
         if (endedByData && runLength % 16 != 4) pos += 16;
         // The run is measured exactly: its erased words only, from its first row.
         lastErased = endedByData ? runLength - 4 : runLength;
-        if (lastErased > result.FreeSpaceSize) {
-            result.FreeSpaceSize = static_cast<std::int32_t>(lastErased);
-            result.FreeSpaceAddr = static_cast<std::uint32_t>(runStart);
+        if (lastErased > result.free.FreeSpaceSize) {
+            result.free.FreeSpaceSize = static_cast<std::int32_t>(lastErased);
+            result.free.FreeSpaceAddr = static_cast<std::uint32_t>(runStart);
         }
     } while (pos + runLength < scanEnd);
 
     if (lastErased <= kShortestReportedRun) {
-        result.FreeSpaceSize = 0;
-        result.FreeSpaceAddr = 0;
+        result.free.FreeSpaceSize = 0;
+        result.free.FreeSpaceAddr = 0;
     }
     return result;
 }

@@ -19,4 +19,10 @@ std::string systemCause() {
     return std::strerror(errno);
 }
 
+IoError fileOperationError(const std::string& what, const std::string& shownName,
+                           const std::string& path) {
+    const std::string cause = systemCause();
+    return IoError(what + " " + shownName + ": " + cause, path, -1, cause);
+}
+
 }  // namespace velmora

@@ -4,10 +4,10 @@
 #include "firmware/byte_order.h"
 #include "firmware/file_io.h"
 #include "firmware/io_error.h"
-#include "firmware/silent_dialogs.h"
 #include "fuzz/fuzz_entries.h"
 #include "fuzz/work_folder.h"
 #include "media/stream_extraction.h"
+#include "person/silent_dialogs.h"
 
 namespace velmora::fuzz {
 namespace {
@@ -25,11 +25,8 @@ bool analyseStored(const std::uint8_t* data, std::size_t size, Session& session)
     const std::string path = joinPath(workFolder(), "image.bin");
     writeWholeFile(path, image);
     SilentDialogs ui;
-    try {
-        (void)analyzeFirmware(session, ui, path);
-    } catch (const IoError&) {
-        return false;  // a clear refusal is a correct outcome for a malformed image
-    }
+    // A clear refusal is a correct outcome for a malformed image.
+    if (!analyzeFirmware(session, ui, path).isDone()) return false;
     if (session.PictureCount > kMaxPictures) std::abort();
     return true;
 }
@@ -50,12 +47,12 @@ int extractPictures(const std::uint8_t* data, std::size_t size) {
     const ByteImage stored = readImageFile(session.FirmwarePath);
     for (int i = 0; i < session.PictureCount; ++i) {
         const PictureEntry& e = session.PictureTable[static_cast<std::size_t>(i)];
-        try {
+        // A picture reaching past the file is refused, not read.
+        (void)guardIo([&] {
             const auto stream = extractPictureStream(stored, e, session.ByteSwapped);
             if (stream.size() > static_cast<std::size_t>(stored.size()) + 10) std::abort();
-        } catch (const IoError&) {
-            // A picture reaching past the file is refused, not read.
-        }
+            return Outcome::done();
+        });
     }
     return 0;
 }

@@ -1,27 +1,28 @@
 #include <vector>
 
-#include "convert/source_intake.h"
+#include "convert/jpeg_size.h"
 #include "firmware/file_io.h"
 #include "firmware/io_error.h"
-#include "firmware/silent_dialogs.h"
 #include "fuzz/fuzz_entries.h"
 #include "fuzz/work_folder.h"
 #include "media/targa.h"
+#include "person/outcome.h"
+#include "person/silent_dialogs.h"
 
 namespace velmora::fuzz {
 
 int decodeTga(const std::uint8_t* data, std::size_t size) {
     TargaImage image;
-    try {
+    // A truncated file is a refusal.
+    (void)guardIo([&] {
         const bool delivered = decodeTarga(ByteImage("fuzz.tga", {data, data + size}), image);
         if (delivered) {
             const std::size_t bytesPerPixel = image.PixelDepth / 8u;
             if (image.Pixels.size() != std::size_t{image.Width} * image.Height * bytesPerPixel)
                 std::abort();
         }
-    } catch (const IoError&) {
-        // A truncated file is a refusal.
-    }
+        return Outcome::done();
+    });
     return 0;
 }
 

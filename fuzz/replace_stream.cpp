@@ -3,10 +3,9 @@
 
 #include "catalogue/analysis.h"
 #include "firmware/file_io.h"
-#include "firmware/io_error.h"
-#include "firmware/silent_dialogs.h"
 #include "fuzz/fuzz_entries.h"
 #include "fuzz/work_folder.h"
+#include "person/silent_dialogs.h"
 #include "rewrite/replace_picture.h"
 #include "tests/fixtures/standard_fixtures.h"
 
@@ -17,8 +16,8 @@ namespace {
 class AnsweringDialogs : public SilentDialogs {
   public:
     AnsweringDialogs(bool move, bool confirm) : move_(move), confirm_(confirm) {}
-    bool askYesNo(const std::string& caption, const std::string&) override {
-        return caption == "Move picture?" ? move_ : confirm_;
+    Answer ask(Question question, const std::string&, const std::string&) override {
+        return (question == Question::MovePicture ? move_ : confirm_) ? Answer::Yes : Answer::No;
     }
 
   private:
@@ -43,31 +42,25 @@ int replaceWithStream(const std::uint8_t* data, std::size_t size) {
     Session session;
     session.TempDir = workFolder();
     SilentDialogs quiet;
-    if (!analyzeFirmware(session, quiet, firmware)) std::abort();
+    if (!analyzeFirmware(session, quiet, firmware).isDone() || !session.PicturesFound) std::abort();
     session.SelectedPicture = data[0] % session.PictureCount;
     session.Options.UseSpareSpace = (data[1] & 1) != 0;
     session.SourcePath = source;
     session.SourceOpened = true;
 
     AnsweringDialogs ui((data[1] & 2) != 0, (data[1] & 4) != 0);
-    const auto noConversion = [](Session&, Dialogs&, const PictureEntry&,
-                                 std::int32_t) -> std::optional<ConvertedStream> { return {}; };
-    bool replaced = false;
-    try {
-        replaced = replacePicture(session, ui, noConversion);
-    } catch (const IoError&) {
-        // Reported to the person by the handler's caller.
-    }
+    const auto noConversion = [](const Session&, Dialogs&, const PictureEntry&,
+                                 std::int32_t) -> Result<ConvertedStream> {
+        return Outcome::refused("Error!", "no conversion here");
+    };
+    const bool replaced = replacePicture(session, ui, noConversion).isDone();
     const ByteImage after = readImageFile(firmware);
     if (after.size() != static_cast<std::int64_t>(standardImage().size())) std::abort();
     if (!replaced && after.bytes() != standardImage()) std::abort();  // a refusal writes nothing
     if (replaced) {
         Session again;
         again.TempDir = workFolder();
-        try {
-            (void)analyzeFirmware(again, quiet, firmware);
-        } catch (const IoError&) {
-        }
+        (void)analyzeFirmware(again, quiet, firmware);
     }
     return 0;
 }

@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "convert/run_and_wait.h"
 #include "firmware/file_io.h"
-#include "firmware/io_error.h"
+#include "media/first_picture.h"
+#include "media/mpeg2_decoding.h"
 #include "media/preview_picture.h"
+#include "media/preview_work_files.h"
 #include "media/save_names.h"
 #include "media/stream_extraction.h"
 #include "media/targa.h"
-#include "media/work_files.h"
 
 namespace velmora {
 namespace {
@@ -30,106 +30,149 @@ class WorkFiles {
     std::vector<std::string> paths_;
 };
 
-// The chosen picture, or none (with an error box) when the selection names no
-// picture of the last analysis.
-const PictureEntry* selectedPicture(const Session& session, Dialogs& ui) {
-    if (session.SelectedPicture < 0 || session.SelectedPicture >= session.PictureCount ||
-        session.SelectedPicture >= kMaxPictures) {
-        ui.error("ERROR!", "No picture is selected.");
-        return nullptr;
-    }
-    return &session.selected();
+Outcome noPictureSelected() {
+    return Outcome::refused(kErrorCaption, "No picture is selected.");
 }
 
 // Decodes the MPEG-2 stream file to the work TGA file; true when the decoder
 // made one. An old work picture is removed first, so that it can never pass
-// for this one.
-bool decodeToWorkTga(const Session& session, const std::string& stream) {
+// for this one. A decoder the person cancelled, or that ran too long, ends the
+// action.
+Result<bool> decodeToWorkTga(const Session& session, const std::string& stream) {
     const std::string decoded = session.workFile(kDecodedFile);
     removeFileIfExists(decoded);
-    (void)RunMpeg2Decode(session, stream, session.workFile(kDecodedName));
+    const ToolRun run = RunMpeg2Decode(session, stream, session.workFile(kDecodedName));
+    if (run.end == ToolEnd::Cancelled) return Outcome::cancelled();
+    if (run.end == ToolEnd::TimedOut)
+        return Outcome::refused(kErrorCaption,
+                                toolTimeoutText("mpeg2decode", session.Control->toolTimeout));
     return fileExists(decoded);
 }
 
 bool loadDecodedPicture(const std::string& path, TargaImage& image) {
-    try {
-        return LoadTarga(path, image);
-    } catch (const IoError&) {
-        return false;  // a truncated picture is a failed load, not an I/O error box
-    }
+    bool loaded = false;
+    // A truncated picture is a failed load, not an I/O error box.
+    const Outcome read = guardIo([&] {
+        loaded = LoadTarga(path, image);
+        return Outcome::done();
+    });
+    return read.isDone() && loaded;
 }
 
-}  // namespace
+// An MPEG-4 picture is decoded here: no tool, no work file.
+Outcome viewMpeg4(const Session& session, const PictureEntry& entry, const ByteImage& stored,
+                  PreviewSink& preview) {
+    FirstPicture decoded = decodeFirstPicture(
+        ExtractMpeg4Stream(stored, entry, session.ByteSwapped), VideoCodec::Mpeg4);
+    if (!decoded.picture)
+        return Outcome::refused("Error!", "Error with decoding the MPEG4 picture!");
+    preview.showPreview(PreviewPicture{session.SelectedPicture + 1, decoded.picture->width,
+                                       decoded.picture->height,
+                                       std::move(decoded.picture->pixels)});
+    return Outcome::done();
+}
 
-void View1Click(Session& session, Dialogs& ui, PreviewSink& preview) {
-    const PictureEntry* entry = selectedPicture(session, ui);
-    if (entry == nullptr) return;
+Outcome view(const Session& session, const PictureEntry& entry, PreviewSink& preview) {
     const ByteImage stored = readImageFile(session.FirmwarePath);
-
-    if (!entry->isMpeg2()) {
-        // The stream stays for the desktop's player; the window removes it at the end.
-        const std::string stream = session.workFile(kPreviewMpeg4);
-        writeExtractedStream(stream, ExtractMpeg4Stream(stored, *entry, session.ByteSwapped));
-        ui.openWithDesktop(stream);
-        return;
-    }
+    if (!entry.isMpeg2()) return viewMpeg4(session, entry, stored, preview);
 
     const std::string stream = session.workFile(kPreviewMpeg2);
     const std::string decoded = session.workFile(kDecodedFile);
     const WorkFiles cleanup{stream, decoded};
-    writeExtractedStream(stream, ExtractMpeg2Stream(stored, *entry, session.ByteSwapped));
+    writeExtractedStream(stream, ExtractMpeg2Stream(stored, entry, session.ByteSwapped));
+    const Result<bool> made = decodeToWorkTga(session, stream);
+    if (!made.ok()) return made.outcome();
     TargaImage image;
-    if (!decodeToWorkTga(session, stream) || !loadDecodedPicture(decoded, image)) {
-        ui.error("Error!", "Error with loading TGA image!");
-        return;
-    }
-    preview.showPreview(previewFromTarga(image, session.SelectedPicture + 1));
+    std::optional<PreviewPicture> picture;
+    if (*made && loadDecodedPicture(decoded, image))
+        picture = previewFromTarga(image, session.SelectedPicture + 1);
+    if (!picture) return Outcome::refused("Error!", "Error with loading TGA image!");
+    preview.showPreview(*picture);
+    return Outcome::done();
 }
 
-void Savevideo1Click(Session& session, Dialogs& ui) {
-    const PictureEntry* entry = selectedPicture(session, ui);
-    if (entry == nullptr) return;
+Outcome saveVideo(const Session& session, const PictureEntry& entry, Dialogs& ui) {
     const ByteImage stored = readImageFile(session.FirmwarePath);
     const int number = session.SelectedPicture + 1;
-    const bool mpeg2 = entry->isMpeg2();
+    const bool mpeg2 = entry.isMpeg2();
     const auto chosen =
         ui.chooseSaveFile(mpeg2 ? kMpeg2VideoFilter : kMpeg4VideoFilter,
                           proposedSaveName(session.FirmwareName, number, mpeg2 ? ".m2v" : ".m4v"));
-    if (!chosen) return;
+    if (!chosen) return Outcome::declined();
     // Extracted whole before the file is created, so a failed read leaves no file.
-    const auto streamBytes = extractPictureStream(stored, *entry, session.ByteSwapped);
+    const auto streamBytes = extractPictureStream(stored, entry, session.ByteSwapped);
     writeExtractedStream(*chosen, streamBytes);
     ui.log("Original videostream #" + std::to_string(number) + " saved.");
+    return Outcome::done();
 }
 
-void Savepicture1Click(Session& session, Dialogs& ui) {
-    const PictureEntry* entry = selectedPicture(session, ui);
-    if (entry == nullptr) return;
-    if (!entry->isMpeg2()) {
-        ui.error("ERROR!", "Only an MPEG2 picture can be saved as a TGA picture.");
-        return;
-    }
+Outcome savePicture(const Session& session, const PictureEntry& entry, Dialogs& ui) {
+    if (!entry.isMpeg2())
+        return Outcome::refused(kErrorCaption,
+                                "Only an MPEG2 picture can be saved as a TGA picture.");
     const ByteImage stored = readImageFile(session.FirmwarePath);
     const int number = session.SelectedPicture + 1;
     const std::string stream = session.workFile(kPreviewMpeg2);
     const std::string decoded = session.workFile(kDecodedFile);
     const WorkFiles cleanup{stream, decoded};
-    writeExtractedStream(stream, ExtractMpeg2Stream(stored, *entry, session.ByteSwapped));
+    writeExtractedStream(stream, ExtractMpeg2Stream(stored, entry, session.ByteSwapped));
 
     const auto chosen =
         ui.chooseSaveFile(kTargaFilter, proposedSaveName(session.FirmwareName, number, ""));
-    if (!chosen) return;
+    if (!chosen) return Outcome::declined();
     // The decoder writes to a work name first: a failed decoder then neither
     // counts as a saved picture nor leaves an older file of the chosen name
     // looking like this one. What it wrote must also read as a picture: a
     // decoder that failed half-way must not be reported as a saved picture.
+    const Result<bool> made = decodeToWorkTga(session, stream);
+    if (!made.ok()) return made.outcome();
     TargaImage image;
-    if (!decodeToWorkTga(session, stream) || !loadDecodedPicture(decoded, image)) {
-        ui.error("Error!", "Error with decoding the MPEG2 picture!");
-        return;
-    }
+    if (!*made || !loadDecodedPicture(decoded, image))
+        return Outcome::refused("Error!", "Error with decoding the MPEG2 picture!");
     writeWholeFile(*chosen + kTargaExtension, readImageFile(decoded).bytes());
     ui.log("Original TGA picture #" + std::to_string(number) + " saved.");
+    return Outcome::done();
+}
+
+Outcome play(const Session& session, const PictureEntry& entry, Dialogs& ui) {
+    if (entry.isMpeg2())
+        return Outcome::refused(kErrorCaption, "Only an MPEG4 picture is handed to a player.");
+    const ByteImage stored = readImageFile(session.FirmwarePath);
+    // The stream stays for the desktop's player; the window removes it at the end.
+    const std::string stream = session.workFile(kPreviewMpeg4);
+    writeExtractedStream(stream, ExtractMpeg4Stream(stored, entry, session.ByteSwapped));
+    ui.openWithDesktop(stream);
+    return Outcome::done();
+}
+
+// Runs an action on the selected picture, or refuses when none is selected.
+template <typename Action>
+Outcome onSelectedPicture(const Session& session, Action action) {
+    const PictureEntry* entry = session.selected();
+    if (entry == nullptr) return noPictureSelected();
+    return guardIo([&] { return action(*entry); });
+}
+
+}  // namespace
+
+Outcome View1Click(const Session& session, Dialogs&, PreviewSink& preview) {
+    return onSelectedPicture(
+        session, [&](const PictureEntry& entry) { return view(session, entry, preview); });
+}
+
+Outcome Savevideo1Click(const Session& session, Dialogs& ui) {
+    return onSelectedPicture(
+        session, [&](const PictureEntry& entry) { return saveVideo(session, entry, ui); });
+}
+
+Outcome Savepicture1Click(const Session& session, Dialogs& ui) {
+    return onSelectedPicture(
+        session, [&](const PictureEntry& entry) { return savePicture(session, entry, ui); });
+}
+
+Outcome Play1Click(const Session& session, Dialogs& ui) {
+    return onSelectedPicture(session,
+                             [&](const PictureEntry& entry) { return play(session, entry, ui); });
 }
 
 }  // namespace velmora

@@ -1,11 +1,10 @@
 #include "media/preview_picture.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 namespace velmora {
 
-PreviewPicture previewFromTarga(const TargaImage& image, int number) {
+std::optional<PreviewPicture> previewFromTarga(const TargaImage& image, int number) {
     PreviewPicture picture;
     picture.number = number;
     picture.width = image.Width;
@@ -13,8 +12,7 @@ PreviewPicture previewFromTarga(const TargaImage& image, int number) {
     const std::size_t width = image.Width;
     const std::size_t height = image.Height;
     const std::size_t b = static_cast<std::size_t>(image.bytesPerPixel());
-    if (b < 3 || image.Pixels.size() != width * height * b)
-        throw std::invalid_argument("previewFromTarga: the picture holds no pixels");
+    if (b < 3 || image.Pixels.size() != width * height * b) return std::nullopt;
     picture.bgr.resize(width * height * 3);
     for (std::size_t r = 0; r < height; ++r) {
         const std::uint8_t* source = image.Pixels.data() + r * width * b;

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <optional>
+
 #include "media/picture_actions.h"
 #include "media/targa.h"
 
 namespace velmora {
 
 // The loaded picture as the preview shows it: rows top to bottom, blue, green
-// and red of every pixel (a fourth byte is dropped). image must hold pixels.
-[[nodiscard]] PreviewPicture previewFromTarga(const TargaImage& image, int number);
+// and red of every pixel (a fourth byte is dropped); nullopt when the image
+// holds no pixels.
+[[nodiscard]] std::optional<PreviewPicture> previewFromTarga(const TargaImage& image, int number);
 
 }  // namespace velmora

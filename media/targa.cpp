@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "firmware/file_io.h"
-#include "firmware/io_error.h"
+#include "person/outcome.h"
 
 namespace velmora {
 namespace {
@@ -183,12 +183,12 @@ bool decodeTarga(const ByteImage& file, TargaImage& image) {
 bool LoadTarga(const std::string& path, TargaImage& image) {
     image.Pixels.clear();
     ByteImage file;
-    try {
+    // A file that cannot be opened is no picture, not an error.
+    const Outcome opened = guardIo([&] {
         file = readImageFile(path);
-    } catch (const IoError&) {
-        return false;  // a file that cannot be opened is no picture, not an error
-    }
-    return decodeTarga(file, image);
+        return Outcome::done();
+    });
+    return opened.isDone() && decodeTarga(file, image);
 }
 
 }  // namespace velmora

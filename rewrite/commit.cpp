@@ -1,20 +1,25 @@
 #include "rewrite/commit.h"
 
+#include "catalogue/working_copy.h"
+#include "firmware/file_io.h"
 #include "firmware/fingerprint.h"
 #include "firmware/io_error.h"
 #include "rewrite/byte_order_restore.h"
-#include "rewrite/refusal.h"
 #include "rewrite/replace_texts.h"
 
 namespace velmora {
 namespace {
 
+Outcome refused(const char* text) {
+    return Outcome::refused(replace_text::kErrorCaption, text);
+}
+
 // The firmware file as the analysis saw it, or a refusal.
-ByteImage readUnchangedFirmware(const Session& session) {
-    if (!fileExists(session.FirmwarePath)) throw Refusal{replace_text::kFirmwareMissing};
+Result<ByteImage> readUnchangedFirmware(const Session& session) {
+    if (!fileExists(session.FirmwarePath)) return refused(replace_text::kFirmwareMissing);
     ByteImage firmware = readImageFile(session.FirmwarePath);
     if (fingerprint(firmware.bytes()) != session.FirmwareFingerprint)
-        throw Refusal{replace_text::kFirmwareChanged};
+        return refused(replace_text::kFirmwareChanged);
     return firmware;
 }
 
@@ -26,52 +31,60 @@ bool isNormalisedTwin(const std::vector<std::uint8_t>& working,
     return true;
 }
 
+Outcome writeAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                        FileSystem& files) {
+    return guardIo([&] {
+        writeFileAtomically(path, bytes, files);
+        return Outcome::done();
+    });
+}
+
 }  // namespace
 
-ReplaceTarget loadTarget(const Session& session) {
-    ByteImage firmware = readUnchangedFirmware(session);
+Result<ReplaceTarget> loadTarget(const Session& session) {
+    Result<ByteImage> firmware = readUnchangedFirmware(session);
+    if (!firmware.ok()) return firmware.outcome();
     ReplaceTarget target;
-    target.storedFirmware = firmware.bytes();
+    target.storedFirmware = firmware->bytes();
     if (!session.ByteSwapped) {
-        target.image = std::move(firmware);
+        target.image = std::move(*firmware);
         return target;
     }
     const std::string workingPath = session.workFile(kWorkingCopy);
-    if (!fileExists(workingPath)) throw Refusal{replace_text::kWorkingCopyStale};
+    if (!fileExists(workingPath)) return refused(replace_text::kWorkingCopyStale);
     target.image = readImageFile(workingPath);
     if (!isNormalisedTwin(target.image.bytes(), target.storedFirmware))
-        throw Refusal{replace_text::kWorkingCopyStale};
+        return refused(replace_text::kWorkingCopyStale);
     target.workingCopyFingerprint = fingerprint(target.image.bytes());
     return target;
 }
 
-std::vector<std::uint8_t> commitReplacement(const Session& session, const ReplaceTarget& target,
-                                            const ByteImage& changed, const CommitFaults& faults) {
-    (void)readUnchangedFirmware(session);
+Result<std::vector<std::uint8_t>> commitReplacement(const Session& session,
+                                                    const ReplaceTarget& target,
+                                                    const ByteImage& changed, FileSystem& files) {
+    if (const Result<ByteImage> firmware = readUnchangedFirmware(session); !firmware.ok())
+        return firmware.outcome();
     if (!session.ByteSwapped) {
-        writeFileAtomically(session.FirmwarePath, changed.bytes(), faults.firmware);
+        writeFileAtomically(session.FirmwarePath, changed.bytes(), files);
         return changed.bytes();
     }
 
     const std::string workingPath = session.workFile(kWorkingCopy);
     if (!fileExists(workingPath) ||
         fingerprint(readImageFile(workingPath).bytes()) != target.workingCopyFingerprint)
-        throw Refusal{replace_text::kWorkingCopyStale};
+        return refused(replace_text::kWorkingCopyStale);
     std::vector<std::uint8_t> stored = restoreStoredOrder(changed);
-    writeFileAtomically(session.FirmwarePath, stored, faults.firmware);
-    try {
-        writeFileAtomically(workingPath, changed.bytes(), faults.workingCopy);
-    } catch (const IoError& failure) {
-        // The two files must stay twins: put the firmware back as it was.
-        try {
-            writeFileAtomically(session.FirmwarePath, target.storedFirmware);
-        } catch (const IoError& rollback) {
-            throw IoError(std::string(failure.what()) +
-                          "; the firmware file could not be put back either: " + rollback.what());
-        }
-        throw;
-    }
-    return stored;
+    writeFileAtomically(session.FirmwarePath, stored, files);
+    const Outcome copyWritten = writeAtomically(workingPath, changed.bytes(), files);
+    if (copyWritten.isDone()) return stored;
+
+    // The two files must stay twins: put the firmware back as it was.
+    const Outcome putBack = writeAtomically(session.FirmwarePath, target.storedFirmware, files);
+    if (putBack.isDone()) return copyWritten;
+    IoFailure both = copyWritten.get<IoFailure>();
+    both.text +=
+        "; the firmware file could not be put back either: " + putBack.get<IoFailure>().text;
+    return Outcome(both);
 }
 
 }  // namespace velmora

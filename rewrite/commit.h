@@ -1,12 +1,12 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "catalogue/session.h"
 #include "firmware/byte_image.h"
-#include "firmware/file_io.h"
+#include "firmware/file_system.h"
+#include "person/outcome.h"
 
 namespace velmora {
 
@@ -19,25 +19,19 @@ struct ReplaceTarget {
     ByteImage image;                           // to be changed in memory
 };
 
-// Reads the target. Refuses (Refusal) when the firmware file vanished or
-// changed since the analysis, or when a swapped firmware's working copy no
-// longer is its byte-normalised twin. Throws IoError when a file cannot be read.
-[[nodiscard]] ReplaceTarget loadTarget(const Session& session);
+// Reads the target. Refused when the firmware file vanished or changed since
+// the analysis, or when a swapped firmware's working copy no longer is its
+// byte-normalised twin. Throws IoError when a file cannot be read.
+[[nodiscard]] Result<ReplaceTarget> loadTarget(const Session& session);
 
-// Failures to inject into the commit (tests only).
-struct CommitFaults {
-    CommitStep firmware = CommitStep::None;
-    CommitStep workingCopy = CommitStep::None;
-};
-
-// Writes the changed image atomically: the firmware itself, or for a swapped
-// firmware the restored firmware first and then the working copy. Checks again
-// that neither file changed meanwhile (Refusal). On any failure both files keep
-// their old content and IoError is thrown. Returns the stored firmware's new
-// bytes.
-[[nodiscard]] std::vector<std::uint8_t> commitReplacement(const Session& session,
-                                                          const ReplaceTarget& target,
-                                                          const ByteImage& changed,
-                                                          const CommitFaults& faults = {});
+// Writes the changed image atomically through files: the firmware itself, or
+// for a swapped firmware the restored firmware first and then the working
+// copy. Refused when either file changed meanwhile. On any failure both files
+// keep their old content. Returns the stored firmware's new bytes. Throws
+// IoError when a file cannot be read or written.
+[[nodiscard]] Result<std::vector<std::uint8_t>> commitReplacement(const Session& session,
+                                                                  const ReplaceTarget& target,
+                                                                  const ByteImage& changed,
+                                                                  FileSystem& files);
 
 }  // namespace velmora

@@ -2,9 +2,6 @@
 
 #include <algorithm>
 
-#include "rewrite/refusal.h"
-#include "rewrite/replace_texts.h"
-
 namespace velmora {
 namespace {
 
@@ -23,8 +20,6 @@ std::span<const std::uint8_t> gapHeader(const PictureEntry& entry) {
 
 Mpeg2Layout planMpeg2(const PictureEntry& entry, std::int64_t streamLength, bool moved,
                       std::uint32_t freeSpaceAddr) {
-    if (fragmented(entry) && entry.BlockLength <= 0)
-        throw Refusal{replace_text::kUnknownBlockLayout};
     Mpeg2Layout layout;
     layout.FirstBlock = moved ? std::int64_t{freeSpaceAddr} + entry.GapLength : entry.Start;
     layout.DataEnd = layout.FirstBlock + streamLength;

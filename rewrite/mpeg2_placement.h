@@ -16,9 +16,10 @@ struct Mpeg2Layout {
     std::int64_t TailEnd = 0;     // just past the filler: RoomEnd in place, a sector boundary moved
 };
 
-// moved: the picture goes to freeSpaceAddr, with its first gap header in front
-// and its end rounded up to whole 2048-byte sectors; otherwise it goes to Start,
-// whose header stays, and the filler stops at RoomEnd.
+// A fragmented picture needs its BlockLength (the replacement refuses one
+// without it before planning). moved: the picture goes to freeSpaceAddr, with its first gap header
+// in front and its end rounded up to whole 2048-byte sectors; otherwise it goes to Start, whose
+// header stays, and the filler stops at RoomEnd.
 [[nodiscard]] Mpeg2Layout planMpeg2(const PictureEntry& entry, std::int64_t streamLength,
                                     bool moved, std::uint32_t freeSpaceAddr);
 

@@ -1,20 +1,18 @@
 #include "rewrite/replace_picture.h"
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "convert/source_intake.h"
+#include "firmware/file_io.h"
 #include "firmware/fingerprint.h"
-#include "firmware/io_error.h"
+#include "rewrite/commit.h"
 #include "rewrite/image_checksum.h"
 #include "rewrite/mpeg2_placement.h"
 #include "rewrite/mpeg4_placement.h"
-#include "rewrite/refusal.h"
 #include "rewrite/replace_texts.h"
-#include "rewrite/replacement_run.h"
 #include "rewrite/room.h"
 #include "rewrite/stream_checks.h"
 #include "rewrite/structure.h"
@@ -33,35 +31,39 @@ struct SourceStream {
     }
 };
 
-const PictureEntry& pictureToReplace(const Session& session) {
-    if (session.SelectedPicture < 0 || session.SelectedPicture >= session.PictureCount)
-        throw Refusal{replace_text::kNoPictureSelected};
-    if (!session.SourceOpened || session.SourcePath.empty())
-        throw Refusal{replace_text::kNoSourceOpened};
-    const PictureEntry& entry = session.selected();
-    // A fragmented picture without a known block length cannot be laid out.
-    if (entry.GapLength > 0 && entry.BlockLength <= 0)
-        throw Refusal{replace_text::kUnknownBlockLayout};
-    return entry;
+Outcome refused(const char* text) {
+    return Outcome::refused(replace_text::kErrorCaption, text);
 }
 
-std::optional<SourceStream> convertedSource(Session& session, Dialogs& ui,
-                                            const JpegConverter& convertJpeg,
-                                            const PictureEntry& entry, std::int32_t roomSize) {
-    const std::optional<ConvertedStream> converted = convertJpeg(session, ui, entry, roomSize);
-    if (!converted) return std::nullopt;
+Result<PictureEntry> pictureToReplace(const Session& session) {
+    const PictureEntry* entry = session.selected();
+    if (entry == nullptr) return refused(replace_text::kNoPictureSelected);
+    if (!session.SourceOpened || session.SourcePath.empty())
+        return refused(replace_text::kNoSourceOpened);
+    // A fragmented picture without a known block length cannot be laid out.
+    if (entry->GapLength > 0 && entry->BlockLength <= 0)
+        return refused(replace_text::kUnknownBlockLayout);
+    return *entry;
+}
+
+Result<SourceStream> convertedSource(const Session& session, Dialogs& ui,
+                                     const JpegConverter& convertJpeg, const PictureEntry& entry,
+                                     std::int32_t roomSize) {
+    const Result<ConvertedStream> converted = convertJpeg(session, ui, entry, roomSize);
+    if (!converted.ok()) return converted.outcome();
     ByteImage file = readImageFile(converted->path);
     file.require(converted->offset, 0, "Read");
-    if (!checkConvertedStream(ui, file.bytes(), entry.Kind, converted->offset)) return std::nullopt;
+    if (Outcome checked = checkConvertedStream(file.bytes(), entry.Kind, converted->offset);
+        !checked.isDone())
+        return checked;
     return SourceStream{file.bytes(), converted->offset};
 }
 
-std::optional<SourceStream> readySource(const Session& session, Dialogs& ui,
-                                        const PictureEntry& entry, std::int32_t roomSize) {
+Result<SourceStream> readySource(const Session& session, Dialogs& ui, const PictureEntry& entry,
+                                 std::int32_t roomSize) {
     ByteImage file = readImageFile(session.SourcePath);
-    const std::optional<std::int64_t> offset =
-        checkReadyStream(ui, file.bytes(), entry.Kind, roomSize);
-    if (!offset) return std::nullopt;
+    const Result<std::int64_t> offset = checkReadyStream(ui, file.bytes(), entry.Kind, roomSize);
+    if (!offset.ok()) return offset.outcome();
     return SourceStream{file.bytes(), *offset};
 }
 
@@ -82,26 +84,29 @@ FreeSpace writePicture(ByteImage& image, Dialogs& ui, const Session& session,
                                   layout.StreamLength, layout.NextFree);
 }
 
-bool replace(Session& session, Dialogs& ui, const JpegConverter& convertJpeg,
-             const CommitFaults& faults) {
-    const PictureEntry entry = pictureToReplace(session);
-    ReplaceTarget target = loadTarget(session);
+Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools) {
+    const Result<PictureEntry> picked = pictureToReplace(session);
+    if (!picked.ok()) return picked.outcome();
+    const PictureEntry& entry = *picked;
+    const Result<ReplaceTarget> target = loadTarget(session);
+    if (!target.ok()) return target.outcome();
 
-    const Room room = decideRoom(session, ui, entry);
-    const std::optional<SourceStream> source =
+    const Result<Room> room = decideRoom(session, ui, entry);
+    if (!room.ok()) return room.outcome();
+    const Result<SourceStream> source =
         isJpegSource(session.SourcePath)
-            ? convertedSource(session, ui, convertJpeg, entry, room.RoomSize)
-            : readySource(session, ui, entry, room.RoomSize);
-    if (!source) return false;
+            ? convertedSource(session, ui, tools.convertJpeg, entry, room->RoomSize)
+            : readySource(session, ui, entry, room->RoomSize);
+    if (!source.ok()) return source.outcome();
 
     const auto streamLength = static_cast<std::int64_t>(source->stream().size());
-    if (replacementExtent(entry, streamLength, room.MoveToFreeSpace, session.FreeSpaceAddr) >
-        target.image.size())
-        throw Refusal{replace_text::kDoesNotFit};
+    if (replacementExtent(entry, streamLength, room->MoveToFreeSpace, session.FreeSpaceAddr) >
+        target->image.size())
+        return refused(replace_text::kDoesNotFit);
 
     ui.log(replace_text::kReplacingLog);
-    ByteImage changed = target.image;
-    const FreeSpace freeSpace = writePicture(changed, ui, session, entry, room, *source);
+    ByteImage changed = target->image;
+    const FreeSpace freeSpace = writePicture(changed, ui, session, entry, *room, *source);
     ui.log(replace_text::kReplacedLog);
 
     if (isUpdateImage(session.FirmwarePath)) {
@@ -109,33 +114,34 @@ bool replace(Session& session, Dialogs& ui, const JpegConverter& convertJpeg,
         (void)writeImageChecksum(changed);
         ui.log(replace_text::kChecksumDoneLog);
     }
-    if (session.ByteSwapped) ui.log(replace_text::kRestoreLog);
-    const std::vector<std::uint8_t> stored = commitReplacement(session, target, changed, faults);
+    // A last look before anything is written: the person may decline or cancel.
+    PendingReplacement pending;
+    pending.stream.assign(source->stream().begin(), source->stream().end());
+    pending.kind = entry.Kind;
+    pending.width = entry.Width;
+    pending.height = entry.Height;
+    pending.number = session.SelectedPicture + 1;
+    const Answer approved = ui.approveReplacement(pending);
+    if (approved == Answer::No) return Outcome::declined();
+    if (approved == Answer::Cancelled) return Outcome::cancelled();
 
-    session.FirmwareFingerprint = fingerprint(stored);
+    if (session.ByteSwapped) ui.log(replace_text::kRestoreLog);
+    const Result<std::vector<std::uint8_t>> stored =
+        commitReplacement(session, *target, changed, *tools.files);
+    if (!stored.ok()) return stored.outcome();
+
+    session.FirmwareFingerprint = fingerprint(*stored);
     session.FreeSpaceAddr = freeSpace.FreeSpaceAddr;
     session.FreeSpaceSize = freeSpace.FreeSpaceSize;
     ui.log(replace_text::kAllDoneLog);
     ui.information(replace_text::kDoneCaption, replace_text::kDoneText);
-    return true;
+    return Outcome::done();
 }
 
 }  // namespace
 
-bool runReplacement(Session& session, Dialogs& ui, const JpegConverter& convertJpeg,
-                    const CommitFaults& faults) {
-    try {
-        return replace(session, ui, convertJpeg, faults);
-    } catch (const Refusal& refusal) {
-        ui.error(replace_text::kErrorCaption, refusal.text);
-    } catch (const IoError& failure) {
-        ui.error(std::string(kIoErrorCaption), failure.what());
-    }
-    return false;
-}
-
-bool replacePicture(Session& session, Dialogs& ui, const JpegConverter& convertJpeg) {
-    return runReplacement(session, ui, convertJpeg, CommitFaults{});
+Outcome replacePicture(Session& session, Dialogs& ui, const ReplacementTools& tools) {
+    return guardIo([&] { return replace(session, ui, tools); });
 }
 
 }  // namespace velmora

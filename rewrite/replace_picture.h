@@ -1,23 +1,38 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
-#include <optional>
 
 #include "catalogue/session.h"
-#include "convert/converted_stream.h"
-#include "firmware/dialogs.h"
+#include "convert/jpeg_conversion.h"
+#include "firmware/file_system.h"
+#include "person/dialogs.h"
+#include "person/outcome.h"
 
 namespace velmora {
 
-using JpegConverter = std::function<std::optional<ConvertedStream>(
-    Session&, Dialogs&, const PictureEntry&, std::int32_t roomSize)>;
+using JpegConverter = std::function<Result<ConvertedStream>(const Session&, Dialogs&,
+                                                            const PictureEntry&, std::int32_t)>;
 
-// "Replace Image": puts the accepted source (SessionSourcePath) in the place of
-// the selected picture, rewrites the records that point at it, the checksum of
-// an update image and the stored byte order, and commits the firmware only when
-// every step succeeded. Returns true when the firmware was replaced. Refusals
-// and failures are reported through ui; the files are then unchanged.
-bool replacePicture(Session& session, Dialogs& ui,
-                    const JpegConverter& convertJpeg = convertJpegToStream);
+// What a replacement works with: the real converter and file system, or
+// stand-ins that tests put in.
+struct ReplacementTools {
+    ReplacementTools() : ReplacementTools(convertJpegToStream) {}
+    template <typename Converter>
+    ReplacementTools(Converter convert,  // NOLINT: a converter alone is a set of tools
+                     FileSystem& fileSystem = realFileSystem())
+        : convertJpeg(std::move(convert)), files(&fileSystem) {}
+
+    JpegConverter convertJpeg;
+    FileSystem* files;
+};
+
+// "Replace Image": puts the accepted source (SourcePath) in the place of the
+// selected picture, rewrites the records that point at it, the checksum of an
+// update image and the stored byte order, and commits the firmware only when
+// every step succeeded. Done when the firmware was replaced; otherwise the
+// files are unchanged.
+[[nodiscard]] Outcome replacePicture(Session& session, Dialogs& ui,
+                                     const ReplacementTools& tools = {});
 
 }  // namespace velmora

@@ -31,12 +31,19 @@ std::int32_t movedRoomSize(const PictureEntry& entry, std::int32_t freeSpaceSize
     return room - ((room / step) + 1) * entry.GapLength;
 }
 
-Room decideRoom(const Session& session, Dialogs& ui, const PictureEntry& entry) {
+Result<Room> decideRoom(const Session& session, Dialogs& ui, const PictureEntry& entry) {
     Room room{roomInPlace(entry, session.Options.UseSpareSpace), false};
-    if (moveIsOffered(entry, session.FreeSpaceSize) &&
-        ui.askYesNo(replace_text::kMoveCaption, replace_text::kMoveQuestion)) {
-        room.MoveToFreeSpace = true;
-        room.RoomSize = movedRoomSize(entry, session.FreeSpaceSize);
+    if (!moveIsOffered(entry, session.FreeSpaceSize)) return room;
+    switch (
+        ui.ask(Question::MovePicture, replace_text::kMoveCaption, replace_text::kMoveQuestion)) {
+        case Answer::Yes:
+            room.MoveToFreeSpace = true;
+            room.RoomSize = movedRoomSize(entry, session.FreeSpaceSize);
+            break;
+        case Answer::No:
+            break;
+        case Answer::Cancelled:
+            return Outcome::cancelled();
     }
     return room;
 }

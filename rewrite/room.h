@@ -4,7 +4,8 @@
 
 #include "catalogue/picture_table.h"
 #include "catalogue/session.h"
-#include "firmware/dialogs.h"
+#include "person/dialogs.h"
+#include "person/outcome.h"
 
 namespace velmora {
 
@@ -25,7 +26,9 @@ struct Room {
 // the gap headers; MPEG-4 for the chunk's 8 header bytes and a pad byte.
 [[nodiscard]] std::int32_t movedRoomSize(const PictureEntry& entry, std::int32_t freeSpaceSize);
 
-// Decides the room, asking "Move picture?" when the move is possible.
-[[nodiscard]] Room decideRoom(const Session& session, Dialogs& ui, const PictureEntry& entry);
+// Decides the room, asking "Move picture?" when the move is possible; a
+// question closed without an answer ends the replacement.
+[[nodiscard]] Result<Room> decideRoom(const Session& session, Dialogs& ui,
+                                      const PictureEntry& entry);
 
 }  // namespace velmora

@@ -26,9 +26,10 @@ std::optional<std::int64_t> firstOffset(std::span<const std::uint8_t> file, Matc
     return std::nullopt;
 }
 
-void refuse(Dialogs& ui, const char* text) {
-    ui.error(replace_text::kErrorCaption, text);
-    ui.log(std::string(replace_text::kErrorCaption) + " " + text);
+// The box, then the same words in the log.
+Outcome refused(const char* text) {
+    return Outcome::refused(replace_text::kErrorCaption, text,
+                            std::string(replace_text::kErrorCaption) + " " + text);
 }
 
 }  // namespace
@@ -45,33 +46,34 @@ StreamStart findStreamStart(std::span<const std::uint8_t> file, int kind) {
     return {StreamStartResult::Found, *object};
 }
 
-std::optional<std::int64_t> checkReadyStream(Dialogs& ui, std::span<const std::uint8_t> file,
-                                             int kind, std::int32_t roomSize) {
+Result<std::int64_t> checkReadyStream(Dialogs& ui, std::span<const std::uint8_t> file, int kind,
+                                      std::int32_t roomSize) {
     const StreamStart start = findStreamStart(file, kind);
-    if (start.result == StreamStartResult::NoVideo) {
-        refuse(ui, replace_text::kNoVideo);
-        return std::nullopt;
-    }
-    if (start.result == StreamStartResult::NoVolStartCode) {
-        refuse(ui, replace_text::kNoVolStartCode);
-        return std::nullopt;
-    }
+    if (start.result == StreamStartResult::NoVideo) return refused(replace_text::kNoVideo);
+    if (start.result == StreamStartResult::NoVolStartCode)
+        return refused(replace_text::kNoVolStartCode);
     const std::int64_t length = static_cast<std::int64_t>(file.size()) - start.StreamOffset;
     if (length > roomSize) {
         ui.log(replace_text::kLargerLog);
-        if (!ui.askYesNo(replace_text::kConfirmCaption, replace_text::kConfirmQuestion))
-            return std::nullopt;
+        switch (ui.ask(Question::Confirmation, replace_text::kConfirmCaption,
+                       replace_text::kConfirmQuestion)) {
+            case Answer::Yes:
+                break;
+            case Answer::No:
+                return Outcome::declined();
+            case Answer::Cancelled:
+                return Outcome::cancelled();
+        }
         ui.log(replace_text::kOwnRiskLog);
     }
     return start.StreamOffset;
 }
 
-bool checkConvertedStream(Dialogs& ui, std::span<const std::uint8_t> file, int kind,
-                          std::int64_t streamOffset) {
+Outcome checkConvertedStream(std::span<const std::uint8_t> file, int kind,
+                             std::int64_t streamOffset) {
     const bool holdsVideo = findStreamStart(file, kind).result == StreamStartResult::Found &&
                             streamOffset < static_cast<std::int64_t>(file.size());
-    if (!holdsVideo) refuse(ui, replace_text::kNoVideo);
-    return holdsVideo;
+    return holdsVideo ? Outcome::done() : refused(replace_text::kNoVideo);
 }
 
 }  // namespace velmora

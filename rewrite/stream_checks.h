@@ -1,10 +1,10 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <span>
 
-#include "firmware/dialogs.h"
+#include "person/dialogs.h"
+#include "person/outcome.h"
 
 namespace velmora {
 
@@ -20,18 +20,17 @@ struct StreamStart {
 // start code instead, which must exist as well.
 [[nodiscard]] StreamStart findStreamStart(std::span<const std::uint8_t> file, int kind);
 
-// The checks on a ready-made stream file: reports a stream without video, an
-// MPEG-4 stream without its video object, and asks "Confirmation" for a stream
-// larger than the room. Returns StreamOffset, or nullopt when the replacement
+// The checks on a ready-made stream file: refuses a stream without video and
+// an MPEG-4 stream without its video object, and asks "Confirmation" for a
+// stream larger than the room. Returns StreamOffset, or how the replacement
 // ends here.
-[[nodiscard]] std::optional<std::int64_t> checkReadyStream(Dialogs& ui,
-                                                           std::span<const std::uint8_t> file,
-                                                           int kind, std::int32_t roomSize);
+[[nodiscard]] Result<std::int64_t> checkReadyStream(Dialogs& ui, std::span<const std::uint8_t> file,
+                                                    int kind, std::int32_t roomSize);
 
 // A converted stream is written from its given offset without a size check,
 // but one that holds no video (an encoder that failed leaves an empty file) is
-// refused like a ready-made one. Returns whether it may be written.
-[[nodiscard]] bool checkConvertedStream(Dialogs& ui, std::span<const std::uint8_t> file, int kind,
-                                        std::int64_t streamOffset);
+// refused like a ready-made one.
+[[nodiscard]] Outcome checkConvertedStream(std::span<const std::uint8_t> file, int kind,
+                                           std::int64_t streamOffset);
 
 }  // namespace velmora

@@ -1,6 +1,6 @@
 #include "rewrite/structure.h"
 
-#include "firmware/hex_text.h"
+#include "person/hex_text.h"
 #include "rewrite/replace_texts.h"
 
 namespace velmora {

@@ -5,15 +5,10 @@
 
 #include "catalogue/picture_table.h"
 #include "firmware/byte_image.h"
-#include "firmware/dialogs.h"
+#include "firmware/free_space.h"
+#include "person/dialogs.h"
 
 namespace velmora {
-
-// The unoccupied flash area; a move advances it past what was written.
-struct FreeSpace {
-    std::uint32_t FreeSpaceAddr = 0;
-    std::int32_t FreeSpaceSize = 0;
-};
 
 // A FlashPointer as one 32-bit value (segment << 16 | offset), stored
 // little-endian: the 16-bit offset first, then the 16-bit segment.

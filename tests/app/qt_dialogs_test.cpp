@@ -69,8 +69,8 @@ TEST_F(QtDialogsTest, QuestionIsYesNoWithoutIconAndOnlyYesGoesAhead) {
     for (const auto press : {QMessageBox::Yes, QMessageBox::No}) {
         SeenBox seen;
         answerBox(seen, press);
-        const bool answer = dialogs.askYesNo("Move picture?", "Move it?");
-        EXPECT_EQ(answer, press == QMessageBox::Yes);
+        const Answer answer = dialogs.ask(Question::MovePicture, "Move picture?", "Move it?");
+        EXPECT_EQ(answer, press == QMessageBox::Yes ? Answer::Yes : Answer::No);
         EXPECT_EQ(seen.caption, QStringLiteral("Move picture?"));
         EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
         EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No);

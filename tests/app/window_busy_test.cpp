@@ -64,6 +64,8 @@ TEST_F(WindowBusyTest, CancelButtonAndEscapeStopTheWork) {
     EXPECT_TRUE(h.fake.replaceSawCancel);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 10s);
     EXPECT_EQ(form().BitBtn3->text(), QStringLiteral("Replace Image"));
+    EXPECT_EQ(h.ui->lines.back(), "Cancelled.");
+    EXPECT_EQ(h.fake.analyses, 1) << "no analysis after a cancelled replacement";
 
     whileReplacing([&] { QTest::keyClick(&form(), Qt::Key_Escape); });
     started = std::chrono::steady_clock::now();

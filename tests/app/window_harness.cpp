@@ -30,21 +30,22 @@ WindowCore FakeCore::core() {
         session.PictureCount = 0;
         ui.progress(50);
         if (duringAnalysis) onWindowThread(duringAnalysis);
-        if (!ioErrorText.empty()) throw IoError(ioErrorText);
+        if (!ioErrorText.empty()) return Outcome::ioFailure(IoError(ioErrorText));
         for (const PictureEntry& entry : pictures) {
             session.PictureTable[static_cast<std::size_t>(session.PictureCount++)] = entry;
         }
         session.PicturesFound = !pictures.empty();
-        return session.PicturesFound;
+        return Outcome::done();
     };
     c.gridRow = [](const PictureEntry& entry, int row) {
         return std::array<std::string, 5>{std::to_string(row), "kind " + std::to_string(entry.Kind),
                                           "0x" + std::to_string(entry.Start), "len", "spare"};
     };
-    c.openSource = [this](Session& session, Dialogs& ui) -> std::optional<AcceptedSource> {
-        if (!ui.chooseOpenFile("source filter") || !nextSource) return std::nullopt;
+    c.openSource = [this](Session& session, Dialogs& ui) {
+        if (!ui.chooseOpenFile("source filter") || !nextSource) return Outcome::declined();
         session.SourceOpened = true;
-        return nextSource;
+        session.SourceAccepted = *nextSource;
+        return Outcome::done();
     };
     c.replace = [this](Session& session, Dialogs&) {
         ++replaces;
@@ -55,12 +56,25 @@ WindowCore FakeCore::core() {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
             replaceSawCancel = session.Control->cancelRequested();
         }
-        if (replaceSawCancel) return false;
-        return true;
+        if (replaceSawCancel) return Outcome::cancelled();
+        return Outcome::done();
     };
-    c.view = [this](Session&, Dialogs&, PreviewSink&) { ++views; };
-    c.saveVideo = [this](Session&, Dialogs&) { ++videoSaves; };
-    c.savePicture = [this](Session&, Dialogs&) { ++pictureSaves; };
+    c.view = [this](const Session&, Dialogs&, PreviewSink&) {
+        ++views;
+        return Outcome::done();
+    };
+    c.saveVideo = [this](const Session&, Dialogs&) {
+        ++videoSaves;
+        return Outcome::done();
+    };
+    c.savePicture = [this](const Session&, Dialogs&) {
+        ++pictureSaves;
+        return Outcome::done();
+    };
+    c.play = [this](const Session&, Dialogs&) {
+        ++plays;
+        return Outcome::done();
+    };
     return c;
 }
 

@@ -218,12 +218,12 @@ TEST_F(WindowLayoutTest, TypicalTextsFitTheirColumnsAndTheLog) {
               logWidth);
 }
 
-TEST_F(WindowLayoutTest, PopupMenuHasThreeItemsWithSmallIcons) {
+TEST_F(WindowLayoutTest, PopupMenuHasItsItemsWithSmallIcons) {
     const QList<QAction*> actions = h.form->PopupMenu1->actions();
-    ASSERT_EQ(actions.size(), 3);
-    const char* names[] = {"View1", "Savevideo1", "Savepicture1"};
-    const char* texts[] = {"View", "Save MPEG video", "Save TGA picture"};
-    for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(actions.size(), 4);
+    const char* names[] = {"View1", "Savevideo1", "Savepicture1", "Play1"};
+    const char* texts[] = {"View", "Save MPEG video", "Save TGA picture", "Play in video player"};
+    for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(names[i]);
         EXPECT_EQ(actions[i]->objectName(), QString::fromLatin1(names[i]));
         EXPECT_EQ(actions[i]->text(), QString::fromLatin1(texts[i]));

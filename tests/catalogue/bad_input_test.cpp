@@ -13,22 +13,22 @@ namespace {
 
 using testing::Bytes;
 
-// Either a normal analysis or one IoError naming the file; never anything else.
-struct Outcome {
+// Either a normal analysis or one I/O failure naming the file; never anything else.
+struct Analysis {
     bool ioError = false;
     std::string message;
     Session session;
 };
 
-Outcome analyse(const std::string& path, const std::string& tempDir) {
-    Outcome o;
+Analysis analyse(const std::string& path, const std::string& tempDir) {
+    Analysis o;
     o.session.TempDir = tempDir;
     testing::ScriptedDialogs ui;
-    try {
-        (void)analyzeFirmware(o.session, ui, path);
-    } catch (const IoError& e) {
+    const Outcome analysed = analyzeFirmware(o.session, ui, path);
+    EXPECT_TRUE(analysed.isDone() || analysed.is<IoFailure>());
+    if (analysed.is<IoFailure>()) {
         o.ioError = true;
-        o.message = e.what();
+        o.message = analysed.get<IoFailure>().text;
     }
     return o;
 }
@@ -39,7 +39,7 @@ TEST(BadFirmware, TinyEmptyAndMissingFilesAreIoErrorsNamingTheFile) {
          {std::pair<std::string, Bytes>{"empty.bin", {}},
           {"one.bin", {0xFA}},
           {"eleven.bin", Bytes{0xFA, 0xA1, 1, 2, 3, 4, 5, 6, 7, 8, 9}}}) {
-        const Outcome o = analyse(dir.write(name, bytes), dir.path());
+        const Analysis o = analyse(dir.write(name, bytes), dir.path());
         EXPECT_TRUE(o.ioError) << name;
         EXPECT_NE(o.message.find(name), std::string::npos) << o.message;
     }
@@ -63,7 +63,7 @@ TEST(BadFirmware, RandomBytesOfEitherByteOrderNeverFailOtherwise) {
         for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
         if (round % 3 == 0 && bytes.size() > 1) bytes[0] = 0xA1, bytes[1] = 0xFA;
         if (round % 3 == 1 && bytes.size() > 1) bytes[0] = 0xFA, bytes[1] = 0xA1;
-        const Outcome o = analyse(dir.write("random.bin", bytes), dir.path());
+        const Analysis o = analyse(dir.write("random.bin", bytes), dir.path());
         if (o.ioError) {
             EXPECT_NE(o.message.find(".bin"), std::string::npos) << o.message;
         }
@@ -73,7 +73,7 @@ TEST(BadFirmware, RandomBytesOfEitherByteOrderNeverFailOtherwise) {
 
 TEST(BadFirmware, LargeFileOfZerosIsAnalysedWithoutPictures) {
     testing::TempDir dir;
-    const Outcome o = analyse(dir.write("zeros.bin", Bytes(64u << 20, 0x00)), dir.path());
+    const Analysis o = analyse(dir.write("zeros.bin", Bytes(64u << 20, 0x00)), dir.path());
     EXPECT_FALSE(o.ioError);
     EXPECT_EQ(o.session.PictureCount, 0);
 }
@@ -87,7 +87,7 @@ TEST(BadFirmware, ThousandsOfStrayStartCodesFinish) {
                        mpeg2 ? Bytes{0, 0, 1, 0xB3, 0x2D, 0x02, 0x40, 0x23}
                              : Bytes{'0', '0', 'd', 'c', 0x10, 0x00, 0x00, 0x00});
     }
-    const Outcome o = analyse(dir.write("stray.bin", bytes), dir.path());
+    const Analysis o = analyse(dir.write("stray.bin", bytes), dir.path());
     EXPECT_FALSE(o.ioError) << o.message;
     EXPECT_EQ(o.session.PictureCount, 0);
 }

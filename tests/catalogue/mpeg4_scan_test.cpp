@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "firmware/hex_text.h"
+#include "person/hex_text.h"
 #include "tests/catalogue/scan_fixture.h"
 
 namespace velmora {

@@ -18,7 +18,8 @@ struct Analysed {
 
     explicit Analysed(const Bytes& bytes, const std::string& name = "fw.bin") {
         session.TempDir = dir.path();
-        found = analyzeFirmware(session, ui, dir.write(name, bytes));
+        found = testing::foundPictures(analyzeFirmware(session, ui, dir.write(name, bytes)),
+                                       session, ui);
     }
     [[nodiscard]] const PictureEntry& entry(int i) const {
         return session.PictureTable[static_cast<std::size_t>(i)];

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "convert/conversion_commands.h"
-#include "convert/converted_stream.h"
+#include "convert/jpeg_conversion.h"
 #include "firmware/file_io.h"
 #include "tests/support/fake_tools.h"
 #include "tests/support/scripted_dialogs.h"
@@ -42,8 +42,14 @@ class JpegConversion : public ::testing::Test {
         return entry;
     }
 
+    // The conversion as the replacement sees it; a failure is told to the person.
     std::optional<ConvertedStream> convert(const PictureEntry& entry, std::int32_t room) {
-        return convertJpegToStream(session, ui, entry, room);
+        const Result<ConvertedStream> converted = convertJpegToStream(session, ui, entry, room);
+        if (!converted.ok()) {
+            tellPerson(converted.outcome(), ui);
+            return std::nullopt;
+        }
+        return *converted;
     }
 
     [[nodiscard]] bool workFileLeft(const char* name) const {

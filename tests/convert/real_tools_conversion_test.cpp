@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/converted_stream.h"
+#include "convert/jpeg_conversion.h"
 #include "convert/run_and_wait.h"
 #include "firmware/file_io.h"
 #include "tests/convert/picture_compare.h"
@@ -85,7 +85,7 @@ TEST_P(RealToolsConversion, FitsTheRoomAndLooksLikeThePhoto) {
     const auto started = std::chrono::steady_clock::now();
     const auto result = convertJpegToStream(session, ui, entry, c.room);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
-    ASSERT_TRUE(result) << ui.logText();
+    ASSERT_TRUE(result.ok()) << ui.logText();
     EXPECT_EQ(ui.lines.back(), "Finished!");
     const int tries = static_cast<int>(ui.lines.size()) - 2;
     std::cout << "[ measure  ] " << c.name << ": " << tries << " tries, " << took.count() << " s, "

@@ -1,4 +1,5 @@
 #include "convert/source_intake.h"
+#include "convert/jpeg_size.h"
 
 #include <gtest/gtest.h>
 
@@ -210,7 +211,7 @@ TEST_F(OpenReplacementSource, FilterFollowsTheSelectedPicture) {
 }
 
 TEST_F(OpenReplacementSource, CancelChangesNothing) {
-    EXPECT_FALSE(openReplacementSource(session, ui));
+    EXPECT_TRUE(openReplacementSource(session, ui).is<Declined>());
     EXPECT_FALSE(session.SourceOpened);
     EXPECT_TRUE(session.SourcePath.empty());
     EXPECT_TRUE(ui.lines.empty());
@@ -219,8 +220,8 @@ TEST_F(OpenReplacementSource, CancelChangesNothing) {
 
 TEST_F(OpenReplacementSource, AcceptsAJpegWithItsSize) {
     ui.openChoices.push_back(goodJpeg("photo.jpg", 720, 576));
-    const auto accepted = openReplacementSource(session, ui);
-    ASSERT_TRUE(accepted);
+    ASSERT_TRUE(openReplacementSource(session, ui).isDone());
+    const AcceptedSource* accepted = &session.SourceAccepted;
     EXPECT_EQ(accepted->panelCaption, "JPEG 720x576: photo.jpg");
     EXPECT_TRUE(accepted->isJpeg);
     EXPECT_EQ(ui.lines, std::vector<std::string>{"JPEG Image opened."});
@@ -230,8 +231,8 @@ TEST_F(OpenReplacementSource, AcceptsAJpegWithItsSize) {
 
 TEST_F(OpenReplacementSource, AcceptsAReadyStreamWithoutReadingIt) {
     ui.openChoices.push_back(dir.file("clip.m2v"));  // not even there: read at replace time
-    const auto accepted = openReplacementSource(session, ui);
-    ASSERT_TRUE(accepted);
+    ASSERT_TRUE(openReplacementSource(session, ui).isDone());
+    const AcceptedSource* accepted = &session.SourceAccepted;
     EXPECT_EQ(accepted->panelCaption, "MPEG file: clip.m2v");
     EXPECT_FALSE(accepted->isJpeg);
     EXPECT_EQ(ui.lines, std::vector<std::string>{"Custom MPEG file opened."});
@@ -241,9 +242,9 @@ TEST_F(OpenReplacementSource, AcceptsAReadyStreamWithoutReadingIt) {
 
 TEST_F(OpenReplacementSource, RejectedJpegKeepsTheEarlierSource) {
     ui.openChoices.push_back(goodJpeg("first.jpeg", 640, 480));
-    ASSERT_TRUE(openReplacementSource(session, ui));
+    ASSERT_TRUE(openReplacementSource(session, ui).isDone());
     ui.openChoices.push_back(dir.write("broken.JPG", {0xFF, 0xD8, 0xFF}));
-    EXPECT_FALSE(openReplacementSource(session, ui));
+    EXPECT_FALSE(testing::toldDone(openReplacementSource(session, ui), ui));
 
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].kind, "error");
@@ -256,14 +257,14 @@ TEST_F(OpenReplacementSource, RejectedJpegKeepsTheEarlierSource) {
 
 TEST_F(OpenReplacementSource, RejectedJpegWithNoEarlierSourceLeavesNoneOpened) {
     ui.openChoices.push_back(dir.write("photo.jpg", jpeg({segment(0xC0, frameHeader(720, 576))})));
-    EXPECT_FALSE(openReplacementSource(session, ui));
+    EXPECT_FALSE(testing::toldDone(openReplacementSource(session, ui), ui));
     EXPECT_FALSE(session.SourceOpened);
     EXPECT_TRUE(session.SourcePath.empty());
 }
 
 TEST_F(OpenReplacementSource, UnreadableJpegIsAnIoErrorAndChangesNothing) {
     ui.openChoices.push_back(dir.file("gone.jpg"));
-    EXPECT_THROW((void)openReplacementSource(session, ui), IoError);
+    EXPECT_TRUE(openReplacementSource(session, ui).is<IoFailure>());
     EXPECT_FALSE(session.SourceOpened);
     EXPECT_TRUE(ui.lines.empty());
 }
@@ -273,8 +274,8 @@ TEST_F(OpenReplacementSource, RealBaselinePicture) {
     if (!makePicture(path, "720x576", false))
         GTEST_SKIP() << "/usr/bin/convert cannot make JPEG pictures here";
     ui.openChoices.push_back(path);
-    const auto accepted = openReplacementSource(session, ui);
-    ASSERT_TRUE(accepted);
+    ASSERT_TRUE(openReplacementSource(session, ui).isDone());
+    const AcceptedSource* accepted = &session.SourceAccepted;
     EXPECT_EQ(accepted->panelCaption, "JPEG 720x576: photo.jpg");
 }
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "firmware/io_error.h"
+#include "tests/support/failing_file_system.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora {
@@ -49,12 +50,12 @@ TEST(FileIo, AtomicWriteKeepsModeAndLeavesNoTemporaryFile) {
 }
 
 TEST(FileIo, EveryInjectedCommitFailureLeavesTheOldContentAndNoLitter) {
-    for (CommitStep step :
-         {CommitStep::Create, CommitStep::Write, CommitStep::Flush, CommitStep::Rename}) {
+    for (const auto step : testing::FailingFileSystem::kEverySteps) {
         TempDir dir;
         const auto path = dir.write("fw.bin", {9, 9});
         const std::vector<std::uint8_t> next{1, 2, 3};
-        EXPECT_THROW(writeFileAtomically(path, next, step), IoError);
+        testing::FailingFileSystem failing(step);
+        EXPECT_THROW(writeFileAtomically(path, next, failing), IoError);
         EXPECT_EQ(testing::readFile(path), (std::vector<std::uint8_t>{9, 9}));
         int entries = 0;
         for (auto it = std::filesystem::directory_iterator(dir.path());

@@ -35,7 +35,7 @@ TEST(FixturePictures, EveryPictureExtractsAndDecodesToTheAnalysedSize) {
         ScriptedDialogs ui;
         const std::string firmware =
             dir.write("fw.bin", swapped ? fixtures::byteSwapped(f.image) : f.image);
-        ASSERT_TRUE(analyzeFirmware(session, ui, firmware));
+        ASSERT_TRUE(testing::foundPictures(analyzeFirmware(session, ui, firmware), session, ui));
         ASSERT_EQ(session.PictureCount, static_cast<int>(f.entries.size()));
         for (int i = 0; i < session.PictureCount; ++i) {
             SCOPED_TRACE("picture " + std::to_string(i + 1));
@@ -43,14 +43,14 @@ TEST(FixturePictures, EveryPictureExtractsAndDecodesToTheAnalysedSize) {
             session.SelectedPicture = i;
             const std::string saved = dir.file("picture" + std::to_string(i));
             ui.saveChoices.push_back(saved);
-            Savevideo1Click(session, ui);
+            (void)testing::toldDone(Savevideo1Click(session, ui), ui);
             const auto decoded = testing::decodeWithFfmpeg(saved);
             EXPECT_EQ(decoded.width, entry.Width);
             EXPECT_EQ(decoded.height, entry.Height);
             EXPECT_TRUE(decoded.frameDecoded);
             if (!entry.isMpeg2()) continue;
             RecordingPreview preview;
-            View1Click(session, ui, preview);
+            (void)testing::toldDone(View1Click(session, ui, preview), ui);
             ASSERT_EQ(preview.shown.size(), 1u) << ui.logText();
             EXPECT_EQ(preview.shown[0].width, entry.Width);
             EXPECT_EQ(preview.shown[0].height, entry.Height);

@@ -103,7 +103,7 @@ TEST_F(PictureActions, SaveVideoProposesBaseAndNumberAndSavesTheStream) {
         useFirmware(p, false, c.index, c.firmwareName);
         const std::string saved = user.file(std::string("saved") + c.proposed);
         person.saveChoices.push_back(saved);
-        Savevideo1Click(session, person);
+        (void)testing::toldDone(Savevideo1Click(session, person), person);
         ASSERT_EQ(person.saveRequests.size(), 1u);
         EXPECT_EQ(person.saveRequests[0].first, c.filter);
         EXPECT_EQ(person.saveRequests[0].second, c.proposed);
@@ -120,7 +120,7 @@ TEST_F(PictureActions, SaveVideoFromASwappedDumpSavesTheSameFile) {
             useFirmware(*p, swapped);
             const std::string saved = user.file("s" + std::to_string(swapped));
             person.saveChoices.push_back(saved);
-            Savevideo1Click(session, person);
+            (void)testing::toldDone(Savevideo1Click(session, person), person);
             EXPECT_EQ(readFile(saved), p->expected) << swapped;
         }
     }
@@ -128,7 +128,7 @@ TEST_F(PictureActions, SaveVideoFromASwappedDumpSavesTheSameFile) {
 
 TEST_F(PictureActions, CancellingSaveVideoWritesAndLogsNothing) {
     useFirmware(mpeg2, false);
-    Savevideo1Click(session, ui);
+    (void)testing::toldDone(Savevideo1Click(session, ui), ui);
     EXPECT_EQ(ui.saveRequests.size(), 1u);
     EXPECT_TRUE(ui.lines.empty());
     EXPECT_TRUE(ui.boxes.empty());
@@ -137,9 +137,9 @@ TEST_F(PictureActions, CancellingSaveVideoWritesAndLogsNothing) {
 TEST_F(PictureActions, AMissingFirmwareIsAnIoErrorBeforeAnyDialog) {
     useFirmware(mpeg2, false);
     session.FirmwarePath = user.file("gone.bin");
-    EXPECT_THROW(Savevideo1Click(session, ui), IoError);
-    EXPECT_THROW(Savepicture1Click(session, ui), IoError);
-    EXPECT_THROW(View1Click(session, ui, preview), IoError);
+    EXPECT_TRUE(Savevideo1Click(session, ui).is<IoFailure>());
+    EXPECT_TRUE(Savepicture1Click(session, ui).is<IoFailure>());
+    EXPECT_TRUE(View1Click(session, ui, preview).is<IoFailure>());
     EXPECT_TRUE(ui.saveRequests.empty());
     EXPECT_TRUE(ui.lines.empty());
 }
@@ -149,7 +149,7 @@ TEST_F(PictureActions, APictureRunningPastTheFileIsAnIoErrorAndLeavesNoFile) {
     session.PictureTable[0].End = 0x3000;
     const std::string saved = user.file("partial.m2v");
     ui.saveChoices.push_back(saved);
-    EXPECT_THROW(Savevideo1Click(session, ui), IoError);
+    EXPECT_TRUE(Savevideo1Click(session, ui).is<IoFailure>());
     EXPECT_FALSE(fileExists(saved));
     EXPECT_TRUE(ui.lines.empty());
 }
@@ -159,9 +159,9 @@ TEST_F(PictureActions, ASelectionOutsideTheTableIsRefused) {
     for (int selected : {-1, 1, 16}) {
         ScriptedDialogs person;
         session.SelectedPicture = selected;
-        Savevideo1Click(session, person);
-        View1Click(session, person, preview);
-        Savepicture1Click(session, person);
+        (void)testing::toldDone(Savevideo1Click(session, person), person);
+        (void)testing::toldDone(View1Click(session, person, preview), person);
+        (void)testing::toldDone(Savepicture1Click(session, person), person);
         ASSERT_EQ(person.boxes.size(), 3u);
         EXPECT_EQ(person.boxes[0].caption, "ERROR!");
         EXPECT_TRUE(person.saveRequests.empty());
@@ -174,7 +174,7 @@ TEST_F(PictureActions, ViewDecodesShowsTopRowFirstAndRemovesTheWorkFiles) {
         RecordingPreview shown;
         installDecoder(smallTga(depth));
         useFirmware(mpeg2, true, 4);
-        View1Click(session, ui, shown);
+        (void)testing::toldDone(View1Click(session, ui, shown), ui);
         EXPECT_EQ(decoderInput(), mpeg2.expected);
         ASSERT_EQ(shown.shown.size(), 1u);
         const auto& picture = shown.shown[0];
@@ -192,7 +192,7 @@ TEST_F(PictureActions, ViewWithoutADecoderShowsTheErrorAndLeavesNoWorkFiles) {
     useFirmware(mpeg2, false);
     // A picture left by an earlier run must not be shown for this one.
     (void)work.write("$tga.tga", smallTga(24));
-    View1Click(session, ui, preview);
+    (void)testing::toldDone(View1Click(session, ui, preview), ui);
     EXPECT_TRUE(preview.shown.empty());
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].kind, "error");
@@ -211,7 +211,7 @@ TEST_F(PictureActions, ViewOfAnUnreadableTgaShowsTheError) {
         ScriptedDialogs person;
         installDecoder(tga);
         useFirmware(mpeg2, false);
-        View1Click(session, person, preview);
+        (void)testing::toldDone(View1Click(session, person, preview), person);
         EXPECT_TRUE(preview.shown.empty());
         ASSERT_EQ(person.boxes.size(), 1u);
         EXPECT_EQ(person.boxes[0].text, "Error with loading TGA image!");
@@ -220,15 +220,26 @@ TEST_F(PictureActions, ViewOfAnUnreadableTgaShowsTheError) {
     }
 }
 
-TEST_F(PictureActions, ViewOfAnMpeg4PictureHandsTheStreamToTheDesktop) {
+TEST_F(PictureActions, PlayHandsAnMpeg4StreamToTheDesktop) {
     installDecoder(smallTga(24));
     useFirmware(mpeg4, true);
-    View1Click(session, ui, preview);
+    (void)testing::toldDone(Play1Click(session, ui), ui);
     EXPECT_TRUE(preview.shown.empty());
     EXPECT_TRUE(ui.boxes.empty());
     EXPECT_EQ(ui.openedWithDesktop, std::vector<std::string>{work.file("$mpeg.m4v")});
     EXPECT_EQ(readFile(work.file("$mpeg.m4v")), mpeg4.expected);
     EXPECT_FALSE(fileExists(tools.file("input.m2v")));  // no decoder for MPEG-4
+}
+
+TEST_F(PictureActions, ViewOfAnUndecodableMpeg4PictureSaysSoAndLeavesNoFile) {
+    installDecoder(smallTga(24));
+    useFirmware(mpeg4, false);
+    tellPerson(View1Click(session, ui, preview), ui);
+    EXPECT_TRUE(preview.shown.empty());
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "Error with decoding the MPEG4 picture!");
+    EXPECT_TRUE(ui.openedWithDesktop.empty()) << "the player is a menu entry of its own";
+    EXPECT_FALSE(fileExists(work.file("$mpeg.m4v")));
 }
 
 // Checks, when the save dialog opens, that the stream is already extracted.
@@ -249,7 +260,7 @@ TEST_F(PictureActions, SavePictureExtractsFirstProposesBaseAndNumberAndDecodes) 
     CheckingDialogs person;
     person.expectedWorkFile = work.file("$mpeg.m2v");
     person.saveChoices.push_back(user.file("dump_3"));
-    Savepicture1Click(session, person);
+    (void)testing::toldDone(Savepicture1Click(session, person), person);
     EXPECT_EQ(person.workFileAtDialog, mpeg2.expected);
     ASSERT_EQ(person.saveRequests.size(), 1u);
     EXPECT_EQ(person.saveRequests[0].first, "Targa Graph Image file (.tga)|*.tga");
@@ -265,7 +276,7 @@ TEST_F(PictureActions, SavePictureAlwaysAppendsTheExtension) {
     installDecoder(smallTga(24));
     useFirmware(mpeg2, true);
     ui.saveChoices.push_back(user.file("x.tga"));
-    Savepicture1Click(session, ui);
+    (void)testing::toldDone(Savepicture1Click(session, ui), ui);
     EXPECT_TRUE(fileExists(user.file("x.tga.tga")));
     EXPECT_FALSE(fileExists(user.file("x.tga")));
 }
@@ -273,7 +284,7 @@ TEST_F(PictureActions, SavePictureAlwaysAppendsTheExtension) {
 TEST_F(PictureActions, CancellingSavePictureDecodesNothingAndRemovesTheStream) {
     installDecoder(smallTga(24));
     useFirmware(mpeg2, false);
-    Savepicture1Click(session, ui);
+    (void)testing::toldDone(Savepicture1Click(session, ui), ui);
     EXPECT_EQ(ui.saveRequests.size(), 1u);
     EXPECT_TRUE(ui.lines.empty());
     EXPECT_FALSE(fileExists(tools.file("input.m2v")));
@@ -284,7 +295,7 @@ TEST_F(PictureActions, SavePictureWithoutADecoderSaysSoAndKeepsAnOlderFile) {
     useFirmware(mpeg2, false);
     const std::string older = user.write("pic.tga", {1, 2, 3});
     ui.saveChoices.push_back(user.file("pic"));
-    Savepicture1Click(session, ui);
+    (void)testing::toldDone(Savepicture1Click(session, ui), ui);
     EXPECT_TRUE(ui.lines.empty());
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].caption, "Error!");
@@ -296,7 +307,7 @@ TEST_F(PictureActions, SavePictureWithoutADecoderSaysSoAndKeepsAnOlderFile) {
 TEST_F(PictureActions, SavePictureRefusesAnMpeg4Picture) {
     installDecoder(smallTga(24));
     useFirmware(mpeg4, false);
-    Savepicture1Click(session, ui);
+    (void)testing::toldDone(Savepicture1Click(session, ui), ui);
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].caption, "ERROR!");
     EXPECT_TRUE(ui.saveRequests.empty());

@@ -39,7 +39,8 @@ struct DecoderRun {
         firmware = dir.write("dump.bin", fixtures::byteSwapped(fixtures::standardFirmware().image));
         session.TempDir = dir.path();
         ScriptedDialogs analysisUi;
-        if (!analyzeFirmware(session, analysisUi, firmware))
+        if (!testing::foundPictures(analyzeFirmware(session, analysisUi, firmware), session,
+                                    analysisUi))
             throw std::runtime_error("the standard firmware did not analyse");
         before = readFile(firmware);
         session.ToolDir = BadToolFolder(dir.file("tools"), "mpeg2decode", how).path();
@@ -54,7 +55,7 @@ TEST(BadDecoder, PreviewShowsTheLoadErrorAndNoPicture) {
         DecoderRun run(how);
         ScriptedDialogs ui;
         NoPreview preview;
-        View1Click(run.session, ui, preview);
+        (void)testing::toldDone(View1Click(run.session, ui, preview), ui);
         EXPECT_EQ(preview.shown, 0);
         ASSERT_EQ(ui.boxes.size(), 1u);
         EXPECT_EQ(ui.boxes[0].caption, "Error!");
@@ -72,7 +73,7 @@ TEST(BadDecoder, SaveTgaSaysSoAndLeavesNoFileThatIsNoPicture) {
         const std::string older = user.write("saved.tga", {1, 2, 3});
         ScriptedDialogs ui;
         ui.saveChoices.push_back(user.file("saved"));
-        Savepicture1Click(run.session, ui);
+        (void)testing::toldDone(Savepicture1Click(run.session, ui), ui);
         ASSERT_EQ(ui.boxes.size(), 1u);
         EXPECT_EQ(ui.boxes[0].caption, "Error!");
         EXPECT_EQ(ui.boxes[0].text, "Error with decoding the MPEG2 picture!");

@@ -48,7 +48,8 @@ struct SwappedDumpSession {
         session.TempDir = workDir.path();
         session.ToolDir = VELMORA_TOOL_DIR;
         ScriptedDialogs analysisUi;
-        if (!analyzeFirmware(session, analysisUi, firmware))
+        if (!testing::foundPictures(analyzeFirmware(session, analysisUi, firmware), session,
+                                    analysisUi))
             throw std::runtime_error("the standard firmware did not analyse");
         storedBefore = readFile(firmware);
         workingBefore = readFile(session.workFile("$tmp.bin"));
@@ -107,7 +108,7 @@ TEST(BadTools, AJpegReplacementEndsWithOneBoxAndChangesNoFile) {
         const BadToolFolder tools(toolsDir.file("tools"), c.tool, c.how);
         run.session.ToolDir = tools.path();
         ScriptedDialogs ui;
-        EXPECT_FALSE(replacePicture(run.session, ui));
+        EXPECT_FALSE(testing::toldDone(replacePicture(run.session, ui), ui));
         const auto errors = errorBoxes(ui);
         ASSERT_EQ(errors.size(), 1u) << ui.logText();
         EXPECT_EQ(errors[0].kind, "error");
@@ -123,7 +124,7 @@ TEST(BadTools, AMissingToolFolderEndsWithOneBoxAndChangesNoFile) {
         SwappedDumpSession run(picture);
         run.session.ToolDir = run.workDir.file("no such tools");
         ScriptedDialogs ui;
-        EXPECT_FALSE(replacePicture(run.session, ui));
+        EXPECT_FALSE(testing::toldDone(replacePicture(run.session, ui), ui));
         const auto errors = errorBoxes(ui);
         ASSERT_EQ(errors.size(), 1u) << ui.logText();
         EXPECT_EQ(errors[0].caption, "Error!");

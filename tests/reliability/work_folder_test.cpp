@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "catalogue/analysis.h"
-#include "convert/converted_stream.h"
+#include "convert/jpeg_conversion.h"
 #include "convert/work_dirs.h"
 #include "firmware/io_error.h"
 #include "media/picture_actions.h"
@@ -53,12 +53,10 @@ TEST(BadWorkFolder, AnalysisOfASwappedDumpIsAnIoErrorNamingTheWorkingCopy) {
         Session session;
         session.TempDir = tmp;
         ScriptedDialogs ui;
-        try {
-            (void)analyzeFirmware(session, ui, firmware);
-            ADD_FAILURE() << "no I/O error";
-        } catch (const IoError& e) {
-            EXPECT_NE(std::string(e.what()).find("$tmp.bin"), std::string::npos) << e.what();
-        }
+        const Outcome analysed = analyzeFirmware(session, ui, firmware);
+        ASSERT_TRUE(analysed.is<IoFailure>());
+        const std::string& text = analysed.get<IoFailure>().text;
+        EXPECT_NE(text.find("$tmp.bin"), std::string::npos) << text;
         EXPECT_EQ(readFile(firmware), before);
     }
 }
@@ -110,14 +108,15 @@ TEST(BadWorkFolder, ReplacementShowsOneIoErrorBoxAndWritesNothing) {
             session.TempDir = work.path();
             session.ToolDir = VELMORA_TOOL_DIR;
             ScriptedDialogs analysisUi;
-            ASSERT_TRUE(analyzeFirmware(session, analysisUi, c.firmware));
+            ASSERT_TRUE(testing::foundPictures(analyzeFirmware(session, analysisUi, c.firmware),
+                                               session, analysisUi));
             const auto before = readFile(c.firmware);
             session.TempDir = tmp;  // TMP went away after the analysis
             session.SelectedPicture = 0;
             session.SourcePath = c.source;
             session.SourceOpened = true;
             ScriptedDialogs ui;
-            EXPECT_FALSE(replacePicture(session, ui));
+            EXPECT_FALSE(testing::toldDone(replacePicture(session, ui), ui));
             const auto errors = errorBoxes(ui);
             ASSERT_EQ(errors.size(), 1u) << ui.logText();
             EXPECT_EQ(errors[0].caption, c.caption);
@@ -146,14 +145,15 @@ TEST(BadWorkFolder, ViewAndSaveTgaAreIoErrorsAndSaveNothing) {
         session.TempDir = dir.path();
         session.ToolDir = VELMORA_TOOL_DIR;
         ScriptedDialogs analysisUi;
-        ASSERT_TRUE(analyzeFirmware(session, analysisUi, firmware));
+        ASSERT_TRUE(testing::foundPictures(analyzeFirmware(session, analysisUi, firmware), session,
+                                           analysisUi));
         session.TempDir = tmp;
         session.SelectedPicture = 0;
         ScriptedDialogs ui;
         ui.saveChoices.push_back(dir.file("saved"));
         NoPreview preview;
-        EXPECT_THROW(View1Click(session, ui, preview), IoError);
-        EXPECT_THROW(Savepicture1Click(session, ui), IoError);
+        EXPECT_TRUE(View1Click(session, ui, preview).is<IoFailure>());
+        EXPECT_TRUE(Savepicture1Click(session, ui).is<IoFailure>());
         EXPECT_FALSE(std::filesystem::exists(dir.file("saved.tga")));
         EXPECT_EQ(readFile(firmware), before);
     }

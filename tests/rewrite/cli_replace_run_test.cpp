@@ -7,6 +7,7 @@
 #include "firmware/byte_order.h"
 #include "tests/catalogue/synthetic_streams.h"
 #include "tests/cli/run_cli.h"
+#include "tests/fixtures/standard_fixtures.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora {
@@ -62,6 +63,25 @@ TEST(CliReplaceRun, ALargerStreamNeedsForce) {
     EXPECT_EQ(forced.exitCode, 0) << forced.err;
     EXPECT_TRUE(contains(linesOf(forced.out), "Continue to replace on you own risk!"));
     EXPECT_NE(readFile(fw), original);
+}
+
+TEST(CliReplaceRun, MoveAnswersTheMoveQuestionAndItsAbsenceKeepsThePicturePlace) {
+    const fixtures::Fixture fixture = fixtures::standardFirmware();
+    const PictureEntry& picture = fixture.entries[1];  // non-fragmented, its records known
+    const Bytes stream = testing::mpeg2Stream(352, 288, 0x23, 50);
+    for (const bool move : {false, true}) {
+        testing::TempDir dir;
+        const std::string fw = dir.write("fw.bin", fixture.image);
+        std::vector<std::string> args{"replace", fw, "2", dir.write("new.m2v", stream)};
+        if (move) args.emplace_back("--move");
+        const auto r = runCli(args, dir.path());
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        const Bytes now = readFile(fw);
+        const std::size_t at = move ? fixtures::kStandardFreeStart : picture.Start;
+        EXPECT_TRUE(std::equal(stream.begin(), stream.end(), now.begin() + static_cast<long>(at)))
+            << (move ? "moved" : "in place");
+        EXPECT_EQ(now[fixtures::kStandardFreeStart] == 0xFF, !move);
+    }
 }
 
 TEST(CliReplaceRun, RefusalsExitOneAndWrongPictureNumbersTwo) {

@@ -62,7 +62,7 @@ TEST(JpegReplace, APhotoBecomesAPictureOfTheReplacedSizeThatLooksLikeIt) {
         session.ToolDir = VELMORA_TOOL_DIR;
         const std::string firmware = dir.write("dump.bin", fixture.image);
         ScriptedDialogs ui;
-        ASSERT_TRUE(analyzeFirmware(session, ui, firmware));
+        ASSERT_TRUE(testing::foundPictures(analyzeFirmware(session, ui, firmware), session, ui));
         session.SelectedPicture = picture;
         session.SourcePath = photo;
         session.SourceOpened = true;
@@ -70,14 +70,16 @@ TEST(JpegReplace, APhotoBecomesAPictureOfTheReplacedSizeThatLooksLikeIt) {
         // mpeg2enc works (it writes nothing at 12000 kbit/s and more).
         session.PictureTable[static_cast<std::size_t>(picture)].DataSize = 20000;
         session.PictureTable[static_cast<std::size_t>(picture)].Spare = 0;
-        const PictureEntry old = session.selected();
+        const PictureEntry old = *session.selected();
         ScriptedDialogs replaceUi;  // stays in place
-        ASSERT_TRUE(replacePicture(session, replaceUi)) << replaceUi.logText();
+        ASSERT_TRUE(testing::toldDone(replacePicture(session, replaceUi), replaceUi))
+            << replaceUi.logText();
 
         Session again;
         again.TempDir = dir.path();
         ScriptedDialogs analysisUi;
-        ASSERT_TRUE(analyzeFirmware(again, analysisUi, firmware));
+        ASSERT_TRUE(testing::foundPictures(analyzeFirmware(again, analysisUi, firmware), again,
+                                           analysisUi));
         const PictureEntry& found = again.PictureTable[static_cast<std::size_t>(picture)];
         EXPECT_EQ(found.Start, old.Start);
         EXPECT_EQ(found.Width, old.Width);

@@ -9,12 +9,13 @@
 #include <functional>
 #include <vector>
 
+#include "catalogue/working_copy.h"
 #include "convert/source_intake.h"
 #include "firmware/byte_order.h"
 #include "firmware/file_io.h"
 #include "firmware/fingerprint.h"
-#include "rewrite/replacement_run.h"
 #include "rewrite/structure.h"
+#include "tests/support/failing_file_system.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_dir.h"
 
@@ -125,9 +126,9 @@ struct Bench {
     }
 };
 
-std::optional<ConvertedStream> noConversion(Session&, Dialogs&, const PictureEntry&, std::int32_t) {
+Result<ConvertedStream> noConversion(const Session&, Dialogs&, const PictureEntry&, std::int32_t) {
     ADD_FAILURE() << "a ready-made stream must not be converted";
-    return std::nullopt;
+    return Outcome::refused("Error!", "no conversion");
 }
 
 void expectOneBox(const ScriptedDialogs& ui, const std::string& caption,
@@ -153,7 +154,7 @@ TEST(ReplacePicture, ReadyMpeg2InPlaceFollowsTheWorkedExample) {
     const Bytes file = mpeg2Stream(4500);
     bench.source("new.m2v", file);
     ScriptedDialogs ui;  // answers No to the move
-    ASSERT_TRUE(replacePicture(bench.session, ui, noConversion));
+    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui));
 
     EXPECT_EQ(ui.lines,
               (std::vector<std::string>{"Replacing the picture...",
@@ -190,7 +191,7 @@ TEST(ReplacePicture, ReadyMpeg2MovedTwiceInOneRunGoesBehindTheFirstMove) {
     bench.source("new.mpg", file);
     ScriptedDialogs ui;
     ui.defaultAnswer = true;
-    ASSERT_TRUE(replacePicture(bench.session, ui, noConversion));
+    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui));
 
     const Bytes now = bench.firmwareNow();
     const PictureEntry e = mpeg2Picture();
@@ -209,7 +210,8 @@ TEST(ReplacePicture, ReadyMpeg2MovedTwiceInOneRunGoesBehindTheFirstMove) {
 
     ScriptedDialogs again;
     again.defaultAnswer = true;
-    ASSERT_TRUE(replacePicture(bench.session, again, noConversion)) << again.logText();
+    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, again, noConversion), again))
+        << again.logText();
     const Bytes second = bench.firmwareNow();
     EXPECT_EQ(slice(second, kFreeAddr + 0x1810, 48), gap);
     EXPECT_EQ(slice(second, e.PointerAddr + 2, 4), (Bytes{0x10, 0x18, 0x18, 0x41}));
@@ -223,7 +225,8 @@ TEST(ReplacePicture, SwappedUpdateImageWithAMovedMpeg4Chunk) {
     bench.source("clip.m4v", file);
     ScriptedDialogs ui;
     ui.defaultAnswer = true;
-    ASSERT_TRUE(replacePicture(bench.session, ui, noConversion)) << ui.logText();
+    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui))
+        << ui.logText();
 
     EXPECT_EQ(
         ui.lines,
@@ -259,7 +262,8 @@ TEST(ReplacePicture, WordSwappedChunkInPlaceOnABinDumpHasNoChecksum) {
     const Bytes file = mpeg4Stream(0x3FF);
     bench.source("clip", file);
     ScriptedDialogs ui;
-    ASSERT_TRUE(replacePicture(bench.session, ui, noConversion)) << ui.logText();
+    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui))
+        << ui.logText();
     EXPECT_FALSE(ui.hasLine("Calculating new CRC for the image file..."));
     const Bytes now = bench.firmwareNow();
     const PictureEntry e = mpeg4Picture(true);
@@ -281,7 +285,8 @@ TEST(ReplacePicture, AChunkWithoutAKnownPointerIsNeitherMovedNorGivenASizeRecord
     bench.source("clip.m4v", mpeg4Stream(0x300));
     ScriptedDialogs ui;
     ui.defaultAnswer = true;
-    ASSERT_TRUE(replacePicture(bench.session, ui, noConversion)) << ui.logText();
+    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui))
+        << ui.logText();
     ASSERT_EQ(ui.boxes.size(), 1u) << "no move offered";
     const Bytes now = bench.firmwareNow();
     EXPECT_EQ(slice(now, e.Start + 8 + 0x300, e.End - e.Start - 8 - 0x300),
@@ -298,7 +303,7 @@ TEST(ReplacePicture, UnknownBlockLayoutIsRefusedBeforeAnyQuestion) {
     bench.source("new.m2v", mpeg2Stream(9000));
     ScriptedDialogs ui;
     ui.defaultAnswer = true;
-    EXPECT_FALSE(replacePicture(bench.session, ui, noConversion));
+    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui));
     ASSERT_EQ(ui.boxes.size(), 1u);
     expectOneBox(ui, "ERROR!",
                  "The block layout of this picture is unknown; it cannot be replaced.");
@@ -312,7 +317,7 @@ TEST(ReplacePicture, APictureThatWouldRunPastTheFileIsRefused) {
     bench.source("big.m4v", mpeg4Stream(kImageSize));
     ScriptedDialogs ui;
     ui.answers = {false, true};  // stay in place, confirm the size
-    EXPECT_FALSE(replacePicture(bench.session, ui, noConversion));
+    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui));
     expectOneBox(ui, "ERROR!", "The new picture does not fit inside the firmware file.");
     EXPECT_FALSE(ui.hasLine("Replacing the picture..."));
     bench.expectUnchanged();
@@ -322,7 +327,7 @@ TEST(ReplacePicture, ANoToConfirmationEndsSilentlyWithNothingWritten) {
     Bench bench("dump.bin", mpeg2Picture(), false);
     bench.source("new.m2v", mpeg2Stream(5851));
     ScriptedDialogs ui;
-    EXPECT_FALSE(replacePicture(bench.session, ui, noConversion));
+    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui));
     EXPECT_EQ(ui.lines,
               std::vector<std::string>{"This video larger then free space in the flash..."});
     ASSERT_EQ(ui.boxes.size(), 2u);
@@ -334,7 +339,7 @@ TEST(ReplacePicture, AStreamWithoutVideoChangesNothing) {
     Bench bench("dump.bin", mpeg2Picture(), true);
     bench.source("empty.m2v", Bytes(100, 0x00));
     ScriptedDialogs ui;
-    EXPECT_FALSE(replacePicture(bench.session, ui, noConversion));
+    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui));
     expectOneBox(ui, "ERROR!", "The file do not contain any video!");
     bench.expectUnchanged();
 }
@@ -343,14 +348,14 @@ TEST(ReplacePicture, EveryFailedCommitLeavesBothFilesAsTheyWere) {
     for (const bool swapped : {false, true}) {
         for (const bool atWorkingCopy : {false, true}) {
             if (atWorkingCopy && !swapped) continue;
-            for (const CommitStep step :
-                 {CommitStep::Create, CommitStep::Write, CommitStep::Flush, CommitStep::Rename}) {
+            for (const auto step : testing::FailingFileSystem::kEverySteps) {
                 Bench bench("fw.img", mpeg2Picture(), swapped);
                 bench.source("new.m2v", mpeg2Stream(4500));
                 ScriptedDialogs ui;
-                CommitFaults faults;
-                (atWorkingCopy ? faults.workingCopy : faults.firmware) = step;
-                EXPECT_FALSE(runReplacement(bench.session, ui, noConversion, faults));
+                // The firmware is the first file written, the working copy the second.
+                testing::FailingFileSystem failing(step, atWorkingCopy ? 2 : 1);
+                EXPECT_FALSE(testing::toldDone(
+                    replacePicture(bench.session, ui, {noConversion, failing}), ui));
                 expectOneBox(ui, "I/O error");
                 bench.expectUnchanged();
                 EXPECT_EQ(std::distance(std::filesystem::directory_iterator(bench.dir.path()),
@@ -368,7 +373,7 @@ TEST(ReplacePicture, AnUnwritableFolderLeavesTheFirmwareAsItWas) {
     bench.source("new.m2v", mpeg2Stream(4500));
     ASSERT_EQ(::chmod(bench.dir.path().c_str(), 0555), 0);
     ScriptedDialogs ui;
-    EXPECT_FALSE(replacePicture(bench.session, ui, noConversion));
+    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui));
     ::chmod(bench.dir.path().c_str(), 0755);
     expectOneBox(ui, "I/O error");
     EXPECT_NE(ui.boxes.back().text.find("dump.bin"), std::string::npos) << ui.boxes.back().text;
@@ -407,7 +412,8 @@ TEST(ReplacePicture, AFirmwareChangedOrRemovedSinceTheAnalysisIsRefused) {
         const Bytes meddled = firmwareGone ? Bytes{} : bench.firmwareNow();
         ScriptedDialogs ui;
         ui.defaultAnswer = true;
-        EXPECT_FALSE(replacePicture(bench.session, ui, noConversion)) << c.what;
+        EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui))
+            << c.what;
         expectOneBox(ui, "ERROR!", c.text);
         EXPECT_TRUE(ui.lines.empty()) << c.what;
         EXPECT_EQ(fileExists(bench.session.FirmwarePath), !firmwareGone);
@@ -421,9 +427,9 @@ TEST(ReplacePicture, AFirmwareChangedOrRemovedSinceTheAnalysisIsRefused) {
 class MeddlingDialogs : public ScriptedDialogs {
   public:
     std::function<void()> meddle;
-    bool askYesNo(const std::string& caption, const std::string& text) override {
+    Answer ask(Question question, const std::string& caption, const std::string& text) override {
         if (meddle) meddle();
-        return ScriptedDialogs::askYesNo(caption, text);
+        return ScriptedDialogs::ask(question, caption, text);
     }
 };
 
@@ -434,7 +440,7 @@ TEST(ReplacePicture, AFirmwareChangedWhileTheReplacementRunsIsNotOverwritten) {
         const Bytes other(bench.stored.size(), 0x33);
         MeddlingDialogs ui;
         ui.meddle = [&] { (void)bench.dir.write("dump.bin", other); };
-        EXPECT_FALSE(replacePicture(bench.session, ui, noConversion));
+        EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui));
         expectOneBox(ui, "ERROR!",
                      "The firmware file was changed since it was opened. Open it again before "
                      "replacing a picture.");
@@ -451,7 +457,7 @@ TEST(ReplacePicture, AWorkingCopyChangedWhileTheReplacementRunsIsNotUsed) {
     const Bytes other(bench.normalised.size(), 0x44);
     MeddlingDialogs ui;
     ui.meddle = [&] { (void)bench.dir.write(kWorkingCopy, other); };
-    EXPECT_FALSE(replacePicture(bench.session, ui, noConversion));
+    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui));
     expectOneBox(ui, "ERROR!",
                  "The working copy $tmp.bin of the byte-swapped firmware is missing or no longer "
                  "matches the firmware file. Open the firmware again before replacing a picture.");
@@ -467,13 +473,14 @@ TEST(ReplacePicture, AJpegSourceIsConvertedForTheRoomDecidedFirst) {
         const Bytes converted = mpeg4Stream(0x200);
         const std::string convertedPath = bench.dir.write("$jpg_res.m4v", converted);
         std::int32_t askedRoom = -1;
-        const JpegConverter fake = [&](Session&, Dialogs&, const PictureEntry&, std::int32_t room) {
+        const JpegConverter fake = [&](const Session&, Dialogs&, const PictureEntry&,
+                                       std::int32_t room) -> Result<ConvertedStream> {
             askedRoom = room;
-            return std::optional<ConvertedStream>(ConvertedStream{convertedPath, 10});
+            return ConvertedStream{convertedPath, 10};
         };
         ScriptedDialogs ui;
         ui.answers = {move};
-        ASSERT_TRUE(replacePicture(bench.session, ui, fake)) << ui.logText();
+        ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, fake), ui)) << ui.logText();
         EXPECT_EQ(askedRoom, move ? kFreeSize - 9 : 0x400);
         const Bytes now = bench.firmwareNow();
         const std::int64_t chunk = move ? kFreeAddr : mpeg4Picture(false).Start;
@@ -488,12 +495,12 @@ TEST(ReplacePicture, AnEmptyConvertedStreamIsRefused) {
         Bench bench("dump.bin", e, false);
         bench.source("photo.jpg", Bytes{0xFF, 0xD8});
         const std::string empty = bench.dir.write("$jpg_res.m2v", Bytes{});
-        const JpegConverter encoderFailed = [&](Session&, Dialogs&, const PictureEntry&,
-                                                std::int32_t) {
-            return std::optional<ConvertedStream>(ConvertedStream{empty, 0});
+        const JpegConverter encoderFailed = [&](const Session&, Dialogs&, const PictureEntry&,
+                                                std::int32_t) -> Result<ConvertedStream> {
+            return ConvertedStream{empty, 0};
         };
         ScriptedDialogs ui;
-        EXPECT_FALSE(replacePicture(bench.session, ui, encoderFailed));
+        EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, encoderFailed), ui));
         expectOneBox(ui, "ERROR!", "The file do not contain any video!");
         EXPECT_EQ(ui.lines.back(), "ERROR! The file do not contain any video!");
         bench.expectUnchanged();
@@ -504,12 +511,12 @@ TEST(ReplacePicture, AFailedConversionWritesNothing) {
     if (!isJpegSource("photo.JPEG")) GTEST_SKIP() << "the JPEG source test is not available yet";
     Bench bench("dump.bin", mpeg2Picture(), false);
     bench.source("photo.JPEG", Bytes{0xFF, 0xD8});
-    const JpegConverter failing = [](Session&, Dialogs& ui, const PictureEntry&, std::int32_t) {
-        ui.error("Error!", "Error with target file creation!");
-        return std::optional<ConvertedStream>();
+    const JpegConverter failing = [](const Session&, Dialogs&, const PictureEntry&,
+                                     std::int32_t) -> Result<ConvertedStream> {
+        return Outcome::refused("Error!", "Error with target file creation!");
     };
     ScriptedDialogs ui;
-    EXPECT_FALSE(replacePicture(bench.session, ui, failing));
+    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, failing), ui));
     EXPECT_FALSE(ui.hasLine("Replacing the picture..."));
     bench.expectUnchanged();
 }

@@ -70,7 +70,7 @@ TEST(Room, TheMoveQuestionDecidesThePlacementAndTheSpareBoxDoesNotMatterForAMove
     for (const bool yes : {false, true}) {
         ScriptedDialogs ui;
         ui.answers = {yes};
-        const Room room = decideRoom(session, ui, mpeg2Entry());
+        const Room room = *decideRoom(session, ui, mpeg2Entry());
         ASSERT_EQ(ui.boxes.size(), 1u);
         EXPECT_EQ(ui.boxes[0].kind, "question");
         EXPECT_EQ(ui.boxes[0].caption, "Move picture?");
@@ -82,12 +82,22 @@ TEST(Room, TheMoveQuestionDecidesThePlacementAndTheSpareBoxDoesNotMatterForAMove
     }
 }
 
+TEST(Room, AMoveQuestionClosedWithoutAnAnswerCancelsTheReplacement) {
+    Session session;
+    session.FreeSpaceSize = 100'000;
+    ScriptedDialogs ui;
+    ui.closeOn = Question::MovePicture;
+    const Result<Room> room = decideRoom(session, ui, mpeg2Entry());
+    ASSERT_FALSE(room.ok());
+    EXPECT_TRUE(room.outcome().is<Cancelled>());
+}
+
 TEST(Room, NoQuestionWithoutEnoughFreeSpace) {
     Session session;
     session.FreeSpaceSize = 6000;
     ScriptedDialogs ui;
     ui.defaultAnswer = true;
-    const Room room = decideRoom(session, ui, mpeg2Entry());
+    const Room room = *decideRoom(session, ui, mpeg2Entry());
     EXPECT_TRUE(ui.boxes.empty());
     EXPECT_FALSE(room.MoveToFreeSpace);
     EXPECT_EQ(room.RoomSize, 5890);
@@ -151,7 +161,9 @@ TEST(ReadyStreamCheck, RefusalsShowTheBoxThenTheLogLine) {
     };
     for (const Case& c : cases) {
         ScriptedDialogs ui;
-        EXPECT_FALSE(checkReadyStream(ui, c.file, c.kind, 1000).has_value());
+        const Result<std::int64_t> checked = checkReadyStream(ui, c.file, c.kind, 1000);
+        ASSERT_FALSE(checked.ok());
+        (void)testing::toldDone(checked.outcome(), ui);
         ASSERT_EQ(ui.boxes.size(), 1u);
         EXPECT_EQ(ui.boxes[0].kind, "error");
         EXPECT_EQ(ui.boxes[0].caption, "ERROR!");
@@ -163,7 +175,7 @@ TEST(ReadyStreamCheck, RefusalsShowTheBoxThenTheLogLine) {
 TEST(ReadyStreamCheck, AStreamOfExactlyTheRoomPassesWithoutAQuestion) {
     ScriptedDialogs ui;
     const Bytes file = withCodeAt(104, 4, 0xB3);  // 100 bytes from the code
-    EXPECT_EQ(checkReadyStream(ui, file, kKindMpeg2, 100), 4);
+    EXPECT_EQ(*checkReadyStream(ui, file, kKindMpeg2, 100), 4);
     EXPECT_TRUE(ui.boxes.empty());
     EXPECT_TRUE(ui.lines.empty());
 }
@@ -173,7 +185,7 @@ TEST(ReadyStreamCheck, ALargerStreamNeedsAYesToConfirmation) {
     for (const bool yes : {false, true}) {
         ScriptedDialogs ui;
         ui.answers = {yes};
-        const auto offset = checkReadyStream(ui, file, kKindMpeg2, 99);
+        const Result<std::int64_t> offset = checkReadyStream(ui, file, kKindMpeg2, 99);
         ASSERT_EQ(ui.boxes.size(), 1u);
         EXPECT_EQ(ui.boxes[0].caption, "Confirmation");
         EXPECT_EQ(ui.boxes[0].text,
@@ -182,7 +194,7 @@ TEST(ReadyStreamCheck, ALargerStreamNeedsAYesToConfirmation) {
         std::vector<std::string> expected{"This video larger then free space in the flash..."};
         if (yes) expected.push_back("Continue to replace on you own risk!");
         EXPECT_EQ(ui.lines, expected);
-        EXPECT_EQ(offset.has_value(), yes);
+        EXPECT_EQ(offset.ok(), yes);
     }
 }
 

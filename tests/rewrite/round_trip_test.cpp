@@ -72,18 +72,18 @@ struct FirmwareRun {
         stored = storedForm(standard().image, form);
         firmware = dir.write(nameOf(form), stored);
         ScriptedDialogs ui;
-        EXPECT_TRUE(analyzeFirmware(session, ui, firmware));
+        EXPECT_TRUE(testing::foundPictures(analyzeFirmware(session, ui, firmware), session, ui));
         EXPECT_EQ(session.PictureCount, 4);
     }
 
     bool replace(int picture, const Bytes& sourceFile, bool move) {
         session.SelectedPicture = picture;
-        const PictureEntry& e = session.selected();
+        const PictureEntry& e = *session.selected();
         session.SourcePath = dir.write(e.isMpeg2() ? "new.m2v" : "new.m4v", sourceFile);
         session.SourceOpened = true;
         ScriptedDialogs ui;
         ui.answers = {move};
-        const bool done = replacePicture(session, ui);
+        const bool done = testing::toldDone(replacePicture(session, ui), ui);
         EXPECT_TRUE(done) << ui.logText() << (ui.boxes.empty() ? "" : ui.boxes.back().text);
         return done;
     }
@@ -160,7 +160,8 @@ TEST(RoundTrip, ANewStreamIsFoundAgainWhereItWasWrittenWithItsRecordsPointingAtI
             Session again;
             again.TempDir = run.dir.path();
             ScriptedDialogs ui;
-            ASSERT_TRUE(analyzeFirmware(again, ui, run.firmware));
+            ASSERT_TRUE(
+                testing::foundPictures(analyzeFirmware(again, ui, run.firmware), again, ui));
             const PictureEntry* found = nullptr;
             for (int k = 0; k < again.PictureCount; ++k)
                 if (again.PictureTable[static_cast<std::size_t>(k)].Start == expectedStart)

@@ -4,12 +4,17 @@
 
 namespace velmora::testing {
 
-bool ScriptedDialogs::askYesNo(const std::string& caption, const std::string& text) {
+Answer ScriptedDialogs::ask(Question question, const std::string& caption,
+                            const std::string& text) {
     boxes.push_back({"question", caption, text});
-    if (answers.empty()) return defaultAnswer;
-    const bool answer = answers.front();
-    answers.pop_front();
-    return answer;
+    questions.push_back(question);
+    if (closeOn == question) return Answer::Cancelled;
+    bool yes = defaultAnswer;
+    if (!answers.empty()) {
+        yes = answers.front();
+        answers.pop_front();
+    }
+    return yes ? Answer::Yes : Answer::No;
 }
 
 std::optional<std::string> ScriptedDialogs::chooseOpenFile(const std::string& filter) {
@@ -37,6 +42,15 @@ std::string ScriptedDialogs::logText() const {
 
 bool ScriptedDialogs::hasLine(const std::string& line) const {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+bool foundPictures(const Outcome& analysed, const Session& session, Dialogs& ui) {
+    return toldDone(analysed, ui) && session.PicturesFound;
+}
+
+bool toldDone(const Outcome& outcome, Dialogs& ui) {
+    tellPerson(outcome, ui);
+    return outcome.isDone();
 }
 
 }  // namespace velmora::testing

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "firmware/dialogs.h"
+#include "catalogue/session.h"
+#include "person/dialogs.h"
+#include "person/outcome.h"
 
 namespace velmora::testing {
 
@@ -19,9 +21,11 @@ class ScriptedDialogs : public Dialogs {
     };
 
     // Answers, taken in order; when they run out, questions get defaultAnswer
-    // and file choices are cancelled.
+    // and file choices are cancelled. A question named in closeOn is closed
+    // without an answer instead.
     std::deque<bool> answers;
     bool defaultAnswer = false;
+    std::optional<Question> closeOn;
     std::deque<std::optional<std::string>> openChoices;
     std::deque<std::optional<std::string>> saveChoices;
 
@@ -29,6 +33,7 @@ class ScriptedDialogs : public Dialogs {
     std::vector<std::string> lines;
     std::vector<int> progressValues;
     std::vector<Box> boxes;
+    std::vector<Question> questions;
     std::vector<std::string> openFilters;
     std::vector<std::pair<std::string, std::string>> saveRequests;  // filter, proposed name
     std::vector<std::string> openedWithDesktop;
@@ -37,7 +42,7 @@ class ScriptedDialogs : public Dialogs {
     void log(const std::string& line) override { lines.push_back(line); }
     void repaintLog() override { ++logRepaints; }
     void progress(int percent) override { progressValues.push_back(percent); }
-    bool askYesNo(const std::string& caption, const std::string& text) override;
+    Answer ask(Question question, const std::string& caption, const std::string& text) override;
     void error(const std::string& caption, const std::string& text) override {
         boxes.push_back({"error", caption, text});
     }
@@ -53,5 +58,11 @@ class ScriptedDialogs : public Dialogs {
     [[nodiscard]] std::string logText() const;
     [[nodiscard]] bool hasLine(const std::string& line) const;
 };
+
+// What a front end does with an action's outcome: tells the person. True when
+// the action was done.
+bool toldDone(const Outcome& outcome, Dialogs& ui);
+// The same for an analysis: true when it was done and found pictures.
+bool foundPictures(const Outcome& analysed, const Session& session, Dialogs& ui);
 
 }  // namespace velmora::testing

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/picture_candidates.h"
+#include "catalogue/mpeg4_candidate.h"
 #include "catalogue/vol_header.h"
 #include "tests/support/temp_dir.h"
 #include "tests/tools/test_pictures.h"

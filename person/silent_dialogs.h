@@ -1,6 +1,6 @@
 #pragma once
 
-#include "firmware/dialogs.h"
+#include "person/dialogs.h"
 
 namespace velmora {
 
@@ -10,7 +10,7 @@ class SilentDialogs : public Dialogs {
   public:
     void log(const std::string&) override {}
     void progress(int) override {}
-    bool askYesNo(const std::string&, const std::string&) override { return false; }
+    Answer ask(Question, const std::string&, const std::string&) override { return Answer::No; }
     void error(const std::string&, const std::string&) override {}
     void information(const std::string&, const std::string&) override {}
     std::optional<std::string> chooseOpenFile(const std::string&) override { return {}; }

@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "catalogue/session.h"
-#include "firmware/dialogs.h"
+#include "person/dialogs.h"
+#include "person/outcome.h"
 
 namespace velmora {
 
@@ -18,9 +18,9 @@ struct ConvertedStream {
 
 // Converts the accepted JPEG source into a one-frame stream of entry's kind,
 // size and frame rate that fits roomSize bytes, by bisection on the encoder
-// setting. nullopt when the conversion failed (the person has been told).
-[[nodiscard]] std::optional<ConvertedStream> convertJpegToStream(Session& session, Dialogs& ui,
-                                                                 const PictureEntry& entry,
-                                                                 std::int32_t roomSize);
+// setting. Refused when no stream could be made.
+[[nodiscard]] Result<ConvertedStream> convertJpegToStream(const Session& session, Dialogs& ui,
+                                                          const PictureEntry& entry,
+                                                          std::int32_t roomSize);
 
 }  // namespace velmora

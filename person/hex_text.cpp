@@ -1,4 +1,4 @@
-#include "firmware/hex_text.h"
+#include "person/hex_text.h"
 
 #include <cstdio>
 

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+
+#include "catalogue/candidate.h"
+#include "firmware/anchors.h"
+#include "firmware/byte_image.h"
+
+namespace velmora {
+
+// A chunk tag "00dc" / "00cd" at q: length, video object layer header and size.
+[[nodiscard]] Candidate readMpeg4Chunk(const ByteImage& image, std::int64_t q);
+
+// The SizeRecord and the FlashPointer that follow an accepted MPEG-4 chunk,
+// searched up to freeSpaceAddr. False when the chunk reaches past the file.
+[[nodiscard]] bool findMpeg4Records(const ByteImage& image, const Anchors& anchors,
+                                    std::uint32_t freeSpaceAddr, PictureEntry& entry);
+
+inline constexpr std::uint32_t kChunkTagDc = 0x63643030;  // bytes "00dc"
+inline constexpr std::uint32_t kChunkTagCd = 0x64633030;  // bytes "00cd"
+
+}  // namespace velmora

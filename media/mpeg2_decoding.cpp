@@ -1,0 +1,24 @@
+#include "media/mpeg2_decoding.h"
+
+#include "firmware/file_io.h"
+
+namespace velmora {
+
+ToolCommand mpeg2DecodeToolCommand(const std::string& toolDir, const std::string& input,
+                                   const std::string& output) {
+    ToolCommand command = toolCommand(joinPath(toolDir, "mpeg2decode"));
+    command.words("-b").quoted(input).words("-f -r -o2").quoted(output);
+    return command;
+}
+
+std::string mpeg2DecodeCommand(const std::string& toolDir, const std::string& input,
+                               const std::string& output) {
+    return mpeg2DecodeToolCommand(toolDir, input, output).text;
+}
+
+ToolRun RunMpeg2Decode(const Session& session, const std::string& input,
+                       const std::string& output) {
+    return runTool(mpeg2DecodeToolCommand(session.ToolDir, input, output), *session.Control);
+}
+
+}  // namespace velmora

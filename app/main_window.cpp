@@ -236,6 +236,13 @@ void TForm1::createPopupMenu() {
     Play1 = PopupMenu1->addAction(menuIcon(this, "media-playback-start", QStyle::SP_MediaPlay),
                                   QStringLiteral("Play in video player"));
     Play1->setObjectName(QStringLiteral("Play1"));
+
+    BeforeAfter1 = new QAction(QStringLiteral("Show before / after before writing"), this);
+    BeforeAfter1->setObjectName(QStringLiteral("BeforeAfter1"));
+    BeforeAfter1->setCheckable(true);
+    BeforeAfter1->setChecked(false);
+    Panel1->addAction(BeforeAfter1);
+    Panel1->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 }  // namespace velmora

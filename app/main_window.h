@@ -79,6 +79,9 @@ class TForm1 : public QWidget {
     QPlainTextEdit* Memo1;
     QMenu* PopupMenu1;
     QAction *View1, *Savevideo1, *Savepicture1, *Play1;
+    // On the image-name panel's menu: look at the new picture before it is
+    // written (off by default).
+    QAction* BeforeAfter1;
 
     // From now on remembers folders, recent firmware files, place and size
     // there (the real program; tests leave the user's settings alone).
@@ -119,6 +122,7 @@ class TForm1 : public QWidget {
     // Image" cancels. ui reaches the person from the worker.
     bool runBusy(const std::function<Outcome(Dialogs&)>& action);
     void closeIfAsked();
+    [[nodiscard]] Answer showBeforeAfter(const PendingReplacement& pending);
 
     Session session_;
     WindowCore core_;

@@ -14,6 +14,7 @@
 
 #include "app/about_text.h"
 #include "app/background_work.h"
+#include "app/before_after_dialog.h"
 #include "app/desktop_player.h"
 #include "app/gui_thread_dialogs.h"
 #include "app/main_window.h"
@@ -24,6 +25,7 @@
 #include "convert/work_dirs.h"
 #include "firmware/file_io.h"
 #include "media/preview_work_files.h"
+#include "media/stream_extraction.h"
 #include "rewrite/replace_texts.h"
 
 namespace velmora {
@@ -130,12 +132,38 @@ bool TForm1::runBusy(const std::function<Outcome(Dialogs&)>& action) {
     BitBtn3->setEnabled(true);
     const bool done = finish([&] {
         GuiThreadDialogs ui(*dialogs_, this);
+        ui.watchCancel(session_.Control.get());
+        if (BeforeAfter1->isChecked())
+            ui.beforeAfter = [this](const PendingReplacement& pending) {
+                return showBeforeAfter(pending);
+            };
         Outcome outcome;
         runInBackground([&] { outcome = action(ui); });
         return outcome;
     });
     BitBtn3->setText(caption);
     return done;
+}
+
+Answer TForm1::showBeforeAfter(const PendingReplacement& pending) {
+    // The worker waits meanwhile, so the session can be read here.
+    QImage before;
+    if (const PictureEntry* entry = session_.selected()) {
+        const ByteImage stored = readImageFile(session_.FirmwarePath);
+        before = pictureOfStream(extractPictureStream(stored, *entry, session_.ByteSwapped),
+                                 entry->Kind);
+    }
+    BeforeAfterDialog look(before, pictureOfStream(pending.stream, pending.kind), pending.number,
+                           this);
+    switch (look.ask()) {
+        case BeforeAfterDialog::Choice::Write:
+            return Answer::Yes;
+        case BeforeAfterDialog::Choice::DoNotWrite:
+            return Answer::No;
+        case BeforeAfterDialog::Choice::Closed:
+            break;
+    }
+    return Answer::Cancelled;
 }
 
 void TForm1::cancelWork() {

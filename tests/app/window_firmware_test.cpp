@@ -1,8 +1,10 @@
 // The window over the real core, on the fixture builder's firmware images.
 #include <gtest/gtest.h>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -10,6 +12,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "app/before_after_dialog.h"
 #include "app/desktop_player.h"
 #include "app/source_thumbnail.h"
 #include "catalogue/analysis.h"
@@ -281,6 +284,41 @@ TEST_F(SlowEncoderReplacement, EncoderPastTheTimeLimitIsNamedInAnErrorBox) {
     EXPECT_NE(errors[0].text.find(" ran longer than 0.5 seconds and was stopped."),
               std::string::npos);
     expectNothingWritten();
+}
+
+TEST_F(WindowOverRealCore, BeforeAfterLookDecidesWhetherTheStreamIsWritten) {
+    const std::string firmware = write("dump.bin", standard_->image);
+    open(firmware);
+    h.form->StringGrid1->setCurrentCell(1, 1);
+    h.ui->openChoices.push_back(write("new.m2v", fx::mpeg2Still(720, 480, true, 1500)));
+    h.form->BitBtn2->click();
+    h.form->show();
+    h.form->BeforeAfter1->setChecked(true);
+    QSize shownAfter;
+    const auto pressInLook = [&](const char* button) {
+        auto* timer = new QTimer(h.form.get());
+        QObject::connect(timer, &QTimer::timeout, [&shownAfter, timer, button] {
+            auto* look = dynamic_cast<BeforeAfterDialog*>(QApplication::activeModalWidget());
+            if (look == nullptr) return;
+            timer->deleteLater();
+            timer->stop();
+            const auto pictures = look->findChildren<QLabel*>();
+            for (const QLabel* label : pictures)
+                if (!label->pixmap().isNull()) shownAfter = label->pixmap().size();
+            look->findChild<QPushButton*>(QString::fromLatin1(button))->click();
+        });
+        timer->start(10);
+    };
+    pressInLook("DoNotWrite");
+    h.form->BitBtn3->click();
+    EXPECT_EQ(readFile(firmware), standard_->image) << "declined: nothing written";
+    EXPECT_FALSE(h.ui->hasLine("All operations completed successfully!"));
+    EXPECT_EQ(shownAfter, QSize(360, 240)) << "both pictures shown, scaled to the box";
+
+    pressInLook("Write");
+    h.form->BitBtn3->click();
+    EXPECT_TRUE(h.ui->hasLine("All operations completed successfully!"));
+    EXPECT_NE(readFile(firmware), standard_->image);
 }
 
 TEST_F(WindowOverRealCore, PlayWithoutARegisteredPlayerSaysSo) {

@@ -1,6 +1,5 @@
 #include "app/qt_dialogs.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -35,11 +34,9 @@ void QtDialogs::repaintLog() {
 }
 
 void QtDialogs::progress(int percent) {
-    // Processing events costs far more than a scan step: only when the bar moves.
-    if (percent == lastPercent_) return;
-    lastPercent_ = percent;
+    // The work runs on a worker thread while the window's event loop goes on:
+    // the bar repaints by itself.
     if (bar_ != nullptr) bar_->setValue(percent);
-    QCoreApplication::processEvents();
 }
 
 QMessageBox::StandardButton QtDialogs::box(QMessageBox::Icon icon, const std::string& caption,

@@ -45,7 +45,6 @@ class QtDialogs : public Dialogs {
     QPointer<QWidget> owner_;
     QPointer<QPlainTextEdit> log_;
     QPointer<QProgressBar> bar_;
-    int lastPercent_ = -1;
     QString lastFolder_;
     WindowMemory* memory_ = nullptr;
 };

@@ -49,7 +49,7 @@ class Dialogs {
     virtual void log(const std::string& line) = 0;
     // Makes the last log lines visible at once (between conversion tries).
     virtual void repaintLog() {}
-    // Sets the progress bar (0..100) and lets the window process pending events.
+    // Sets the progress bar (0..100).
     virtual void progress(int percent) = 0;
 
     // A Yes/No box without icon.

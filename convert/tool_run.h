@@ -32,6 +32,9 @@ struct ToolRun {
 // or of the script a /bin/sh command runs.
 [[nodiscard]] std::string toolName(const ToolCommand& command);
 
+// A limit no tool run reaches: RunAndWait waits as long as the tool runs.
+inline constexpr std::chrono::milliseconds kNoToolTimeLimit = std::chrono::hours(24 * 365);
+
 // The time limit of one tool run: VELMORA_TOOL_TIMEOUT in seconds (a positive
 // number, fractions allowed), else 120 s.
 [[nodiscard]] std::chrono::milliseconds toolTimeoutFrom(const char* environmentValue);

@@ -19,9 +19,7 @@ class WindowBusyTest : public ::testing::Test {
     TForm1& form() { return *h.form; }
 
     void SetUp() override {
-        form().show();
-        form().activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&form()));
+        ASSERT_TRUE(showActive(form()));
         h.fake.pictures = {pictureOfKind(kKindMpeg2, 0x10)};
         h.ui->openChoices.push_back("/fw/dump.bin");
         form().Button2Click();

@@ -26,11 +26,7 @@ class WindowDesktopTest : public ::testing::Test {
     WindowHarness h;
     TForm1& form() { return *h.form; }
 
-    void SetUp() override {
-        form().show();
-        form().activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&form()));
-    }
+    void SetUp() override { ASSERT_TRUE(showActive(form())); }
     void analyse(std::vector<PictureEntry> pictures) {
         h.fake.pictures = std::move(pictures);
         h.ui->openChoices.push_back("/fw/dump.bin");

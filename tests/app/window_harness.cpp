@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 #include <QThread>
 #include <ostream>
 #include <thread>
@@ -76,6 +77,12 @@ WindowCore FakeCore::core() {
         return Outcome::done();
     };
     return c;
+}
+
+bool showActive(QWidget& window) {
+    window.show();
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
 }
 
 EnabledStates enabledStates(const TForm1& form) {

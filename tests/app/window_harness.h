@@ -16,6 +16,9 @@ namespace velmora::testing {
 // on the worker thread, but widgets may only be touched on the window's.
 void onWindowThread(const std::function<void()>& call);
 
+// Shows the window and waits until it is the active one (keys reach it then).
+[[nodiscard]] bool showActive(QWidget& window);
+
 // Stand-ins for the core, recording how the window calls them.
 struct FakeCore {
     std::vector<PictureEntry> pictures;  // what the next analysis finds

@@ -1,8 +1,6 @@
 // Ctrl+C during a replacement: the running tool is stopped, nothing is
 // written, the work files are gone, and the exit status is 130.
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
@@ -17,10 +15,9 @@
 #include "tests/fixtures/firmware_builder.h"
 #include "tests/fixtures/fixture_streams.h"
 #include "tests/fixtures/standard_fixtures.h"
+#include "tests/support/child_process.h"
 #include "tests/support/fake_tools.h"
 #include "tests/support/temp_dir.h"
-
-extern char** environ;
 
 namespace velmora::testing {
 namespace {
@@ -29,20 +26,7 @@ namespace fx = velmora::fixtures;
 
 pid_t startCli(std::vector<std::string> args, const std::string& tmp) {
     args.insert(args.begin(), std::string(VELMORA_BIN_DIR) + "/velmora-cli");
-    std::vector<std::string> env = {"TMP=" + tmp, "PATH=/usr/bin:/bin"};
-    std::vector<char*> argv;
-    std::vector<char*> envp;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    for (auto& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    const int failed = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    return failed == 0 ? pid : -1;
+    return startProgram(args, {"TMP=" + tmp}, true);
 }
 
 class CliInterrupt : public ::testing::TestWithParam<int> {};

@@ -1,7 +1,6 @@
 // The window end to end on a real X display: Xvfb, when it is installed.
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,9 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
-
-extern char** environ;
 
 namespace velmora::testing {
 namespace {
@@ -35,36 +33,15 @@ std::string findProgram(const std::string& name) {
     return {};
 }
 
-pid_t spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
-            int keepFd = -1) {
-    std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
-    env.insert(env.end(), extraEnv.begin(), extraEnv.end());
-    std::vector<char*> argv;
-    std::vector<char*> envp;
-    auto copy = args;
-    for (auto& a : copy) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    for (auto& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (keepFd >= 0) posix_spawn_file_actions_adddup2(&actions, keepFd, 3);
-    pid_t pid = -1;
-    const int failed = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    return failed == 0 ? pid : -1;
-}
-
 // An X server of its own, on the display number it chose.
 class Xvfb {
   public:
     explicit Xvfb(const std::string& program) {
         int fds[2];
         if (::pipe(fds) != 0) return;
-        pid_ =
-            spawn({program, "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
-                  {}, fds[1]);
+        pid_ = startProgram(
+            {program, "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}, {},
+            false, fds[1]);
         ::close(fds[1]);
         char buffer[16] = {};
         const ssize_t n = pid_ > 0 ? ::read(fds[0], buffer, sizeof buffer - 1) : -1;
@@ -93,7 +70,7 @@ int runDriver(const std::string& display, const TempDir& dir, std::vector<std::s
     std::vector<std::string> fullEnv = {"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb",
                                         "XDG_CONFIG_HOME=" + dir.path(), "TMP=" + dir.path()};
     fullEnv.insert(fullEnv.end(), env.begin(), env.end());
-    const pid_t pid = spawn(args, fullEnv);
+    const pid_t pid = startProgram(args, fullEnv);
     if (pid <= 0) return -1;
     int status = 0;
     if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;

@@ -3,6 +3,9 @@
 // Wall time is what counts here (the work is in the child processes).
 #include <benchmark/benchmark.h>
 
+#include <sys/resource.h>
+
+#include <set>
 #include <string>
 
 #include "bench/bench_images.h"
@@ -13,12 +16,16 @@
 namespace velmora::bench {
 namespace {
 
-// Counts the encoder tries from their log lines.
+// Counts the tries from their log lines, and the encoder runs: a setting
+// tried again is not encoded again.
 class TryCounter : public SilentDialogs {
   public:
     int tries = 0;
+    std::set<std::string> settings;
     void log(const std::string& line) override {
-        if (line.rfind("Converting using", 0) == 0) ++tries;
+        if (line.rfind("Converting using", 0) != 0) return;
+        ++tries;
+        settings.insert(line.substr(0, line.find(" - file size")));
     }
     void error(const std::string&, const std::string&) override { failed = true; }
     bool failed = false;
@@ -26,10 +33,11 @@ class TryCounter : public SilentDialogs {
 
 void BM_JpegConversion(benchmark::State& state) {
     const int kind = static_cast<int>(state.range(0));
+    const bool large = state.range(1) != 0;
     Session session;
     session.TempDir = benchWorkDir();
     session.ToolDir = VELMORA_TOOL_DIR;
-    session.SourcePath = fixtures::photoJpeg(1024, 768);
+    session.SourcePath = large ? fixtures::photoJpeg(6000, 4000) : fixtures::photoJpeg(1024, 768);
     session.SourceOpened = true;
     PictureEntry entry;
     entry.Kind = kind;
@@ -39,6 +47,7 @@ void BM_JpegConversion(benchmark::State& state) {
     // A room like the demo firmware's pictures offer.
     const std::int32_t room = kind == kKindMpeg2 ? 40000 : 31000;
     int tries = 0;
+    int runs = 0;
     for (auto _ : state) {
         TryCounter ui;
         const auto stream = convertJpegToStream(session, ui, entry, room);
@@ -47,16 +56,23 @@ void BM_JpegConversion(benchmark::State& state) {
             return;
         }
         tries = ui.tries;
+        runs = static_cast<int>(ui.settings.size());
     }
+    rusage children{};
+    ::getrusage(RUSAGE_CHILDREN, &children);
     state.counters["tries"] = tries;
+    state.counters["encoder_runs"] = runs;
+    // The largest resident set of any tool run so far in this process.
+    state.counters["tool_peak_MiB"] = static_cast<double>(children.ru_maxrss) / 1024.0;
     state.counters["seconds_per_try"] =
         benchmark::Counter(static_cast<double>(tries) * static_cast<double>(state.iterations()),
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_JpegConversion)
-    ->ArgName("kind")
-    ->Arg(kKindMpeg2)
-    ->Arg(kKindMpeg4)
+    ->ArgNames({"kind", "24MP"})
+    ->Args({kKindMpeg2, 0})
+    ->Args({kKindMpeg4, 0})
+    ->Args({kKindMpeg2, 1})
     ->Iterations(3)
     ->Repetitions(1)
     ->UseRealTime()

@@ -4,7 +4,6 @@
 #include "catalogue/working_copy.h"
 #include "firmware/anchors.h"
 #include "firmware/file_io.h"
-#include "firmware/fingerprint.h"
 #include "firmware/free_space.h"
 #include "person/hex_text.h"
 
@@ -49,13 +48,13 @@ void analyze(Session& s, Dialogs& ui, const std::string& path) {
     s.SelectedPicture = 0;
     resetAnchors(s);
     s.FirmwarePath = path;
-    ByteImage stored = readImageFile(path);
-    s.FirmwareName = fileNameOf(path);
-    s.FirmwareFingerprint = fingerprint(stored.bytes());
-    ui.log(std::string(50, '='));
-    ui.log("Binary file loaded: " + s.FirmwareName + ". Analyzing...");
-
-    const ByteImage image = prepareWorkingImage(s, ui, std::move(stored));
+    // One pass over the file: read, fingerprinted and, when swapped, normalised
+    // and written to the working copy.
+    const ByteImage image = loadWorkingImage(s, ui, path, [&] {
+        s.FirmwareName = fileNameOf(path);
+        ui.log(std::string(50, '='));
+        ui.log("Binary file loaded: " + s.FirmwareName + ". Analyzing...");
+    });
     const std::uint32_t dataMarker = searchFreeSpace(s, ui, image);
     const Anchors anchors = readFirmwareAnchors(s, image, dataMarker);
     const PictureList pictures = scanPictures(image, anchors, s.FreeSpaceAddr, ui);

@@ -8,51 +8,6 @@ namespace {
 constexpr std::int64_t kLongestGapHeader = 64;
 constexpr std::int64_t kShortestGapHeader = 5;
 
-// Byte-by-byte search for 00 00 01 B7 / 00 00 01 B9 from `from`, in the
-// firmware's own way: a 00 00 01 followed by another byte consumes that byte.
-// Returns the offset just past the end code, or -1 when the file ends first
-// (an end code that is the very last thing in the file counts as none).
-std::int64_t findEndCode(const ByteImage& image, std::int64_t from, EndCodeMemo& memo) {
-    static constexpr std::uint8_t kZero[1] = {0x00};
-    const std::int64_t size = image.size();
-    // After a search that ran to the end without a find, a later one that gets
-    // in step with it will not find one either. Two bytes above 01 in a row end
-    // an attempt for every search that crosses them: from there both walk alike.
-    const bool inStepFails = memo.failedFrom >= 0 && memo.failedFrom <= from;
-    std::int64_t p = from;
-    while (p < size) {
-        if (image.u8(p) != 0x00) {
-            if (inStepFails) {
-                if (p > from && image.u8(p - 1) > 0x01 && image.u8(p) > 0x01) return -1;
-                ++p;
-            } else {
-                p = image.find(kZero, p, size - 1);
-                if (p < 0) break;
-            }
-            continue;
-        }
-        if (p + 1 >= size) break;
-        if (image.u8(p + 1) != 0x00) {
-            p += 2;
-            continue;
-        }
-        if (p + 2 >= size) break;
-        if (image.u8(p + 2) != 0x01) {
-            ++p;  // the second zero becomes the next first byte
-            continue;
-        }
-        if (p + 3 >= size) break;
-        const std::uint8_t v = image.u8(p + 3);
-        p += 4;
-        if (v == 0xB7 || v == 0xB9) {
-            if (p < size) return p;
-            break;
-        }
-    }
-    if (memo.failedFrom < 0) memo.failedFrom = from;
-    return -1;
-}
-
 // The first zero word in the 64 bytes before the stream marks its first gap header.
 std::int64_t findGapHeader(const ByteImage& image, std::int64_t start) {
     for (std::int64_t p = start - kLongestGapHeader; p <= start - kShortestGapHeader; ++p) {

@@ -3,15 +3,10 @@
 #include <cstdint>
 
 #include "catalogue/candidate.h"
+#include "catalogue/end_code_search.h"
 #include "firmware/byte_image.h"
 
 namespace velmora {
-
-// Where an end-code search already ran to the end of the file without a find
-// (-1: none did); it keeps files full of stray sequence headers fast.
-struct EndCodeMemo {
-    std::int64_t failedFrom = -1;
-};
 
 // The sequence header code 00 00 01 B3 at q: size, frame rate and end code.
 [[nodiscard]] Candidate readMpeg2Stream(const ByteImage& image, std::int64_t q, EndCodeMemo& memo);

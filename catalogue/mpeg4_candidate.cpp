@@ -15,10 +15,20 @@ constexpr std::uint8_t kVopStartCode[4] = {0x00, 0x00, 0x01, 0xB6};
 
 // The video object start code 00 00 01 00 (00 00 00 01 in a word-swapped
 // chunk) from `from` on; -1 when the file ends first.
-std::int64_t findVideoObjectCode(const ByteImage& image, std::int64_t from, bool wordSwapped) {
+std::int64_t findVideoObjectCode(const ByteImage& image, std::int64_t from, bool wordSwapped,
+                                 VideoObjectMemo& memo) {
     static constexpr std::uint8_t kCode[4] = {0x00, 0x00, 0x01, 0x00};
     static constexpr std::uint8_t kSwappedCode[4] = {0x00, 0x00, 0x00, 0x01};
-    return image.find(wordSwapped ? kSwappedCode : kCode, from, image.size());
+    const int order = wordSwapped ? 1 : 0;
+    const std::int64_t earlierFrom = memo.from[order];
+    const std::int64_t earlierFound = memo.found[order];
+    // No code lies between the earlier search's start and what it found.
+    if (earlierFrom >= 0 && from >= earlierFrom && (earlierFound < 0 || from <= earlierFound))
+        return earlierFound;
+    const std::int64_t found = image.find(wordSwapped ? kSwappedCode : kCode, from, image.size());
+    memo.from[order] = from;
+    memo.found[order] = found;
+    return found;
 }
 
 std::array<std::uint8_t, 4> le32(std::uint32_t v) {
@@ -54,6 +64,11 @@ HeaderResult readHeader(const ByteImage& image, std::int64_t from, bool wordSwap
 }  // namespace
 
 Candidate readMpeg4Chunk(const ByteImage& image, std::int64_t q) {
+    VideoObjectMemo memo;
+    return readMpeg4Chunk(image, q, memo);
+}
+
+Candidate readMpeg4Chunk(const ByteImage& image, std::int64_t q, VideoObjectMemo& memo) {
     Candidate c;
     if (!image.contains(q, 8)) return c;
     const bool swapped = image.u32(q) == kChunkTagCd;
@@ -70,7 +85,7 @@ Candidate readMpeg4Chunk(const ByteImage& image, std::int64_t q) {
     std::int64_t end = q + 8 + length;
     if (end % 2 != 0) ++end;
 
-    const std::int64_t code = findVideoObjectCode(image, q + 8, swapped);
+    const std::int64_t code = findVideoObjectCode(image, q + 8, swapped, memo);
     if (code < 0) return c;
     HeaderBuffer header;
     switch (readHeader(image, code + 4, swapped, header)) {

@@ -9,6 +9,16 @@
 namespace velmora {
 
 // A chunk tag "00dc" / "00cd" at q: length, video object layer header and size.
+// Where the last search for a video object start code began and what it
+// found (-1: none up to the end of the file): a search from anywhere in
+// between finds the same. One for each word order.
+struct VideoObjectMemo {
+    std::int64_t from[2] = {-1, -1};
+    std::int64_t found[2] = {-1, -1};
+};
+
+[[nodiscard]] Candidate readMpeg4Chunk(const ByteImage& image, std::int64_t q,
+                                       VideoObjectMemo& memo);
 [[nodiscard]] Candidate readMpeg4Chunk(const ByteImage& image, std::int64_t q);
 
 // The SizeRecord and the FlashPointer that follow an accepted MPEG-4 chunk,

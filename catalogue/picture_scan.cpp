@@ -5,6 +5,7 @@
 
 #include "catalogue/mpeg2_candidate.h"
 #include "catalogue/mpeg4_candidate.h"
+#include "catalogue/next_occurrence.h"
 #include "catalogue/picture_log.h"
 #include "catalogue/pointer_locator.h"
 
@@ -12,8 +13,18 @@ namespace velmora {
 namespace {
 
 constexpr std::uint8_t kSequenceHeaderBytes[4] = {0x00, 0x00, 0x01, 0xB3};
-constexpr std::uint8_t kChunkTagDcBytes[4] = {'0', '0', 'd', 'c'};
-constexpr std::uint8_t kChunkTagCdBytes[4] = {'0', '0', 'c', 'd'};
+constexpr std::uint8_t kChunkTagStart[2] = {'0', '0'};
+
+// The first chunk tag "00dc" or "00cd" in [from, last]: both in one pass.
+std::int64_t findChunkTag(const ByteImage& image, std::int64_t from, std::int64_t last) {
+    for (std::int64_t p = from;; ++p) {
+        p = image.find(kChunkTagStart, p, last);
+        if (p < 0 || !image.contains(p, 4)) return -1;
+        const std::uint8_t third = image.u8(p + 2);
+        const std::uint8_t fourth = image.u8(p + 3);
+        if ((third == 'd' && fourth == 'c') || (third == 'c' && fourth == 'd')) return p;
+    }
+}
 
 // The scan looks for start codes a window at a time, so the bar moves.
 constexpr std::int64_t kWindow = 64 * 1024;
@@ -31,9 +42,8 @@ class Scan {
         std::int64_t q = 0;
         while (q <= last) {
             const std::int64_t windowEnd = std::min(q + kWindow - 1, last);
-            const std::int64_t at2 = image_.find(kSequenceHeaderBytes, q, windowEnd);
-            const std::int64_t at4 = earliest(image_.find(kChunkTagDcBytes, q, windowEnd),
-                                              image_.find(kChunkTagCdBytes, q, windowEnd));
+            const std::int64_t at2 = sequenceHeaders_.find(q, windowEnd);
+            const std::int64_t at4 = chunkTags_.find(q, windowEnd);
             std::int64_t next = windowEnd + 1;
             bool keepScanning = true;
             if (at2 >= 0 && (at4 < 0 || at2 < at4)) {
@@ -52,12 +62,6 @@ class Scan {
 
   private:
     // False when the scan must end here.
-    static std::int64_t earliest(std::int64_t a, std::int64_t b) {
-        if (a < 0) return b;
-        if (b < 0) return a;
-        return std::min(a, b);
-    }
-
     bool mpeg2At(std::int64_t q, std::int64_t& next) {
         Candidate c = readMpeg2Stream(image_, q, endCodeMemo_);
         if (c.outcome == CandidateOutcome::Endless) {
@@ -83,7 +87,7 @@ class Scan {
     }
 
     bool mpeg4At(std::int64_t q, std::int64_t& next) {
-        Candidate c = readMpeg4Chunk(image_, q);
+        Candidate c = readMpeg4Chunk(image_, q, videoObjectMemo_);
         if (c.outcome == CandidateOutcome::EndOfScan) return false;
         if (c.outcome != CandidateOutcome::Found) {
             next = q + 1;
@@ -132,6 +136,12 @@ class Scan {
     Dialogs& ui_;
     PictureList found_;
     EndCodeMemo endCodeMemo_;
+    VideoObjectMemo videoObjectMemo_;
+    NextOccurrence sequenceHeaders_{[this](std::int64_t from, std::int64_t last) {
+        return image_.find(kSequenceHeaderBytes, from, last);
+    }};
+    NextOccurrence chunkTags_{
+        [this](std::int64_t from, std::int64_t last) { return findChunkTag(image_, from, last); }};
     int lastPercent_ = -1;
 };
 

@@ -3,6 +3,7 @@
 namespace velmora::cli {
 
 Answer CliDialogs::ask(Question question, const std::string&, const std::string& text) {
+    std::cout.flush();  // the log so far comes before anything on standard error
     switch (question) {
         case Question::MovePicture:
             return answerMove ? Answer::Yes : Answer::No;
@@ -20,6 +21,7 @@ Answer CliDialogs::ask(Question question, const std::string&, const std::string&
 }
 
 void CliDialogs::error(const std::string& caption, const std::string& text) {
+    std::cout.flush();
     std::cerr << caption << ": " << text << '\n';
 }
 

@@ -19,8 +19,12 @@ class CliDialogs : public Dialogs {
     // Ctrl+C: a replacement is not written once it was pressed.
     const WorkControl* control = nullptr;
 
-    void log(const std::string& line) override { std::cout << line << '\n' << std::flush; }
-    void progress(int) override {}
+    // Lines reach the terminal whenever the window would repaint (the bar moves,
+    // a try's line is shown) and before anything goes to standard error, not
+    // one write each: a scan may log hundreds of thousands of lines.
+    void log(const std::string& line) override { std::cout << line << '\n'; }
+    void repaintLog() override { std::cout.flush(); }
+    void progress(int) override { std::cout.flush(); }
     Answer ask(Question question, const std::string& caption, const std::string& text) override;
     void error(const std::string& caption, const std::string& text) override;
     void information(const std::string&, const std::string&) override {}

@@ -76,6 +76,7 @@ int main(int argc, char** argv) {
         ui.control = session.Control.get();
         return command->second(session, ui, args);
     } catch (const cli::UsageError& e) {
+        std::cout.flush();  // log lines so far come first
         std::cerr << "velmora-cli: " << e.message << '\n' << kUsage;
         return cli::kExitUsage;
     }

@@ -10,6 +10,10 @@
 
 namespace velmora {
 
+// The environment variable through which the first converter run learns the
+// size of the picture being replaced (WIDTHxHEIGHT, before any rotation).
+inline constexpr const char* kPictureSizeHint = "PVW32CON_FINAL_SIZE";
+
 // The converter run that applies the colour and orientation options:
 // "{ToolDir}/pvw32con" "{source}" -w --jh --o "{TempDir}/$jpg_res.bmp" [options].
 [[nodiscard]] ToolCommand prepareCommand(const std::string& toolDir, const std::string& source,

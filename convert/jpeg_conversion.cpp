@@ -8,6 +8,7 @@
 #include "convert/dichotomy_search.h"
 #include "convert/run_and_wait.h"
 #include "convert/tool_run.h"
+#include "convert/tried_streams.h"
 #include "firmware/file_io.h"
 
 namespace velmora {
@@ -39,11 +40,12 @@ std::optional<Outcome> preparePicture(const Session& session, const PictureEntry
     // Files of an earlier conversion that ended early must not stand in for a
     // picture the converter could not make this time.
     removeWorkFiles(session);
-    if (auto stopped = runStep(
-            session,
-            prepareCommand(session.ToolDir, session.SourcePath, session.TempDir, session.Options),
-            streamPath))
-        return stopped;
+    ToolCommand prepare =
+        prepareCommand(session.ToolDir, session.SourcePath, session.TempDir, session.Options);
+    // The size the picture ends up at: a large photo may then be decoded smaller.
+    prepare.environment.push_back(std::string(kPictureSizeHint) + "=" +
+                                  std::to_string(entry.Width) + "x" + std::to_string(entry.Height));
+    if (auto stopped = runStep(session, prepare, streamPath)) return stopped;
     return runStep(session,
                    resizeCommand(session.ToolDir, session.TempDir, entry.Width, entry.Height),
                    streamPath);
@@ -85,18 +87,28 @@ Result<ConvertedStream> convertJpegToStream(const Session& session, Dialogs& ui,
     const std::string batchPath = session.workFile(kBatchFile);
     const std::int32_t mostTries = search.TriesLeft;
 
+    // The encoders give the same stream for the same setting, so a setting
+    // the bisection comes back to is not encoded again: its stream is put
+    // back and the try goes on (and is logged) as if it had been.
+    TriedStreams tried;
     SearchStep step = SearchStep::NextTry;
     while (step == SearchStep::NextTry) {
-        // A try whose encoder does not start must not measure the last try's stream.
-        removeFileIfExists(streamPath);
-        removeFileIfExists(session.workFile(kRawPicture));
-        writeBatchFile(batchPath, batchLinesOfTry(session, entry, ntscTiming, search.TrySetting));
-        if (auto stopped = runStep(session, batchFileCommand(batchPath), streamPath))
-            return *stopped;
+        if (const auto* stream = tried.find(search.TrySetting)) {
+            writeWholeFile(streamPath, *stream);
+        } else {
+            // A try whose encoder does not start must not measure the last try's stream.
+            removeFileIfExists(streamPath);
+            removeFileIfExists(session.workFile(kRawPicture));
+            writeBatchFile(batchPath,
+                           batchLinesOfTry(session, entry, ntscTiming, search.TrySetting));
+            if (auto stopped = runStep(session, batchFileCommand(batchPath), streamPath))
+                return *stopped;
+            if (!fileExists(streamPath))
+                return Outcome::refused("Error!", "Error with target file creation!");
+            tried.keep(search.TrySetting, readImageFile(streamPath).bytes());
+        }
         // The bar shows the tries: try k of at most mostTries.
         ui.progress((mostTries - search.TriesLeft + 1) * 100 / mostTries);
-        if (!fileExists(streamPath))
-            return Outcome::refused("Error!", "Error with target file creation!");
         const std::int64_t fileSize = velmora::fileSize(streamPath);
         ui.log(tryLogLine(entry, search.TrySetting, fileSize));
         ui.repaintLog();

@@ -38,7 +38,7 @@ ToolCommand toolCommand(const std::string& program) {
 }
 
 ToolCommand batchFileCommand(const std::string& batchPath) {
-    return ToolCommand{batchPath, {"/bin/sh", pathArgument(batchPath)}};
+    return ToolCommand{batchPath, {"/bin/sh", pathArgument(batchPath)}, {}};
 }
 
 std::string pathArgument(const std::string& path) {
@@ -76,7 +76,7 @@ bool RunAndWait(const ToolCommand& command) {
 
 bool RunAndWait(const std::string& commandLine) {
     const std::vector<std::string> args = splitCommandLine(commandLine);
-    return RunAndWait(ToolCommand{commandLine, args});
+    return RunAndWait(ToolCommand{commandLine, args, {}});
 }
 
 std::string ToOem(const std::string& text) {

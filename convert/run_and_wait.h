@@ -12,6 +12,8 @@ namespace velmora {
 struct ToolCommand {
     std::string text;
     std::vector<std::string> arguments;  // the program first
+    // NAME=value entries added to the program's environment (not part of the text).
+    std::vector<std::string> environment;
 
     // Appends "value" to the text and value as one argument.
     ToolCommand& quoted(const std::string& value);

@@ -157,8 +157,15 @@ ToolRun runTool(const ToolCommand& command, const WorkControl& control) {
     posix_spawnattr_setflags(
         &setup.attributes_,
         static_cast<short>(POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF));
+    // The command's own entries come first, so they win over ours.
+    std::vector<std::string> extra = command.environment;
+    std::vector<char*> envp;
+    for (auto& e : extra) envp.push_back(e.data());
+    for (char** e = environ; *e != nullptr; ++e) envp.push_back(*e);
+    envp.push_back(nullptr);
     pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &setup.actions_, &setup.attributes_, argv.data(), environ) != 0)
+    if (posix_spawn(&pid, argv[0], &setup.actions_, &setup.attributes_, argv.data(), envp.data()) !=
+        0)
         return {ToolEnd::NotStarted, {}};
 
     const ChildWatch watch(pid);

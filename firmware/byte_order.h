@@ -20,4 +20,7 @@ namespace velmora {
 // length must be even.
 [[nodiscard]] std::vector<std::uint8_t> swapWordBytes(std::span<const std::uint8_t> bytes);
 
+// The same in place; a last odd byte stays as it is.
+void swapWordBytesInPlace(std::span<std::uint8_t> bytes);
+
 }  // namespace velmora

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "firmware/chunked_reader.h"
 #include "firmware/io_error.h"
 
 namespace velmora {
@@ -101,21 +102,12 @@ std::int64_t fileSize(const std::string& path) {
 }
 
 ByteImage readImageFile(const std::string& path) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) fail("Cannot open", path);
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) fail("Cannot open", path);
-    if (!S_ISREG(st.st_mode)) failNotAFile(path);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(st.st_size));
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) fail("Cannot read", path);
-        if (n == 0) break;  // the file shrank under us: keep what is there
-        done += static_cast<std::size_t>(n);
-    }
-    bytes.resize(done);
+    ChunkedReader file(path);
+    // Reserved, not zero-filled: the bytes arrive piece by piece.
+    std::vector<std::uint8_t> bytes;
+    reserveForWholeFile(bytes, file.size());
+    for (auto piece = file.next(); !piece.empty(); piece = file.next())
+        bytes.insert(bytes.end(), piece.begin(), piece.end());
     return ByteImage(fileNameOf(path), std::move(bytes));
 }
 

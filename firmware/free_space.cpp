@@ -1,5 +1,8 @@
 #include "firmware/free_space.h"
 
+#include <cstring>
+#include <span>
+
 namespace velmora {
 namespace {
 
@@ -25,6 +28,22 @@ std::int64_t measureRun(const ByteImage& image, std::int64_t pos, std::int64_t s
     return (endedByData ? data : lastRead) - pos + 4;
 }
 
+// From the row at pos, the first row that could start a run or be the marker
+// (its first word all ones or zero), passing only rows that the walk would
+// step over one by one before another row is looked at below scanEnd.
+std::int64_t nextRowWorthALook(const ByteImage& image, std::int64_t pos, std::int64_t scanEnd) {
+    if (pos + 16 >= scanEnd) return pos;
+    const std::span<const std::uint8_t> rows = image.view(pos, scanEnd - pos);
+    std::size_t at = 0;
+    while (static_cast<std::int64_t>(at) + 16 < scanEnd - pos) {
+        std::uint32_t first;
+        std::memcpy(&first, rows.data() + at, 4);
+        if (first == kErased || first == 0) break;
+        at += 16;
+    }
+    return pos + static_cast<std::int64_t>(at);
+}
+
 }  // namespace
 
 FlashRows findFreeSpace(const ByteImage& image, std::uint16_t firstWord) {
@@ -39,6 +58,7 @@ FlashRows findFreeSpace(const ByteImage& image, std::uint16_t firstWord) {
         pos = (pos + runLength) & ~std::int64_t{15};
         runLength = 0;
         lastErased = 0;
+        pos = nextRowWorthALook(image, pos, scanEnd);
         if (isMarkerRow(image, pos)) result.DataMarker = static_cast<std::uint32_t>(pos);
         if (image.u32(pos) != kErased) {
             pos += 16;

@@ -5,7 +5,7 @@
 namespace velmora {
 
 Outcome Outcome::ioFailure(const IoError& error) {
-    return {IoFailure{error.what(), error.file(), error.offset(), error.cause()}};
+    return Outcome(IoFailure{error.what(), error.file(), error.offset(), error.cause()});
 }
 
 Outcome guardIo(const std::function<Outcome()>& action) {

@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev
   mjpegtools libxvidcore-dev
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev
-  libmagick++-dev
+  libmagick++-dev libxxhash-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   ffmpeg imagemagick fonts-dejavu-core fonts-dejavu-extra
 )

@@ -2,6 +2,7 @@
 
 #include "firmware/byte_order.h"
 #include "firmware/file_io.h"
+#include "firmware/fingerprint.h"
 #include "firmware/io_error.h"
 #include "tests/catalogue/scan_fixture.h"
 
@@ -93,6 +94,33 @@ TEST(Analysis, SwappedDumpIsAnalysedThroughItsWorkingCopy) {
     EXPECT_EQ(a.entry(0).End, b.entry(0).End);
     EXPECT_EQ(a.session.FreeSpaceAddr, b.session.FreeSpaceAddr);
     EXPECT_EQ(testing::readFile(a.dir.file("swapped.bin")), stored) << "the dump is never written";
+}
+
+// The file is read, swapped and copied a piece at a time: a picture across
+// the pieces' borders and an odd number of pieces change nothing.
+TEST(Analysis, LargeSwappedDumpGivesTheSameAsItsPlainForm) {
+    Bytes plain = anchoredImage();
+    plain.resize(0xC0006, 0x5A);
+    place(plain, 0x3FFF0, testing::mpeg2Stream(352, 288, 0x23, 5000));
+    place(plain, 0xBFFF0, {0x00, 0x00, 0x01, 0xB7});
+    const Bytes stored = swapWordBytes(plain);
+    const Analysed a(stored, "swapped.bin");
+    const Analysed b(plain, "plain.bin");
+    EXPECT_EQ(testing::readFile(a.dir.file("$tmp.bin")), plain);
+    EXPECT_EQ(a.session.FirmwareFingerprint, fingerprint(stored));
+    EXPECT_EQ(b.session.FirmwareFingerprint, fingerprint(plain));
+    ASSERT_EQ(a.session.PictureCount, 2);
+    ASSERT_EQ(b.session.PictureCount, 2);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(a.entry(i).Start, b.entry(i).Start);
+        EXPECT_EQ(a.entry(i).End, b.entry(i).End);
+        EXPECT_EQ(a.entry(i).DataSize, b.entry(i).DataSize);
+    }
+    std::vector<std::string> expected = b.ui.lines;
+    expected[1] = "Binary file loaded: swapped.bin. Analyzing...";
+    expected.insert(expected.begin() + 2,
+                    {"Firmware is byte-swapped, preparing for anlysis...", "Preparing done!"});
+    EXPECT_EQ(a.ui.lines, expected);
 }
 
 TEST(Analysis, DumpStartingBe00IsSwappedButGetsNoFreeSpaceSearch) {

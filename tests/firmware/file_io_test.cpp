@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include "firmware/fingerprint.h"
 #include "firmware/io_error.h"
+#include "firmware/streamed_file_writer.h"
 #include "tests/support/failing_file_system.h"
 #include "tests/support/temp_dir.h"
 
@@ -23,6 +25,39 @@ TEST(FileIo, ReadsAWholeFileNamedByItsFileName) {
     const ByteImage image = readImageFile(path);
     EXPECT_EQ(image.name(), "dump.bin");
     EXPECT_EQ(image.size(), 3);
+}
+
+TEST(FileIo, FilesOfSeveralPiecesAreReadWholeAndFingerprintedAlike) {
+    TempDir dir;
+    std::vector<std::uint8_t> bytes(600001);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
+    const ByteImage image = readImageFile(dir.write("big.bin", bytes));
+    EXPECT_EQ(image.bytes(), bytes);
+    Fingerprinter pieces;
+    pieces.add(std::span(bytes).first(1));
+    pieces.add(std::span(bytes).subspan(1, 262143));
+    pieces.add(std::span(bytes).subspan(262144));
+    EXPECT_EQ(pieces.digest(), fingerprint(bytes));
+    bytes[300000] ^= 0x10;
+    EXPECT_NE(fingerprint(bytes), pieces.digest());
+}
+
+TEST(FileIo, StreamedWriteAppearsOnlyWhenCommitted) {
+    TempDir dir;
+    const std::string path = dir.writeText("copy.bin", "old");
+    {
+        StreamedFileWriter file(path);
+        file.append(std::vector<std::uint8_t>{1, 2, 3});
+    }  // abandoned: the old content stays, no litter
+    EXPECT_EQ(testing::readFile(path), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    StreamedFileWriter file(path);
+    file.append(std::vector<std::uint8_t>{1, 2});
+    file.append(std::vector<std::uint8_t>{3});
+    file.commit();
+    EXPECT_EQ(testing::readFile(path), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 TEST(FileIo, MissingFilesAndFoldersAreIoErrorsNamingTheFile) {

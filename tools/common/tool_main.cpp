@@ -1,6 +1,8 @@
 #include "tools/common/tool_main.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
@@ -13,6 +15,7 @@
 
 #include "firmware/file_io.h"
 #include "firmware/io_error.h"
+#include "firmware/streamed_file_writer.h"
 
 namespace velmora::tools {
 
@@ -64,17 +67,33 @@ std::vector<std::uint8_t> readInputFile(const std::string& path) {
         throw ToolError("cannot read " + path + ": " + std::strerror(errno));
     }
     if (!S_ISREG(st.st_mode)) throw ToolError("cannot read " + path + ": not a regular file");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw ToolError("cannot open " + path + ": " + std::strerror(errno));
-    std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
-                                    std::istreambuf_iterator<char>()};
-    if (in.bad()) throw ToolError("cannot read " + path);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw ToolError("cannot open " + path + ": " + std::strerror(errno));
+    // Read in large pieces into reserved room: a picture may be tens of megabytes.
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    std::vector<std::uint8_t> piece(std::size_t{256} * 1024);
+    while (true) {
+        const ssize_t n = ::read(fd, piece.data(), piece.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ::close(fd);
+            throw ToolError("cannot read " + path);
+        }
+        if (n == 0) break;
+        bytes.insert(bytes.end(), piece.data(), piece.data() + n);
+    }
+    ::close(fd);
     return bytes;
 }
 
 void writeOutputFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+    // Every tool output is a work file the program reads at once and remakes on
+    // the next run: written whole and renamed into place, not flushed to the disk.
     try {
-        writeFileAtomically(path, bytes);
+        StreamedFileWriter file(path);
+        file.append(bytes);
+        file.commit();
     } catch (const IoError& e) {
         throw ToolError(e.what());
     }

@@ -1,5 +1,6 @@
 #include "tools/pvw32con/converter_options.h"
 
+#include <cstdio>
 #include <optional>
 
 #include "tools/common/tool_main.h"
@@ -150,6 +151,17 @@ ConverterOptions parseConverterOptions(const std::vector<std::string>& args) {
         options.quality = raw.quality.value_or(100);
     }
     return options;
+}
+
+void readFinalSize(const char* value, ConverterOptions& options) {
+    if (value == nullptr) return;
+    int width = 0;
+    int height = 0;
+    char end = 0;
+    if (std::sscanf(value, "%dx%d%c", &width, &height, &end) != 2) return;
+    if (width <= 0 || height <= 0 || width > 65535 || height > 65535) return;
+    options.finalWidth = width;
+    options.finalHeight = height;
 }
 
 }  // namespace velmora::tools

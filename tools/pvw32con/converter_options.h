@@ -21,6 +21,10 @@ struct ConverterOptions {
     int rotation = 0;  // clockwise degrees: 0, 90, 180, 270
     bool mirrorHorizontal = false;
     bool mirrorVertical = false;
+    // -w: the size the picture is finally resized to (0: not known), from the
+    // environment; a large JPEG is then decoded at a reduced size that still covers it.
+    int finalWidth = 0;
+    int finalHeight = 0;
     // -j only
     int quality = 100;
     int width = 0;
@@ -33,5 +37,9 @@ struct ConverterOptions {
 // Throws UsageError on an unknown option, an option of the other form, a missing value
 // or two choices of one kind.
 [[nodiscard]] ConverterOptions parseConverterOptions(const std::vector<std::string>& args);
+
+// Reads "WIDTHxHEIGHT" (the value of PVW32CON_FINAL_SIZE) into finalWidth and
+// finalHeight; anything else leaves them 0.
+void readFinalSize(const char* value, ConverterOptions& options);
 
 }  // namespace velmora::tools

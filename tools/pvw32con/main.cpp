@@ -2,6 +2,8 @@
 // orientation options, then a JPEG of exactly the size of the picture being replaced.
 #include <Magick++.h>
 
+#include <cstdlib>
+
 #include "tools/common/tool_main.h"
 #include "tools/pvw32con/converter_options.h"
 #include "tools/pvw32con/picture_conversion.h"
@@ -34,7 +36,8 @@ int main(int argc, char** argv) {
     using namespace velmora::tools;
     return runTool("pvw32con", kHelp, argc, argv, [argv](const auto& args) {
         if (args.empty()) throw UsageError("no arguments given");
-        const ConverterOptions options = parseConverterOptions(args);
+        ConverterOptions options = parseConverterOptions(args);
+        readFinalSize(std::getenv("PVW32CON_FINAL_SIZE"), options);
         const auto source = readInputFile(options.source);
         Magick::InitializeMagick(argv[0]);
         writeOutputFile(options.output, convertPicture(source, options));

@@ -20,8 +20,11 @@ namespace {
 // Pictures are read from memory: ImageMagick would otherwise read meaning into a file
 // name ("photo[1].jpg" selects a frame, "gif:x" a format).
 [[nodiscard]] Magick::Image readPicture(std::span<const std::uint8_t> bytes,
-                                        const std::string& name) {
+                                        const std::string& name, const std::string& sizeHint) {
     Magick::Image image;
+    // The JPEG decoder then scales by a whole factor at which the picture still
+    // covers this size (other formats ignore it).
+    if (!sizeHint.empty()) image.defineValue("jpeg", "size", sizeHint);
     try {
         image.read(Magick::Blob(bytes.data(), bytes.size()));
     } catch (const Magick::Warning& warning) {
@@ -66,12 +69,24 @@ void applyOrientation(Magick::Image& image, const ConverterOptions& options) {
     return {data, data + blob.length()};
 }
 
+// The smallest size the decoded picture must keep so that, rotated as asked,
+// it still covers the final size; empty when that is not known.
+[[nodiscard]] std::string decodeSizeHint(const ConverterOptions& options) {
+    if (options.mode != ConverterMode::Bitmap || options.finalWidth <= 0 ||
+        options.finalHeight <= 0)
+        return {};
+    const bool quarterTurn = options.rotation == 90 || options.rotation == 270;
+    const int width = quarterTurn ? options.finalHeight : options.finalWidth;
+    const int height = quarterTurn ? options.finalWidth : options.finalHeight;
+    return std::to_string(width) + "x" + std::to_string(height);
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> convertPicture(std::span<const std::uint8_t> source,
                                          const ConverterOptions& options) {
     try {
-        Magick::Image image = readPicture(source, options.source);
+        Magick::Image image = readPicture(source, options.source, decodeSizeHint(options));
         if (options.mode == ConverterMode::Bitmap) {
             applyColour(image, options);
             applyOrientation(image, options);

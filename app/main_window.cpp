@@ -171,6 +171,7 @@ void TForm1::createControls() {
         QStringLiteral("Velmora is free software for people who repair DVD players"));
 
     createPopupMenu();
+    createFirmwareNameMenu();
 }
 
 void TForm1::createOptionGroups() {

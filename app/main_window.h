@@ -55,6 +55,7 @@ class TForm1 : public QWidget {
     void Play1Click();  // hands an MPEG-4 picture to the desktop's video player
     void FormClose();
     void Panel5Click();
+    void Restore1Click();  // "Restore the original firmware" on the firmware name
     // Stops the running action (the Cancel button, Escape, closing the window).
     void cancelWork();
 
@@ -79,6 +80,8 @@ class TForm1 : public QWidget {
     QPlainTextEdit* Memo1;
     QMenu* PopupMenu1;
     QAction *View1, *Savevideo1, *Savepicture1, *Play1;
+    QMenu* Panel2Menu;
+    QAction *Restore1, *ShowChanges1;
     // On the image-name panel's menu: look at the new picture before it is
     // written (off by default).
     QAction* BeforeAfter1;
@@ -105,6 +108,7 @@ class TForm1 : public QWidget {
     void createOptionGroups();
     void createGrid();
     void createPopupMenu();
+    void createFirmwareNameMenu();
     void connectHandlers();
     void createShortcuts();
     void layOutForSize(const QSize& size);
@@ -120,7 +124,7 @@ class TForm1 : public QWidget {
     // The same for an action that runs on a worker thread while the window
     // stays responsive; the commands are disabled meanwhile and "Replace
     // Image" cancels. ui reaches the person from the worker.
-    bool runBusy(const std::function<Outcome(Dialogs&)>& action);
+    bool runBusy(const std::function<Outcome(Dialogs&)>& action, Dialogs* person = nullptr);
     void closeIfAsked();
     [[nodiscard]] Answer showBeforeAfter(const PendingReplacement& pending);
 

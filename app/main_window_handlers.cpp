@@ -15,6 +15,7 @@
 #include "app/about_text.h"
 #include "app/background_work.h"
 #include "app/before_after_dialog.h"
+#include "app/changes_shown_first.h"
 #include "app/desktop_player.h"
 #include "app/gui_thread_dialogs.h"
 #include "app/main_window.h"
@@ -121,7 +122,7 @@ bool TForm1::finish(const std::function<Outcome()>& action) {
     return outcome.isDone();
 }
 
-bool TForm1::runBusy(const std::function<Outcome(Dialogs&)>& action) {
+bool TForm1::runBusy(const std::function<Outcome(Dialogs&)>& action, Dialogs* person) {
     const BusyFlag busy(busy_);
     // The grid too: a row chosen meanwhile would change the picture the work acts on.
     const CommandsDisabled commands({BitBtn1, BitBtn2, BitBtn3, StringGrid1});
@@ -131,7 +132,7 @@ bool TForm1::runBusy(const std::function<Outcome(Dialogs&)>& action) {
     BitBtn3->setText(QString::fromLatin1(kCancelCaption));
     BitBtn3->setEnabled(true);
     const bool done = finish([&] {
-        GuiThreadDialogs ui(*dialogs_, this);
+        GuiThreadDialogs ui(person != nullptr ? *person : *dialogs_, this);
         ui.watchCancel(session_.Control.get());
         if (BeforeAfter1->isChecked())
             ui.beforeAfter = [this](const PendingReplacement& pending) {
@@ -268,7 +269,10 @@ void TForm1::Button3Click() {
         return;
     }
     session_.Options = optionsFromControls();
-    const bool replaced = runBusy([&](Dialogs& ui) { return core_.replace(session_, ui); });
+    // The person who sees the changed regions first, when asked for.
+    ChangesShownFirst changesShown(*dialogs_);
+    Dialogs* person = ShowChanges1->isChecked() ? &changesShown : dialogs_.get();
+    const bool replaced = runBusy([&](Dialogs& ui) { return core_.replace(session_, ui); }, person);
     if (replaced && !closeRequested_) {
         // The grid must show the new addresses and sizes: analyse again and
         // stay on the picture just replaced.

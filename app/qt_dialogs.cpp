@@ -1,15 +1,18 @@
 #include "app/qt_dialogs.h"
 
+#include <QAbstractButton>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QUrl>
 
 #include "app/file_filter.h"
 #include "app/window_memory.h"
+#include "media/save_names.h"
 
 namespace velmora {
 
@@ -48,10 +51,17 @@ QMessageBox::StandardButton QtDialogs::box(QMessageBox::Icon icon, const std::st
 }
 
 Answer QtDialogs::ask(Question, const std::string& caption, const std::string& text) {
-    return box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No) ==
-                   QMessageBox::Yes
-               ? Answer::Yes
-               : Answer::No;
+    QMessageBox message(QMessageBox::NoIcon, QString::fromStdString(caption), toDisplayText(text),
+                        QMessageBox::Yes | QMessageBox::No, owner_);
+    // Escape and the title bar's close button leave the question unanswered:
+    // they press this hidden button, never No.
+    QAbstractButton* unanswered = message.addButton(QMessageBox::Cancel);
+    unanswered->hide();
+    message.setEscapeButton(unanswered);
+    message.exec();
+    if (message.clickedButton() == message.button(QMessageBox::Yes)) return Answer::Yes;
+    if (message.clickedButton() == message.button(QMessageBox::No)) return Answer::No;
+    return Answer::Cancelled;
 }
 
 void QtDialogs::error(const std::string& caption, const std::string& text) {
@@ -77,6 +87,9 @@ std::optional<std::string> QtDialogs::chooseSaveFile(const std::string& filter,
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(toQtNameFilters(filter));
     dialog.selectFile(QString::fromStdString(proposedName));
+    // A TGA picture is written as the chosen name plus ".tga": the core asks
+    // about that file, so the dialog must not ask about the name without it.
+    if (filter == kTargaFilter) dialog.setOption(QFileDialog::DontConfirmOverwrite);
     return runFileDialog(dialog, filter);
 }
 

@@ -3,6 +3,7 @@
 #include "catalogue/analysis.h"
 #include "convert/source_intake.h"
 #include "rewrite/replace_picture.h"
+#include "rewrite/restore_original.h"
 
 namespace velmora {
 
@@ -16,6 +17,7 @@ WindowCore realCore() {
     core.saveVideo = Savevideo1Click;
     core.savePicture = Savepicture1Click;
     core.play = Play1Click;
+    core.restore = restoreOriginal;
     return core;
 }
 

@@ -4,6 +4,7 @@
 #include "catalogue/working_copy.h"
 #include "firmware/anchors.h"
 #include "firmware/file_io.h"
+#include "firmware/firmware_file_checks.h"
 #include "firmware/free_space.h"
 #include "person/hex_text.h"
 
@@ -67,6 +68,13 @@ void analyze(Session& s, Dialogs& ui, const std::string& path) {
 }  // namespace
 
 Outcome analyzeFirmware(Session& session, Dialogs& ui, const std::string& path) {
+    // Said so the person can act on it, rather than as a read past the end.
+    if (const auto problem = firmwareFileProblem(path)) {
+        session.PicturesFound = false;
+        session.PictureCount = 0;
+        session.SelectedPicture = 0;
+        return Outcome::refused(kErrorCaption, *problem);
+    }
     return guardIo([&] {
         analyze(session, ui, path);
         return Outcome::done();

@@ -16,6 +16,11 @@ Answer CliDialogs::ask(Question question, const std::string&, const std::string&
             return Answer::Yes;  // OUTPUT names the file to write, whatever is there
         case Question::CancelWork:
             return Answer::No;  // the command line has no window to close
+        case Question::ReplaceWithoutBackup:
+            return answerNoBackup ? Answer::Yes : Answer::No;
+        case Question::Restore:
+        case Question::WriteChanges:
+            return Answer::Yes;  // the command itself is the person's answer
     }
     return Answer::No;
 }

@@ -14,6 +14,7 @@ class CliDialogs : public Dialogs {
   public:
     bool answerMove = false;                // --move answers "Move picture?"
     bool answerConfirm = false;             // --force answers "Confirmation"
+    bool answerNoBackup = false;            // --no-backup: replace even without NAME.orig
     std::optional<std::string> openChoice;  // the SOURCE argument
     std::optional<std::string> saveChoice;  // the OUTPUT argument
     // Ctrl+C: a replacement is not written once it was pressed.

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <iostream>
 #include <map>
 #include <string>
@@ -31,7 +32,11 @@ T choice(const std::map<std::string, T>& choices, const std::string& value, cons
 // answers to its questions.
 void applyOptions(const std::vector<std::string>& flags, ReplaceOptions& options, CliDialogs& ui) {
     for (const std::string& flag : flags) {
-        if (flag == "--move") {
+        if (flag == "--dry-run") {
+            continue;  // not an option of the window's controls
+        } else if (flag == "--no-backup") {
+            ui.answerNoBackup = true;
+        } else if (flag == "--move") {
             ui.answerMove = true;
         } else if (flag == "--force") {
             ui.answerConfirm = true;
@@ -69,7 +74,10 @@ int runReplace(Session& session, CliDialogs& ui, const Arguments& args) {
     ui.openChoice = args.positional[2];
     if (const Outcome opened = openReplacementSource(session, ui); !opened.isDone())
         return finish(opened, ui);
-    return finish(replacePicture(session, ui), ui);
+    const bool dryRun =
+        std::find(args.flags.begin(), args.flags.end(), "--dry-run") != args.flags.end();
+    return finish(
+        replacePicture(session, ui, {}, dryRun ? ReplaceMode::DryRun : ReplaceMode::Write), ui);
 }
 
 }  // namespace velmora::cli

@@ -24,5 +24,7 @@ int runAnalyze(Session& session, CliDialogs& ui, const Arguments& args);
 int runExtract(Session& session, CliDialogs& ui, const Arguments& args);
 int runTga(Session& session, CliDialogs& ui, const Arguments& args);
 int runReplace(Session& session, CliDialogs& ui, const Arguments& args);
+// Puts FIRMWARE.orig back and analyses the restored firmware.
+int runRestore(Session& session, CliDialogs& ui, const Arguments& args);
 
 }  // namespace velmora::cli

@@ -20,6 +20,8 @@ constexpr const char* kUsage =
     "       velmora-cli replace FIRMWARE N SOURCE [--move] [--force] [--no-spare]\n"
     "               [--colors 24|256|16] [--greyscale] [--rotate 90|180|270] [--hmirror] "
     "[--vmirror]\n"
+    "               [--dry-run] [--no-backup]\n"
+    "       velmora-cli restore FIRMWARE   (puts FIRMWARE.orig back)\n"
     "common option: --tool-dir DIR\n";
 
 // Options that take a value; the value is kept as "--name=value".
@@ -50,10 +52,8 @@ int main(int argc, char** argv) {
         return argc < 2 ? cli::kExitUsage : cli::kExitOk;
     }
     const std::map<std::string, int (*)(Session&, cli::CliDialogs&, const Arguments&)> commands = {
-        {"analyze", cli::runAnalyze},
-        {"extract", cli::runExtract},
-        {"tga", cli::runTga},
-        {"replace", cli::runReplace},
+        {"analyze", cli::runAnalyze}, {"extract", cli::runExtract}, {"tga", cli::runTga},
+        {"replace", cli::runReplace}, {"restore", cli::runRestore},
     };
     const auto command = commands.find(argv[1]);
     if (command == commands.end()) {

@@ -10,6 +10,7 @@
 #include "convert/tool_run.h"
 #include "convert/tried_streams.h"
 #include "firmware/file_io.h"
+#include "firmware/work_file.h"
 
 namespace velmora {
 namespace {
@@ -61,8 +62,7 @@ std::vector<std::string> batchLinesOfTry(const Session& session, const PictureEn
 
 void writeBatchFile(const std::string& path, const std::vector<std::string>& lines) {
     const std::string text = batchFileText(lines);
-    writeWholeFile(path,
-                   std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    writeWorkFile(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
 std::string tryLogLine(const PictureEntry& entry, std::int32_t setting, std::int64_t fileSize) {
@@ -94,7 +94,7 @@ Result<ConvertedStream> convertJpegToStream(const Session& session, Dialogs& ui,
     SearchStep step = SearchStep::NextTry;
     while (step == SearchStep::NextTry) {
         if (const auto* stream = tried.find(search.TrySetting)) {
-            writeWholeFile(streamPath, *stream);
+            writeWorkFile(streamPath, *stream);
         } else {
             // A try whose encoder does not start must not measure the last try's stream.
             removeFileIfExists(streamPath);

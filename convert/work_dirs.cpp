@@ -1,11 +1,15 @@
 #include "convert/work_dirs.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 
 #include "firmware/file_io.h"
+#include "firmware/io_error.h"
 
 namespace velmora {
 namespace {
@@ -18,6 +22,18 @@ bool holdsTools(const std::string& dir) {
 std::string parentOf(const std::string& dir) {
     const auto slash = dir.find_last_of('/');
     return slash == std::string::npos || slash == 0 ? "/" : dir.substr(0, slash);
+}
+
+// A folder of the user's own that nobody else can enter: not a link, owned by
+// the user, no access for group or others.
+bool isPrivateFolder(const std::string& dir) {
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    const bool own = ::fstat(fd, &st) == 0 && st.st_uid == ::geteuid() &&
+                     ((st.st_mode & 077) == 0 || ::fchmod(fd, 0700) == 0);
+    ::close(fd);
+    return own;
 }
 
 }  // namespace
@@ -34,9 +50,24 @@ std::string chooseToolDir(const std::string& current, const std::string& exeDir)
 std::string chooseTempDir() {
     for (const char* name : {"TMP", "TMPDIR"}) {
         const char* value = std::getenv(name);
-        if (value != nullptr && *value != '\0') return value;
+        if (value != nullptr && *value != '\0') return workFolderIn(value);
     }
-    return "/tmp";
+    return workFolderIn("/tmp");
+}
+
+std::string workFolderIn(const std::string& base) {
+    struct stat st {};
+    if (::stat(base.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return base;
+    const bool shared = st.st_uid != ::geteuid() || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+    if (!shared) return base;
+
+    const std::string own = joinPath(base, "velmora-" + std::to_string(::geteuid()));
+    if (::mkdir(own.c_str(), 0700) != 0 && errno != EEXIST) return base;
+    if (isPrivateFolder(own)) return own;
+    // Someone else holds the name: work in a fresh folder of our own instead.
+    std::string fresh = own + "-XXXXXX";
+    if (::mkdtemp(fresh.data()) != nullptr && isPrivateFolder(fresh)) return fresh;
+    return base;
 }
 
 std::string executableDir() {

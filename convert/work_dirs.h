@@ -9,7 +9,15 @@ namespace velmora {
 [[nodiscard]] std::string chooseToolDir(const std::string& currentDir, const std::string& exeDir);
 
 // The work folder: TMP as it stands, else TMPDIR, else /tmp (never the root).
+// A folder others may write in (as /tmp) is not used directly: the work goes
+// to the private folder inside it that workFolderIn gives.
 [[nodiscard]] std::string chooseTempDir();
+
+// base itself when only the user can write in it; otherwise base/velmora-UID,
+// made with mode 0700 and checked to be the user's own folder (not a link),
+// or when that name is taken by something else a fresh private folder beside
+// it. base is returned unchanged when no private folder can be made there.
+[[nodiscard]] std::string workFolderIn(const std::string& base);
 
 // The folder of the running executable.
 [[nodiscard]] std::string executableDir();

@@ -122,7 +122,8 @@ void writeFileAtomically(const std::string& path, std::span<const std::uint8_t> 
                          FileSystem& fs) {
     mode_t mode = 0666 & ~0022;
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
+    const bool replacing = ::stat(path.c_str(), &st) == 0;
+    if (replacing) mode = st.st_mode & 07777;
 
     std::string temporaryPath = path + ".velmora-XXXXXX";
     const int fd = fs.createUnique(temporaryPath);
@@ -135,6 +136,9 @@ void writeFileAtomically(const std::string& path, std::span<const std::uint8_t> 
         fail(what, path);
     };
     if (!writeAll(fs, fd, bytes)) closeAndFail("Cannot write");
+    // The file keeps its group where the user may give it (before the mode,
+    // which a change of group can clear).
+    if (replacing) (void)::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
     if (fs.setMode(fd, mode) != 0) closeAndFail("Cannot set the mode of");
     if (fs.flush(fd) != 0) closeAndFail("Cannot flush");
     if (fs.close(fd) != 0) fail("Cannot write", path);

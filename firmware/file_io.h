@@ -31,7 +31,7 @@ void writeWholeFile(const std::string& path, std::span<const std::uint8_t> bytes
 
 // Replaces path by bytes so that at every moment path holds either its old or
 // its new content: a temporary file beside it is written, flushed and renamed
-// over it, keeping the old file's mode bits. Throws IoError and leaves path
+// over it, keeping the old file's mode bits and group. Throws IoError and leaves path
 // untouched on failure.
 void writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
                          FileSystem& fs = realFileSystem());

@@ -1,10 +1,13 @@
 #include "media/picture_actions.h"
 
+#include <sys/stat.h>
+
 #include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "firmware/file_io.h"
+#include "firmware/work_file.h"
 #include "media/first_picture.h"
 #include "media/mpeg2_decoding.h"
 #include "media/preview_picture.h"
@@ -79,7 +82,7 @@ Outcome view(const Session& session, const PictureEntry& entry, PreviewSink& pre
     const std::string stream = session.workFile(kPreviewMpeg2);
     const std::string decoded = session.workFile(kDecodedFile);
     const WorkFiles cleanup{stream, decoded};
-    writeExtractedStream(stream, ExtractMpeg2Stream(stored, entry, session.ByteSwapped));
+    writeWorkFile(stream, ExtractMpeg2Stream(stored, entry, session.ByteSwapped));
     const Result<bool> made = decodeToWorkTga(session, stream);
     if (!made.ok()) return made.outcome();
     TargaImage image;
@@ -106,6 +109,11 @@ Outcome saveVideo(const Session& session, const PictureEntry& entry, Dialogs& ui
     return Outcome::done();
 }
 
+bool pathExists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
 Outcome savePicture(const Session& session, const PictureEntry& entry, Dialogs& ui) {
     if (!entry.isMpeg2())
         return Outcome::refused(kErrorCaption,
@@ -115,11 +123,19 @@ Outcome savePicture(const Session& session, const PictureEntry& entry, Dialogs& 
     const std::string stream = session.workFile(kPreviewMpeg2);
     const std::string decoded = session.workFile(kDecodedFile);
     const WorkFiles cleanup{stream, decoded};
-    writeExtractedStream(stream, ExtractMpeg2Stream(stored, entry, session.ByteSwapped));
+    writeWorkFile(stream, ExtractMpeg2Stream(stored, entry, session.ByteSwapped));
 
     const auto chosen =
         ui.chooseSaveFile(kTargaFilter, proposedSaveName(session.FirmwareName, number, ""));
     if (!chosen) return Outcome::declined();
+    // The decoder appends the extension: the file to ask about is NAME.tga.
+    const std::string target = *chosen + kTargaExtension;
+    if (pathExists(target)) {
+        const Answer answer =
+            ui.ask(Question::Overwrite, kOverwriteCaption, overwriteQuestion(fileNameOf(target)));
+        if (answer == Answer::No) return Outcome::declined();
+        if (answer == Answer::Cancelled) return Outcome::cancelled();
+    }
     // The decoder writes to a work name first: a failed decoder then neither
     // counts as a saved picture nor leaves an older file of the chosen name
     // looking like this one. What it wrote must also read as a picture: a
@@ -129,7 +145,7 @@ Outcome savePicture(const Session& session, const PictureEntry& entry, Dialogs& 
     TargaImage image;
     if (!*made || !loadDecodedPicture(decoded, image))
         return Outcome::refused("Error!", "Error with decoding the MPEG2 picture!");
-    writeWholeFile(*chosen + kTargaExtension, readImageFile(decoded).bytes());
+    writeWholeFile(target, readImageFile(decoded).bytes());
     ui.log("Original TGA picture #" + std::to_string(number) + " saved.");
     return Outcome::done();
 }
@@ -140,7 +156,7 @@ Outcome play(const Session& session, const PictureEntry& entry, Dialogs& ui) {
     const ByteImage stored = readImageFile(session.FirmwarePath);
     // The stream stays for the desktop's player; the window removes it at the end.
     const std::string stream = session.workFile(kPreviewMpeg4);
-    writeExtractedStream(stream, ExtractMpeg4Stream(stored, entry, session.ByteSwapped));
+    writeWorkFile(stream, ExtractMpeg4Stream(stored, entry, session.ByteSwapped));
     ui.openWithDesktop(stream);
     return Outcome::done();
 }
@@ -154,6 +170,10 @@ Outcome onSelectedPicture(const Session& session, Action action) {
 }
 
 }  // namespace
+
+std::string overwriteQuestion(const std::string& name) {
+    return name + " already exists.\rDo you want to replace it?";
+}
 
 Outcome View1Click(const Session& session, Dialogs&, PreviewSink& preview) {
     return onSelectedPicture(

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "catalogue/session.h"
@@ -33,7 +34,10 @@ class PreviewSink {
 [[nodiscard]] Outcome Play1Click(const Session& session, Dialogs& ui);
 // "Save MPEG video".
 [[nodiscard]] Outcome Savevideo1Click(const Session& session, Dialogs& ui);
-// "Save TGA picture" (MPEG-2 pictures only).
+// "Save TGA picture" (MPEG-2 pictures only). The decoder writes the chosen
+// name with ".tga" appended; when that file exists the person is asked first.
+inline constexpr const char* kOverwriteCaption = "Confirm Save As";
+[[nodiscard]] std::string overwriteQuestion(const std::string& name);
 [[nodiscard]] Outcome Savepicture1Click(const Session& session, Dialogs& ui);
 
 }  // namespace velmora

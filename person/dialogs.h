@@ -11,10 +11,13 @@ namespace velmora {
 // What a question asks, so that a front end answers it by what it means and
 // never by its caption text.
 enum class Question {
-    MovePicture,   // "Move picture?": write the new picture into the unoccupied area
-    Confirmation,  // "Confirmation": write a stream larger than its room
-    Overwrite,     // a file of the chosen name exists already
-    CancelWork,    // closing the window while it works: cancel the work
+    MovePicture,           // "Move picture?": write the new picture into the unoccupied area
+    Confirmation,          // "Confirmation": write a stream larger than its room
+    Overwrite,             // a file of the chosen name exists already
+    ReplaceWithoutBackup,  // the original cannot be kept as NAME.orig: write all the same
+    Restore,               // put NAME.orig back in place of the firmware
+    WriteChanges,          // the regions a replacement changes, shown before it writes
+    CancelWork,            // closing the window while it works: cancel the work
 };
 
 // Cancelled: the box was closed without an answer (Escape, the title bar).

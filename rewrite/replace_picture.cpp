@@ -8,10 +8,15 @@
 #include "convert/source_intake.h"
 #include "firmware/file_io.h"
 #include "firmware/fingerprint.h"
+#include "firmware/firmware_file_checks.h"
+#include "rewrite/byte_order_restore.h"
+#include "rewrite/changed_regions.h"
 #include "rewrite/commit.h"
+#include "rewrite/held_log.h"
 #include "rewrite/image_checksum.h"
 #include "rewrite/mpeg2_placement.h"
 #include "rewrite/mpeg4_placement.h"
+#include "rewrite/original_backup.h"
 #include "rewrite/replace_texts.h"
 #include "rewrite/room.h"
 #include "rewrite/stream_checks.h"
@@ -84,10 +89,74 @@ FreeSpace writePicture(ByteImage& image, Dialogs& ui, const Session& session,
                                   layout.StreamLength, layout.NextFree);
 }
 
-Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools) {
+ReplacementPlan planOf(const Session& session, const PictureEntry& entry, const Room& room,
+                       std::int64_t streamLength, std::int64_t imageSize) {
+    ReplacementPlan plan;
+    plan.entry = entry;
+    plan.moved = room.MoveToFreeSpace;
+    plan.freeSpaceAddr = session.FreeSpaceAddr;
+    plan.freeSpaceSize = session.FreeSpaceSize;
+    plan.segmentBase = session.SegmentBase;
+    plan.streamLength = streamLength;
+    plan.updateImage = isUpdateImage(session.FirmwarePath);
+    plan.imageSize = imageSize;
+    plan.pictureSize = isJpegSource(session.SourcePath);
+    return plan;
+}
+
+// The result as it would be stored, proven sound before anything is written.
+Outcome checkResult(const Session& session, const ByteImage& before, const ByteImage& changed,
+                    const ReplacementPlan& plan, const SourceStream& source,
+                    const FreeSpace& freeSpace, const Verifier& verify) {
+    const std::vector<std::uint8_t> toStore =
+        session.ByteSwapped ? restoreStoredOrder(changed) : changed.bytes();
+    const VerificationInput check{
+        before,
+        changed,
+        toStore,
+        plan,
+        source.stream(),
+        std::span(session.PictureTable).first(static_cast<std::size_t>(session.PictureCount)),
+        session.SelectedPicture,
+        session.ByteSwapped,
+        freeSpace.FreeSpaceAddr};
+    if (const auto failure = verify(check))
+        return Outcome::verificationFailed(failure->check, verificationText(*failure));
+    return Outcome::done();
+}
+
+Outcome answered(Answer answer) {
+    return answer == Answer::No ? Outcome::declined() : Outcome::cancelled();
+}
+
+// Keeps the firmware as it is now as NAME.orig before its first change. When
+// that cannot be done the person decides; the command line says so with
+// --no-backup.
+Outcome keepTheOriginal(const Session& session, const ReplaceTarget& target, Dialogs& ui) {
+    const std::string backup = fileNameOf(backupPathOf(session.FirmwarePath));
+    const BackupAttempt attempt = keepOriginal(session.FirmwarePath, target.storedFirmware);
+    if (attempt.result == BackupResult::Kept) ui.log(replace_text::kBackupKeptLog + backup);
+    if (attempt.result != BackupResult::Failed) return Outcome::done();
+    switch (ui.ask(Question::ReplaceWithoutBackup, replace_text::kNoBackupCaption,
+                   replace_text::noBackupQuestion(backup))) {
+        case Answer::Yes:
+            return Outcome::done();
+        case Answer::No:
+            return Outcome::refused(replace_text::kErrorCaption,
+                                    replace_text::noBackupRefusal(backup, attempt.cause));
+        case Answer::Cancelled:
+            break;
+    }
+    return Outcome::cancelled();
+}
+
+Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools, ReplaceMode mode) {
     const Result<PictureEntry> picked = pictureToReplace(session);
     if (!picked.ok()) return picked.outcome();
     const PictureEntry& entry = *picked;
+    // A file the person marked read-only is theirs to protect, even from root.
+    if (const auto readOnly = readOnlyProblem(session.FirmwarePath))
+        return Outcome::refused(replace_text::kErrorCaption, *readOnly);
     const Result<ReplaceTarget> target = loadTarget(session);
     if (!target.ok()) return target.outcome();
 
@@ -104,31 +173,51 @@ Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools) {
         target->image.size())
         return refused(replace_text::kDoesNotFit);
 
-    ui.log(replace_text::kReplacingLog);
+    // What the writing says is true only once the firmware is committed.
+    HeldLog held(ui);
+    held.log(replace_text::kReplacingLog);
     ByteImage changed = target->image;
-    const FreeSpace freeSpace = writePicture(changed, ui, session, entry, *room, *source);
-    ui.log(replace_text::kReplacedLog);
+    const FreeSpace freeSpace = writePicture(changed, held, session, entry, *room, *source);
+    held.log(replace_text::kReplacedLog);
 
     if (isUpdateImage(session.FirmwarePath)) {
-        ui.log(replace_text::kChecksumLog);
+        held.log(replace_text::kChecksumLog);
         (void)writeImageChecksum(changed);
-        ui.log(replace_text::kChecksumDoneLog);
+        held.log(replace_text::kChecksumDoneLog);
     }
-    // A last look before anything is written: the person may decline or cancel.
-    PendingReplacement pending;
-    pending.stream.assign(source->stream().begin(), source->stream().end());
-    pending.kind = entry.Kind;
-    pending.width = entry.Width;
-    pending.height = entry.Height;
-    pending.number = session.SelectedPicture + 1;
-    const Answer approved = ui.approveReplacement(pending);
-    if (approved == Answer::No) return Outcome::declined();
-    if (approved == Answer::Cancelled) return Outcome::cancelled();
+    if (session.ByteSwapped) held.log(replace_text::kRestoreLog);
 
-    if (session.ByteSwapped) ui.log(replace_text::kRestoreLog);
-    const Result<std::vector<std::uint8_t>> stored =
-        commitReplacement(session, *target, changed, *tools.files);
-    if (!stored.ok()) return stored.outcome();
+    const ReplacementPlan plan = planOf(session, entry, *room, streamLength, changed.size());
+    if (Outcome checked =
+            checkResult(session, target->image, changed, plan, *source, freeSpace, tools.verify);
+        !checked.isDone())
+        return checked;
+
+    const std::vector<ChangedRegion> regions =
+        storedRegions(plannedRegions(plan), session.ByteSwapped);
+    if (mode == ReplaceMode::DryRun) {
+        held.release();
+        for (const ChangedRegion& region : regions) ui.log(regionLine(region));
+        return Outcome::done();
+    }
+    const PendingReplacement pending{
+        regions,      std::vector<std::uint8_t>(source->stream().begin(), source->stream().end()),
+        entry.Kind,   entry.Width,
+        entry.Height, session.SelectedPicture + 1};
+    if (const Answer approval = ui.approveReplacement(pending); approval != Answer::Yes)
+        return answered(approval);
+    if (Outcome kept = keepTheOriginal(session, *target, ui); !kept.isDone()) return kept;
+
+    Result<std::vector<std::uint8_t>> stored = std::vector<std::uint8_t>{};
+    const Outcome committed = guardIo([&] {
+        stored = commitReplacement(session, *target, changed, *tools.files);
+        return stored.ok() ? Outcome::done() : stored.outcome();
+    });
+    if (!committed.isDone()) {
+        ui.log(replace_text::kNotWrittenLog);  // the failure is in the log too
+        return committed;
+    }
+    held.release();
 
     session.FirmwareFingerprint = fingerprint(*stored);
     session.FreeSpaceAddr = freeSpace.FreeSpaceAddr;
@@ -140,8 +229,9 @@ Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools) {
 
 }  // namespace
 
-Outcome replacePicture(Session& session, Dialogs& ui, const ReplacementTools& tools) {
-    return guardIo([&] { return replace(session, ui, tools); });
+Outcome replacePicture(Session& session, Dialogs& ui, const ReplacementTools& tools,
+                       ReplaceMode mode) {
+    return guardIo([&] { return replace(session, ui, tools, mode); });
 }
 
 }  // namespace velmora

@@ -8,6 +8,7 @@
 #include "firmware/file_system.h"
 #include "person/dialogs.h"
 #include "person/outcome.h"
+#include "rewrite/replacement_verification.h"
 
 namespace velmora {
 
@@ -25,14 +26,24 @@ struct ReplacementTools {
 
     JpegConverter convertJpeg;
     FileSystem* files;
+    // Proves the result sound before it is written; tests of the writer on
+    // made-up images, which hold no real picture, check the layout alone.
+    Verifier verify = verifyReplacement;
 };
+
+// A dry run does everything up to the commit, the checks included, writes
+// nothing (no backup either), and logs the regions that would change.
+enum class ReplaceMode { Write, DryRun };
 
 // "Replace Image": puts the accepted source (SourcePath) in the place of the
 // selected picture, rewrites the records that point at it, the checksum of an
 // update image and the stored byte order, and commits the firmware only when
-// every step succeeded. Done when the firmware was replaced; otherwise the
-// files are unchanged.
+// every step succeeded and the result passed every check. Before the first
+// change the original is kept as NAME.orig. The log lines of the writing are
+// held back until the commit succeeded. Done when the firmware was replaced;
+// otherwise the files are unchanged.
 [[nodiscard]] Outcome replacePicture(Session& session, Dialogs& ui,
-                                     const ReplacementTools& tools = {});
+                                     const ReplacementTools& tools = {},
+                                     ReplaceMode mode = ReplaceMode::Write);
 
 }  // namespace velmora

@@ -2,6 +2,8 @@
 
 // The words "Replace Image" says to the person, exactly as the window shows
 // them. A "\r" joins the two lines of a question box.
+#include <string>
+
 namespace velmora::replace_text {
 
 inline constexpr const char* kErrorCaption = "ERROR!";
@@ -35,6 +37,10 @@ inline constexpr const char* kDoneText = "Completed! Old picture is replaced wit
 inline constexpr const char* kUnknownBlockLayout =
     "The block layout of this picture is unknown; it cannot be replaced.";
 inline constexpr const char* kDoesNotFit = "The new picture does not fit inside the firmware file.";
+inline constexpr const char* kNotMpeg2 =
+    "This video is not an MPEG2 stream, but the picture is MPEG2: the player could not show it.";
+inline constexpr const char* kNotMpeg4 =
+    "This video is not an MPEG4 stream, but the picture is MPEG4: the player could not show it.";
 inline constexpr const char* kNoPictureSelected = "No picture is selected.";
 inline constexpr const char* kNoSourceOpened = "No replacement picture or video is open.";
 inline constexpr const char* kFirmwareMissing =
@@ -45,5 +51,17 @@ inline constexpr const char* kFirmwareChanged =
 inline constexpr const char* kWorkingCopyStale =
     "The working copy $tmp.bin of the byte-swapped firmware is missing or no longer matches the "
     "firmware file. Open the firmware again before replacing a picture.";
+
+// Keeping the original, and a commit that failed.
+inline constexpr const char* kBackupKeptLog = "Original firmware kept as ";
+inline constexpr const char* kNoBackupCaption = "No backup";
+inline std::string noBackupQuestion(const std::string& backupName) {
+    return "The original cannot be kept as " + backupName + ". Replace without a backup?";
+}
+inline std::string noBackupRefusal(const std::string& backupName, const std::string& cause) {
+    return "The original cannot be kept as " + backupName + " (" + cause +
+           "). Nothing was written.";
+}
+inline constexpr const char* kNotWrittenLog = "ERROR! The firmware file was not changed.";
 
 }  // namespace velmora::replace_text

@@ -26,6 +26,21 @@ std::optional<std::int64_t> firstOffset(std::span<const std::uint8_t> file, Matc
     return std::nullopt;
 }
 
+// An MPEG-4 stream names its video object layer (00 00 01 2x) right after its
+// video object (00 00 01 00); an MPEG-2 stream never has that pair, since its
+// picture start code (00 00 01 00) is followed by an extension or slice 01.
+bool holdsVideoObjectLayer(std::span<const std::uint8_t> file) {
+    int previous = -1;
+    for (std::size_t p = 0; p + 4 <= file.size(); ++p) {
+        if (file[p] != 0x00 || file[p + 1] != 0x00 || file[p + 2] != 0x01) continue;
+        const int code = file[p + 3];
+        if (previous == 0x00 && code >= 0x20 && code <= 0x2F) return true;
+        previous = code;
+        p += 3;
+    }
+    return false;
+}
+
 // The box, then the same words in the log.
 Outcome refused(const char* text) {
     return Outcome::refused(replace_text::kErrorCaption, text,
@@ -52,6 +67,10 @@ Result<std::int64_t> checkReadyStream(Dialogs& ui, std::span<const std::uint8_t>
     if (start.result == StreamStartResult::NoVideo) return refused(replace_text::kNoVideo);
     if (start.result == StreamStartResult::NoVolStartCode)
         return refused(replace_text::kNoVolStartCode);
+    // The player cannot show a stream of the other kind, and the next analysis
+    // would no longer find the picture.
+    if (holdsVideoObjectLayer(file) != (kind != kKindMpeg2))
+        return refused(kind == kKindMpeg2 ? replace_text::kNotMpeg2 : replace_text::kNotMpeg4);
     const std::int64_t length = static_cast<std::int64_t>(file.size()) - start.StreamOffset;
     if (length > roomSize) {
         ui.log(replace_text::kLargerLog);

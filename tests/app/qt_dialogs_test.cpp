@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -37,6 +38,7 @@ struct SeenBox {
     QString caption, text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButtons visibleButtons;
 };
 
 // Records the box and presses `press`.
@@ -44,7 +46,9 @@ void answerBox(SeenBox& seen, QMessageBox::StandardButton press) {
     whenModalShown([&seen, press](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
         ASSERT_NE(box, nullptr);
-        seen = {box->windowTitle(), box->text(), box->icon(), box->standardButtons()};
+        seen = {box->windowTitle(), box->text(), box->icon(), box->standardButtons(), {}};
+        for (QAbstractButton* b : box->buttons())
+            if (!b->isHidden()) seen.visibleButtons |= box->standardButton(b);
         box->button(press)->click();
     });
 }
@@ -75,8 +79,18 @@ TEST_F(QtDialogsTest, QuestionIsYesNoWithoutIconAndOnlyYesGoesAhead) {
         EXPECT_EQ(answer, press == QMessageBox::Yes ? Answer::Yes : Answer::No);
         EXPECT_EQ(seen.caption, QStringLiteral("Move picture?"));
         EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
-        EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No);
+        EXPECT_EQ(seen.visibleButtons, QMessageBox::Yes | QMessageBox::No);
     }
+}
+
+TEST_F(QtDialogsTest, EscapeOrClosingAQuestionIsNoAnswerAtAll) {
+    whenModalShown([](QWidget* modal) {
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(modal, &escape);
+    });
+    EXPECT_EQ(dialogs.ask(Question::MovePicture, "Move picture?", "Move it?"), Answer::Cancelled);
+    whenModalShown([](QWidget* modal) { modal->close(); });
+    EXPECT_EQ(dialogs.ask(Question::Confirmation, "Confirmation", "Sure?"), Answer::Cancelled);
 }
 
 TEST_F(QtDialogsTest, InformationBoxBreaksLinesAtCarriageReturns) {

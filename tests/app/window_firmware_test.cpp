@@ -164,6 +164,56 @@ TEST_F(WindowOverRealCore, ReplaceImageWritesAReadyStreamInPlace) {
         << "the states stay for the next replacement";
 }
 
+TEST_F(WindowOverRealCore, TheFirmwareNameOffersToPutTheOriginalBackAndAsksFirst) {
+    const std::string firmware = write("dump.bin", standard_->image);
+    open(firmware);
+    h.form->StringGrid1->setCurrentCell(1, 1);
+    h.ui->openChoices.push_back(write("new.m2v", fx::mpeg2Still(720, 480, true, 1500)));
+    h.form->BitBtn2->click();
+    h.ui->defaultAnswer = false;  // not moved
+    h.form->BitBtn3->click();
+    ASSERT_TRUE(h.ui->hasLine("Original firmware kept as dump.bin.orig")) << h.ui->logText();
+    ASSERT_NE(readFile(firmware), standard_->image);
+
+    EXPECT_EQ(h.form->Restore1->text(), QStringLiteral("Restore the original firmware"));
+    EXPECT_EQ(h.form->Panel2->contextMenuPolicy(), Qt::CustomContextMenu);
+    h.ui->questions.clear();
+    h.ui->closeOn = Question::Restore;  // closed without an answer: nothing happens
+    h.form->Restore1->trigger();
+    EXPECT_EQ(h.ui->questions, (std::vector<Question>{Question::Restore}));
+    EXPECT_NE(readFile(firmware), standard_->image);
+
+    h.ui->closeOn.reset();
+    h.ui->answers = {true};
+    const int analysesBefore = static_cast<int>(std::count(
+        h.ui->lines.begin(), h.ui->lines.end(), "Binary file loaded: dump.bin. Analyzing..."));
+    h.form->Restore1->trigger();
+    EXPECT_EQ(readFile(firmware), standard_->image);
+    EXPECT_TRUE(h.ui->hasLine("Original firmware restored from dump.bin.orig"));
+    EXPECT_EQ(std::count(h.ui->lines.begin(), h.ui->lines.end(),
+                         "Binary file loaded: dump.bin. Analyzing..."),
+              analysesBefore + 1)
+        << "analysed again";
+    EXPECT_EQ(h.form->StringGrid1->rowCount(), 4);
+}
+
+TEST_F(WindowOverRealCore, TheChangesCanBeShownBeforeTheyAreWritten) {
+    const std::string firmware = write("dump.bin", standard_->image);
+    open(firmware);
+    h.form->StringGrid1->setCurrentCell(1, 1);
+    h.ui->openChoices.push_back(write("new.m2v", fx::mpeg2Still(720, 480, true, 1500)));
+    h.form->BitBtn2->click();
+    h.form->ShowChanges1->setChecked(true);
+    h.ui->questions.clear();
+    h.ui->answers = {false, false};  // not moved; then do not write
+    h.form->BitBtn3->click();
+    EXPECT_EQ(h.ui->questions,
+              (std::vector<Question>{Question::MovePicture, Question::WriteChanges}));
+    EXPECT_NE(h.ui->boxes.back().text.find(" picture stream"), std::string::npos)
+        << h.ui->boxes.back().text;
+    EXPECT_EQ(readFile(firmware), standard_->image);
+}
+
 TEST_F(WindowOverRealCore, ViewShowsMpeg2PicturesAndHandsMpeg4OnesToTheDesktop) {
     h.form->session().ToolDir = VELMORA_TOOL_DIR;
     if (!fileExists(joinPath(VELMORA_TOOL_DIR, "mpeg2decode")))

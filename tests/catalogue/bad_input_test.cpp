@@ -33,18 +33,28 @@ Analysis analyse(const std::string& path, const std::string& tempDir) {
     return o;
 }
 
-TEST(BadFirmware, TinyEmptyAndMissingFilesAreIoErrorsNamingTheFile) {
+TEST(BadFirmware, EmptyTinyFilesAndFoldersAreRefusedInWordsThePersonCanActOn) {
     testing::TempDir dir;
-    for (const auto& [name, bytes] :
-         {std::pair<std::string, Bytes>{"empty.bin", {}},
-          {"one.bin", {0xFA}},
-          {"eleven.bin", Bytes{0xFA, 0xA1, 1, 2, 3, 4, 5, 6, 7, 8, 9}}}) {
-        const Analysis o = analyse(dir.write(name, bytes), dir.path());
-        EXPECT_TRUE(o.ioError) << name;
-        EXPECT_NE(o.message.find(name), std::string::npos) << o.message;
-    }
-    EXPECT_TRUE(analyse(dir.file("absent.bin"), dir.path()).ioError);
-    EXPECT_TRUE(analyse(dir.path(), dir.path()).ioError) << "a directory";
+    const auto refusal = [&](const std::string& path) {
+        Session session;
+        session.TempDir = dir.path();
+        testing::ScriptedDialogs ui;
+        const Outcome analysed = analyzeFirmware(session, ui, path);
+        EXPECT_FALSE(session.PicturesFound);
+        return analysed.is<Refused>()
+                   ? analysed.get<Refused>().caption + " " + analysed.get<Refused>().text
+                   : std::string("not refused");
+    };
+    EXPECT_EQ(refusal(dir.write("empty.bin", {})),
+              "ERROR! empty.bin is empty: it holds no firmware.");
+    EXPECT_EQ(refusal(dir.write("one.bin", {0xFA})),
+              "ERROR! one.bin is too small to be a firmware dump (1 bytes).");
+    EXPECT_EQ(refusal(dir.write("eleven.bin", Bytes{0xFA, 0xA1, 1, 2, 3, 4, 5, 6, 7, 8, 9})),
+              "ERROR! eleven.bin is too small to be a firmware dump (11 bytes).");
+    const std::string folder = dir.file("folder.bin");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    EXPECT_EQ(refusal(folder), "ERROR! folder.bin is a folder, not a firmware file.");
+    EXPECT_TRUE(analyse(dir.file("absent.bin"), dir.path()).ioError) << "the system says why";
 }
 
 TEST(BadFirmware, UnreadableFileIsAnIoError) {

@@ -295,13 +295,42 @@ TEST_F(PictureActions, SavePictureWithoutADecoderSaysSoAndKeepsAnOlderFile) {
     useFirmware(mpeg2, false);
     const std::string older = user.write("pic.tga", {1, 2, 3});
     ui.saveChoices.push_back(user.file("pic"));
+    ui.answers = {true};  // yes, replace pic.tga
     (void)testing::toldDone(Savepicture1Click(session, ui), ui);
     EXPECT_TRUE(ui.lines.empty());
-    ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].caption, "Error!");
+    ASSERT_EQ(ui.boxes.size(), 2u);
+    EXPECT_EQ(ui.boxes[1].caption, "Error!");
     EXPECT_EQ(readFile(older), (Bytes{1, 2, 3}));
     EXPECT_FALSE(workFileLeft("$mpeg.m2v"));
     EXPECT_FALSE(workFileLeft("$tga.tga"));
+}
+
+TEST_F(PictureActions, SaveTgaAsksBeforeReplacingTheFileItWrites) {
+    installDecoder(smallTga(24));
+    useFirmware(mpeg2, false);
+    // "pic" itself is free, but the decoder writes pic.tga, which exists.
+    const std::string older = user.write("pic.tga", {1, 2, 3});
+    ui.saveChoices.push_back(user.file("pic"));
+    ui.answers = {false};
+    (void)testing::toldDone(Savepicture1Click(session, ui), ui);
+    ASSERT_EQ(ui.questions, (std::vector<Question>{Question::Overwrite}));
+    EXPECT_EQ(ui.boxes[0].caption, "Confirm Save As");
+    EXPECT_EQ(ui.boxes[0].text, "pic.tga already exists.\rDo you want to replace it?");
+    EXPECT_EQ(readFile(older), (Bytes{1, 2, 3})) << "No keeps it";
+    EXPECT_TRUE(ui.lines.empty());
+
+    ui.saveChoices.push_back(user.file("pic"));
+    ui.closeOn = Question::Overwrite;
+    (void)testing::toldDone(Savepicture1Click(session, ui), ui);
+    EXPECT_EQ(readFile(older), (Bytes{1, 2, 3})) << "closing the question keeps it";
+    EXPECT_EQ(ui.lines, std::vector<std::string>{"Cancelled."});
+
+    ui.closeOn.reset();
+    ui.saveChoices.push_back(user.file("pic"));
+    ui.answers = {true};
+    (void)testing::toldDone(Savepicture1Click(session, ui), ui);
+    EXPECT_NE(readFile(older), (Bytes{1, 2, 3})) << "Yes replaces it";
+    EXPECT_TRUE(ui.hasLine("Original TGA picture #1 saved."));
 }
 
 TEST_F(PictureActions, SavePictureRefusesAnMpeg4Picture) {

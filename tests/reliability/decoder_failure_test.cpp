@@ -73,10 +73,11 @@ TEST(BadDecoder, SaveTgaSaysSoAndLeavesNoFileThatIsNoPicture) {
         const std::string older = user.write("saved.tga", {1, 2, 3});
         ScriptedDialogs ui;
         ui.saveChoices.push_back(user.file("saved"));
+        ui.answers = {true};  // yes, replace saved.tga
         (void)testing::toldDone(Savepicture1Click(run.session, ui), ui);
-        ASSERT_EQ(ui.boxes.size(), 1u);
-        EXPECT_EQ(ui.boxes[0].caption, "Error!");
-        EXPECT_EQ(ui.boxes[0].text, "Error with decoding the MPEG2 picture!");
+        ASSERT_EQ(ui.boxes.size(), 2u);
+        EXPECT_EQ(ui.boxes[1].caption, "Error!");
+        EXPECT_EQ(ui.boxes[1].text, "Error with decoding the MPEG2 picture!");
         EXPECT_FALSE(ui.hasLine("Original TGA picture #1 saved.")) << ui.logText();
         EXPECT_EQ(readFile(older), (fixtures::Bytes{1, 2, 3})) << "an older file was replaced";
         EXPECT_EQ(readFile(run.firmware), run.before);

@@ -3,6 +3,9 @@
 // replacement are I/O errors naming the work file, and nothing is written.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -13,6 +16,7 @@
 #include "convert/jpeg_conversion.h"
 #include "convert/work_dirs.h"
 #include "firmware/io_error.h"
+#include "firmware/work_file.h"
 #include "media/picture_actions.h"
 #include "rewrite/replace_picture.h"
 #include "rewrite/replace_texts.h"
@@ -188,9 +192,52 @@ TEST(BadWorkFolder, UnsetTmpFallsBackToTmpdirThenToSlashTmpNeverTheRoot) {
     ::setenv("TMPDIR", "/else/where", 1);
     EXPECT_EQ(chooseTempDir(), "/else/where");
     ::unsetenv("TMPDIR");
-    EXPECT_EQ(chooseTempDir(), "/tmp");
+    // /tmp is shared by all users: the work goes to a private folder in it.
+    const std::string own = "/tmp/velmora-" + std::to_string(::geteuid());
+    EXPECT_EQ(chooseTempDir(), own);
     ::setenv("TMP", "", 1);
-    EXPECT_EQ(chooseTempDir(), "/tmp") << "an empty TMP is no folder";
+    EXPECT_EQ(chooseTempDir(), own) << "an empty TMP is no folder";
+}
+
+TEST(SharedWorkFolder, APrivateFolderIsMadeAndUsedOnlyWhenOthersMayWrite) {
+    TempDir dir;
+    EXPECT_EQ(workFolderIn(dir.path()), dir.path())
+        << "a folder of the user's own is used as it is";
+    const std::string shared = dir.file("shared");
+    ASSERT_EQ(::mkdir(shared.c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+    const std::string own = shared + "/velmora-" + std::to_string(::geteuid());
+    EXPECT_EQ(workFolderIn(shared), own);
+    struct stat st {};
+    ASSERT_EQ(::lstat(own.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(workFolderIn(shared), own) << "found again";
+
+    // The name taken by a link (planted by someone else) is not used.
+    const std::string other = dir.file("other");
+    ASSERT_EQ(::mkdir(other.c_str(), 01777), 0);
+    ASSERT_EQ(::chmod(other.c_str(), 01777), 0);
+    const std::string planted = other + "/velmora-" + std::to_string(::geteuid());
+    ASSERT_EQ(::symlink(dir.path().c_str(), planted.c_str()), 0);
+    const std::string chosen = workFolderIn(other);
+    EXPECT_NE(chosen, planted);
+    EXPECT_EQ(chosen.rfind(planted + "-", 0), 0u) << chosen;
+    ASSERT_EQ(::lstat(chosen.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+}
+
+TEST(SharedWorkFolder, AWorkFileIsNeverWrittenThroughALink) {
+    TempDir dir;
+    const std::string victim = dir.writeText("victim.txt", "keep\n");
+    const std::string work = dir.file("$convert.bat");
+    ASSERT_EQ(::symlink(victim.c_str(), work.c_str()), 0);
+    writeWorkFile(work, std::vector<std::uint8_t>{'n', 'e', 'w'});
+    EXPECT_EQ(readFile(victim), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p', '\n'}));
+    EXPECT_EQ(readFile(work), (std::vector<std::uint8_t>{'n', 'e', 'w'}));
+    struct stat st {};
+    ASSERT_EQ(::lstat(work.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "firmware/byte_order.h"
 #include "tests/catalogue/synthetic_streams.h"
 #include "tests/cli/run_cli.h"
+#include "tests/fixtures/fixture_streams.h"
 #include "tests/fixtures/standard_fixtures.h"
 #include "tests/support/temp_dir.h"
 
@@ -18,36 +20,50 @@ using testing::linesOf;
 using testing::readFile;
 using testing::runCli;
 
+std::string hex8(std::uint32_t v) {
+    char text[9];
+    std::snprintf(text, sizeof text, "%08X", v);
+    return text;
+}
+
 bool contains(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
+const fixtures::Fixture& standard() {
+    static const fixtures::Fixture fixture = fixtures::standardFirmware();
+    return fixture;
+}
+
 TEST(CliReplaceRun, ReplacesInPlaceAndTheNextAnalysisFindsTheNewPicture) {
     testing::TempDir dir;
-    const std::string fw = dir.write("fw.bin", testing::twoMpeg2Pictures());
-    const Bytes stream = testing::mpeg2Stream(352, 288, 0x23, 50);
+    const std::string fw = dir.write("fw.bin", standard().image);
+    const Bytes stream = fixtures::mpeg2Still(352, 288, false, 1000);
     const auto r = runCli({"replace", fw, "1", dir.write("new.m2v", stream)}, dir.path());
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(r.err.empty()) << r.err;
     const auto lines = linesOf(r.out);
     const std::vector<std::string> tail(lines.end() - 5, lines.end());
     EXPECT_EQ(tail, (std::vector<std::string>{
-                        "Search complete!", "Custom MPEG file opened.", "Replacing the picture...",
+                        "Custom MPEG file opened.", "Original firmware kept as fw.bin.orig",
+                        "Replacing the picture...",
                         "Completed! The old picture is replaced with the new!",
                         "All operations completed successfully!"}));
+    const PictureEntry& old = standard().entries[0];
     const Bytes now = readFile(fw);
-    EXPECT_TRUE(std::equal(stream.begin(), stream.end(), now.begin() + 0x1000));
     EXPECT_TRUE(
-        std::equal(now.begin() + 0x2000, now.end(), testing::twoMpeg2Pictures().begin() + 0x2000));
+        std::equal(stream.begin(), stream.begin() + old.BlockLength, now.begin() + old.Start));
+    EXPECT_TRUE(
+        std::equal(now.begin() + old.RoomEnd, now.end(), standard().image.begin() + old.RoomEnd));
 
     const auto again = runCli({"analyze", fw}, dir.path());
     ASSERT_EQ(again.exitCode, 0) << again.err;
-    const auto rows = linesOf(again.out);
-    EXPECT_EQ(rows[rows.size() - 2].substr(0, 46),
-              "1\tMPEG2 Video  352x 288, 25.00 fps\t0x00001000\t");
+    EXPECT_NE(again.out.find("\tMPEG2 Video  352x 288, 25.00 fps\t0x" + hex8(old.Start) + "\t"),
+              std::string::npos)
+        << again.out;
 }
 
-TEST(CliReplaceRun, ALargerStreamNeedsForce) {
+TEST(CliReplaceRun, ALargerStreamNeedsForceAndMaySpillOnlyIntoErasedFlash) {
     testing::TempDir dir;
     const Bytes original = testing::twoMpeg2Pictures();
     const std::string fw = dir.write("fw.bin", original);
@@ -59,16 +75,18 @@ TEST(CliReplaceRun, ALargerStreamNeedsForce) {
         contains(linesOf(refused.out), "This video larger then free space in the flash..."));
     EXPECT_EQ(readFile(fw), original);
 
+    // Past its room lies code, not erased flash: even --force does not write there.
     const auto forced = runCli({"replace", fw, "1", big, "--force"}, dir.path());
-    EXPECT_EQ(forced.exitCode, 0) << forced.err;
+    EXPECT_EQ(forced.exitCode, 1) << forced.err;
     EXPECT_TRUE(contains(linesOf(forced.out), "Continue to replace on you own risk!"));
-    EXPECT_NE(readFile(fw), original);
+    EXPECT_NE(forced.err.find("room"), std::string::npos) << forced.err;
+    EXPECT_EQ(readFile(fw), original);
 }
 
 TEST(CliReplaceRun, MoveAnswersTheMoveQuestionAndItsAbsenceKeepsThePicturePlace) {
     const fixtures::Fixture fixture = fixtures::standardFirmware();
     const PictureEntry& picture = fixture.entries[1];  // non-fragmented, its records known
-    const Bytes stream = testing::mpeg2Stream(352, 288, 0x23, 50);
+    const Bytes stream = fixtures::mpeg2Still(352, 288, false, 1000);
     for (const bool move : {false, true}) {
         testing::TempDir dir;
         const std::string fw = dir.write("fw.bin", fixture.image);
@@ -102,14 +120,15 @@ TEST(CliReplaceRun, RefusalsExitOneAndWrongPictureNumbersTwo) {
 
 TEST(CliReplaceRun, SwappedDumpIsWrittenBackInItsStoredOrder) {
     testing::TempDir dir;
-    const std::string fw = dir.write("fw.bin", swapWordBytes(testing::twoMpeg2Pictures()));
-    const Bytes stream = testing::mpeg2Stream(720, 480, 0x24, 120);
+    const std::string fw = dir.write("fw.bin", swapWordBytes(standard().image));
+    const Bytes stream = fixtures::mpeg2Still(720, 480, true, 1500);
     const auto r = runCli({"replace", fw, "2", dir.write("new.m2v", stream)}, dir.path());
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(contains(linesOf(r.out), "Wait, the swapped firmware is rewritten now..."));
     const Bytes working = readFile(dir.file("$tmp.bin"));
     EXPECT_EQ(readFile(fw), swapWordBytes(working));
-    EXPECT_TRUE(std::equal(stream.begin(), stream.end(), working.begin() + 0x2000));
+    EXPECT_TRUE(
+        std::equal(stream.begin(), stream.end(), working.begin() + standard().entries[1].Start));
 }
 
 }  // namespace

@@ -31,10 +31,22 @@ constexpr std::uint32_t kFreeAddr = 0x10000;
 constexpr std::int32_t kFreeSize = 0xF000;
 constexpr std::int64_t kImageSize = 0x20000;
 
-// A firmware image with some code, one picture and an erased area at kFreeAddr.
+// The images here hold no real picture: the replacement checks where its
+// bytes went, not what a fresh analysis or the decoder make of them.
+template <typename Converter>
+ReplacementTools madeUp(Converter convert, FileSystem& files = realFileSystem()) {
+    ReplacementTools tools(std::move(convert), files);
+    tools.verify = verifyLayout;
+    return tools;
+}
+
+// A firmware image with some code, one picture and an erased area at kFreeAddr;
+// it starts FA A1 as a dump does (A1 FA when stored swapped).
 Bytes normalisedImage() {
     Bytes b(kImageSize);
     for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>((i * 13 + 5) % 251);
+    b[0] = 0xFA;
+    b[1] = 0xA1;
     std::fill(b.begin() + kFreeAddr, b.begin() + kFreeAddr + kFreeSize, 0xFF);
     return b;
 }
@@ -80,6 +92,7 @@ Bytes mpeg2Stream(std::size_t length, std::size_t junk = 3) {
 Bytes mpeg4Stream(std::size_t length) {
     Bytes s{0x00, 0x00, 0x01, 0xB0, 0xF5, 0x00, 0x00, 0x01, 0xB5, 0x09, 0x00, 0x00, 0x01, 0x00};
     while (s.size() < 10 + length) s.push_back(static_cast<std::uint8_t>(s.size() * 17 + 1));
+    s[14] = 0, s[15] = 0, s[16] = 1, s[17] = 0x20;  // the video object layer
     s[20] = 0, s[21] = 0, s[22] = 1, s[23] = 0xB6;
     return s;
 }
@@ -94,6 +107,10 @@ struct Bench {
     Bench(const std::string& name, const PictureEntry& entry, bool swapped,
           Bytes image = normalisedImage()) {
         normalised = std::move(image);
+        if (!entry.isMpeg2()) {  // the chunk's tag, which stays when written in place
+            const char* tag = entry.WordSwapped ? "00cd" : "00dc";
+            std::copy(tag, tag + 4, normalised.begin() + entry.Start);
+        }
         stored = swapped ? swapWordBytes(normalised) : normalised;
         session.TempDir = dir.path();
         session.FirmwarePath = dir.write(name, stored);
@@ -154,12 +171,12 @@ TEST(ReplacePicture, ReadyMpeg2InPlaceFollowsTheWorkedExample) {
     const Bytes file = mpeg2Stream(4500);
     bench.source("new.m2v", file);
     ScriptedDialogs ui;  // answers No to the move
-    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui));
+    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
 
-    EXPECT_EQ(ui.lines,
-              (std::vector<std::string>{"Replacing the picture...",
-                                        "Completed! The old picture is replaced with the new!",
-                                        "All operations completed successfully!"}));
+    EXPECT_EQ(ui.lines, (std::vector<std::string>{
+                            "Original firmware kept as dump.bin.orig", "Replacing the picture...",
+                            "Completed! The old picture is replaced with the new!",
+                            "All operations completed successfully!"}));
     ASSERT_EQ(ui.boxes.size(), 2u);
     EXPECT_EQ(ui.boxes[0].caption, "Move picture?");
     EXPECT_EQ(ui.boxes[1].kind, "information");
@@ -191,7 +208,7 @@ TEST(ReplacePicture, ReadyMpeg2MovedTwiceInOneRunGoesBehindTheFirstMove) {
     bench.source("new.mpg", file);
     ScriptedDialogs ui;
     ui.defaultAnswer = true;
-    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui));
+    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
 
     const Bytes now = bench.firmwareNow();
     const PictureEntry e = mpeg2Picture();
@@ -210,7 +227,8 @@ TEST(ReplacePicture, ReadyMpeg2MovedTwiceInOneRunGoesBehindTheFirstMove) {
 
     ScriptedDialogs again;
     again.defaultAnswer = true;
-    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, again, noConversion), again))
+    ASSERT_TRUE(
+        testing::toldDone(replacePicture(bench.session, again, madeUp(noConversion)), again))
         << again.logText();
     const Bytes second = bench.firmwareNow();
     EXPECT_EQ(slice(second, kFreeAddr + 0x1810, 48), gap);
@@ -225,17 +243,17 @@ TEST(ReplacePicture, SwappedUpdateImageWithAMovedMpeg4Chunk) {
     bench.source("clip.m4v", file);
     ScriptedDialogs ui;
     ui.defaultAnswer = true;
-    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui))
+    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui))
         << ui.logText();
 
-    EXPECT_EQ(
-        ui.lines,
-        (std::vector<std::string>{
-            "Replacing the picture...", "Recreating Structure, pointed to the picture...",
-            "New FreeSpaceAddr= 00010A40", "Completed! The old picture is replaced with the new!",
-            "Calculating new CRC for the image file...", "Done! New CRC byte is written.",
-            "Wait, the swapped firmware is rewritten now...",
-            "All operations completed successfully!"}));
+    EXPECT_EQ(ui.lines,
+              (std::vector<std::string>{
+                  "Original firmware kept as FW.Img.orig", "Replacing the picture...",
+                  "Recreating Structure, pointed to the picture...", "New FreeSpaceAddr= 00010A40",
+                  "Completed! The old picture is replaced with the new!",
+                  "Calculating new CRC for the image file...", "Done! New CRC byte is written.",
+                  "Wait, the swapped firmware is rewritten now...",
+                  "All operations completed successfully!"}));
     const Bytes working = bench.workingNow();
     const Bytes stored = bench.firmwareNow();
     EXPECT_EQ(stored, swapWordBytes(working));
@@ -262,7 +280,7 @@ TEST(ReplacePicture, WordSwappedChunkInPlaceOnABinDumpHasNoChecksum) {
     const Bytes file = mpeg4Stream(0x3FF);
     bench.source("clip", file);
     ScriptedDialogs ui;
-    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui))
+    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui))
         << ui.logText();
     EXPECT_FALSE(ui.hasLine("Calculating new CRC for the image file..."));
     const Bytes now = bench.firmwareNow();
@@ -285,7 +303,7 @@ TEST(ReplacePicture, AChunkWithoutAKnownPointerIsNeitherMovedNorGivenASizeRecord
     bench.source("clip.m4v", mpeg4Stream(0x300));
     ScriptedDialogs ui;
     ui.defaultAnswer = true;
-    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui))
+    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui))
         << ui.logText();
     ASSERT_EQ(ui.boxes.size(), 1u) << "no move offered";
     const Bytes now = bench.firmwareNow();
@@ -303,7 +321,7 @@ TEST(ReplacePicture, UnknownBlockLayoutIsRefusedBeforeAnyQuestion) {
     bench.source("new.m2v", mpeg2Stream(9000));
     ScriptedDialogs ui;
     ui.defaultAnswer = true;
-    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui));
+    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
     ASSERT_EQ(ui.boxes.size(), 1u);
     expectOneBox(ui, "ERROR!",
                  "The block layout of this picture is unknown; it cannot be replaced.");
@@ -317,7 +335,7 @@ TEST(ReplacePicture, APictureThatWouldRunPastTheFileIsRefused) {
     bench.source("big.m4v", mpeg4Stream(kImageSize));
     ScriptedDialogs ui;
     ui.answers = {false, true};  // stay in place, confirm the size
-    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui));
+    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
     expectOneBox(ui, "ERROR!", "The new picture does not fit inside the firmware file.");
     EXPECT_FALSE(ui.hasLine("Replacing the picture..."));
     bench.expectUnchanged();
@@ -327,7 +345,7 @@ TEST(ReplacePicture, ANoToConfirmationEndsSilentlyWithNothingWritten) {
     Bench bench("dump.bin", mpeg2Picture(), false);
     bench.source("new.m2v", mpeg2Stream(5851));
     ScriptedDialogs ui;
-    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui));
+    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
     EXPECT_EQ(ui.lines,
               std::vector<std::string>{"This video larger then free space in the flash..."});
     ASSERT_EQ(ui.boxes.size(), 2u);
@@ -339,7 +357,7 @@ TEST(ReplacePicture, AStreamWithoutVideoChangesNothing) {
     Bench bench("dump.bin", mpeg2Picture(), true);
     bench.source("empty.m2v", Bytes(100, 0x00));
     ScriptedDialogs ui;
-    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui));
+    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
     expectOneBox(ui, "ERROR!", "The file do not contain any video!");
     bench.expectUnchanged();
 }
@@ -355,13 +373,19 @@ TEST(ReplacePicture, EveryFailedCommitLeavesBothFilesAsTheyWere) {
                 // The firmware is the first file written, the working copy the second.
                 testing::FailingFileSystem failing(step, atWorkingCopy ? 2 : 1);
                 EXPECT_FALSE(testing::toldDone(
-                    replacePicture(bench.session, ui, {noConversion, failing}), ui));
+                    replacePicture(bench.session, ui, madeUp(noConversion, failing)), ui));
                 expectOneBox(ui, "I/O error");
                 bench.expectUnchanged();
+                // The original kept beside it is the firmware as it still is.
+                EXPECT_EQ(readFile(bench.session.FirmwarePath + ".orig"), bench.stored);
                 EXPECT_EQ(std::distance(std::filesystem::directory_iterator(bench.dir.path()),
                                         std::filesystem::directory_iterator()),
-                          swapped ? 3 : 2)
+                          swapped ? 4 : 3)
                     << "no temporary file is left behind";
+                // Nothing in the log says the picture was replaced; the failure is there.
+                EXPECT_FALSE(ui.hasLine("Completed! The old picture is replaced with the new!"));
+                EXPECT_FALSE(ui.hasLine("Replacing the picture..."));
+                EXPECT_TRUE(ui.hasLine("ERROR! The firmware file was not changed."));
             }
         }
     }
@@ -373,7 +397,7 @@ TEST(ReplacePicture, AnUnwritableFolderLeavesTheFirmwareAsItWas) {
     bench.source("new.m2v", mpeg2Stream(4500));
     ASSERT_EQ(::chmod(bench.dir.path().c_str(), 0555), 0);
     ScriptedDialogs ui;
-    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui));
+    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
     ::chmod(bench.dir.path().c_str(), 0755);
     expectOneBox(ui, "I/O error");
     EXPECT_NE(ui.boxes.back().text.find("dump.bin"), std::string::npos) << ui.boxes.back().text;
@@ -412,7 +436,7 @@ TEST(ReplacePicture, AFirmwareChangedOrRemovedSinceTheAnalysisIsRefused) {
         const Bytes meddled = firmwareGone ? Bytes{} : bench.firmwareNow();
         ScriptedDialogs ui;
         ui.defaultAnswer = true;
-        EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui))
+        EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui))
             << c.what;
         expectOneBox(ui, "ERROR!", c.text);
         EXPECT_TRUE(ui.lines.empty()) << c.what;
@@ -440,7 +464,8 @@ TEST(ReplacePicture, AFirmwareChangedWhileTheReplacementRunsIsNotOverwritten) {
         const Bytes other(bench.stored.size(), 0x33);
         MeddlingDialogs ui;
         ui.meddle = [&] { (void)bench.dir.write("dump.bin", other); };
-        EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui));
+        EXPECT_FALSE(
+            testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
         expectOneBox(ui, "ERROR!",
                      "The firmware file was changed since it was opened. Open it again before "
                      "replacing a picture.");
@@ -457,7 +482,7 @@ TEST(ReplacePicture, AWorkingCopyChangedWhileTheReplacementRunsIsNotUsed) {
     const Bytes other(bench.normalised.size(), 0x44);
     MeddlingDialogs ui;
     ui.meddle = [&] { (void)bench.dir.write(kWorkingCopy, other); };
-    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, noConversion), ui));
+    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
     expectOneBox(ui, "ERROR!",
                  "The working copy $tmp.bin of the byte-swapped firmware is missing or no longer "
                  "matches the firmware file. Open the firmware again before replacing a picture.");
@@ -480,7 +505,8 @@ TEST(ReplacePicture, AJpegSourceIsConvertedForTheRoomDecidedFirst) {
         };
         ScriptedDialogs ui;
         ui.answers = {move};
-        ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, fake), ui)) << ui.logText();
+        ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, madeUp(fake)), ui))
+            << ui.logText();
         EXPECT_EQ(askedRoom, move ? kFreeSize - 9 : 0x400);
         const Bytes now = bench.firmwareNow();
         const std::int64_t chunk = move ? kFreeAddr : mpeg4Picture(false).Start;
@@ -500,7 +526,8 @@ TEST(ReplacePicture, AnEmptyConvertedStreamIsRefused) {
             return ConvertedStream{empty, 0};
         };
         ScriptedDialogs ui;
-        EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, encoderFailed), ui));
+        EXPECT_FALSE(
+            testing::toldDone(replacePicture(bench.session, ui, madeUp(encoderFailed)), ui));
         expectOneBox(ui, "ERROR!", "The file do not contain any video!");
         EXPECT_EQ(ui.lines.back(), "ERROR! The file do not contain any video!");
         bench.expectUnchanged();
@@ -516,7 +543,7 @@ TEST(ReplacePicture, AFailedConversionWritesNothing) {
         return Outcome::refused("Error!", "Error with target file creation!");
     };
     ScriptedDialogs ui;
-    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, failing), ui));
+    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, madeUp(failing)), ui));
     EXPECT_FALSE(ui.hasLine("Replacing the picture..."));
     bench.expectUnchanged();
 }

@@ -172,6 +172,51 @@ TEST(ReadyStreamCheck, RefusalsShowTheBoxThenTheLogLine) {
     }
 }
 
+TEST(ReadyStreamCheck, AStreamOfTheOtherKindIsRefused) {
+    // The start codes as the encoders write them, with a few bytes between.
+    const auto stream = [](std::initializer_list<std::uint8_t> codes) {
+        Bytes s;
+        for (const std::uint8_t code : codes)
+            s.insert(s.end(), {0x00, 0x00, 0x01, code, 0x12, 0x34});
+        return s;
+    };
+    // Sequence header, extension, picture, extension, slices up to 0x24, end.
+    Bytes mpeg2 = stream({0xB3, 0xB5, 0x00, 0xB5});
+    for (std::uint8_t slice = 0x01; slice <= 0x24; ++slice) {
+        const Bytes one = stream({slice});
+        mpeg2.insert(mpeg2.end(), one.begin(), one.end());
+    }
+    mpeg2.insert(mpeg2.end(), {0x00, 0x00, 0x01, 0xB7});
+    // Visual object sequence, visual object, video object, its layer, a plane.
+    const Bytes mpeg4 = stream({0xB0, 0xB5, 0x00, 0x20, 0xB6});
+
+    const struct {
+        const Bytes& file;
+        int kind;
+        const char* text;
+    } refused[] = {
+        {mpeg4, kKindMpeg2,
+         "This video is not an MPEG2 stream, but the picture is MPEG2: the player could not "
+         "show it."},
+        {mpeg2, kKindMpeg4,
+         "This video is not an MPEG4 stream, but the picture is MPEG4: the player could not "
+         "show it."},
+    };
+    for (const auto& c : refused) {
+        ScriptedDialogs ui;
+        const Result<std::int64_t> checked = checkReadyStream(ui, c.file, c.kind, 100000);
+        ASSERT_FALSE(checked.ok()) << c.kind;
+        (void)testing::toldDone(checked.outcome(), ui);
+        ASSERT_EQ(ui.boxes.size(), 1u);
+        EXPECT_EQ(ui.boxes[0].caption, "ERROR!");
+        EXPECT_EQ(ui.boxes[0].text, c.text);
+        EXPECT_EQ(ui.lines, std::vector<std::string>{std::string("ERROR! ") + c.text});
+    }
+    ScriptedDialogs ui;
+    EXPECT_TRUE(checkReadyStream(ui, mpeg2, kKindMpeg2, 100000).ok()) << "slice 0x20 after 0x1F";
+    EXPECT_TRUE(checkReadyStream(ui, mpeg4, kKindMpeg4, 100000).ok());
+}
+
 TEST(ReadyStreamCheck, AStreamOfExactlyTheRoomPassesWithoutAQuestion) {
     ScriptedDialogs ui;
     const Bytes file = withCodeAt(104, 4, 0xB3);  // 100 bytes from the code

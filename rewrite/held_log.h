@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "person/forwarding_dialogs.h"
+
+namespace velmora {
+
+// The person, with the log lines of a replacement held back until the new
+// firmware is committed: a line saying the picture is replaced must never
+// stand in the log before that is true. Everything else passes straight on.
+class HeldLog : public ForwardingDialogs {
+  public:
+    using ForwardingDialogs::ForwardingDialogs;
+
+    void log(const std::string& line) override { held_.push_back(line); }
+    // Hands the held lines on, in their order.
+    void release() {
+        for (const std::string& line : held_) person().log(line);
+        held_.clear();
+    }
+
+  private:
+    std::vector<std::string> held_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,70 @@
+#include "rewrite/original_backup.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "firmware/io_error.h"
+
+namespace velmora {
+namespace {
+
+bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+enum class Found { Nothing, File, Other };
+
+Found lookUp(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return Found::Nothing;
+    return S_ISREG(st.st_mode) ? Found::File : Found::Other;
+}
+
+}  // namespace
+
+std::string backupPathOf(const std::string& firmwarePath) {
+    return firmwarePath + ".orig";
+}
+
+BackupAttempt keepOriginal(const std::string& firmwarePath, std::span<const std::uint8_t> bytes) {
+    const std::string backup = backupPathOf(firmwarePath);
+    const Found found = lookUp(backup);
+    if (found == Found::File) return {BackupResult::AlreadyKept, {}};
+    // A folder or a link under that name is no backup, and is not ours to replace.
+    if (found == Found::Other)
+        return {BackupResult::Failed, "something other than a file has its name"};
+    mode_t mode = 0644;
+    struct stat st {};
+    if (::stat(firmwarePath.c_str(), &st) == 0) mode = st.st_mode & 07777;
+
+    std::string temporary = backup + ".velmora-XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) return {BackupResult::Failed, systemCause()};
+    // Written whole beside the firmware, then linked under its name: link()
+    // never replaces an existing NAME.orig, even one made meanwhile.
+    std::string cause;
+    if (!writeAll(fd, bytes) || ::fchmod(fd, mode | S_IRUSR) != 0 || ::fsync(fd) != 0)
+        cause = systemCause();
+    if (::close(fd) != 0 && cause.empty()) cause = systemCause();
+    BackupAttempt attempt{BackupResult::Kept, {}};
+    if (!cause.empty()) {
+        attempt = {BackupResult::Failed, cause};
+    } else if (::link(temporary.c_str(), backup.c_str()) != 0) {
+        attempt = errno == EEXIST ? BackupAttempt{BackupResult::AlreadyKept, {}}
+                                  : BackupAttempt{BackupResult::Failed, systemCause()};
+    }
+    ::unlink(temporary.c_str());
+    return attempt;
+}
+
+}  // namespace velmora

@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QTimer>
 #include <iostream>
+#include <memory>
 
 #include "app/main_window.h"
 
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
     }
 
     velmora::TForm1 form;
+    form.remember(std::make_unique<velmora::WindowMemory>());
     form.show();
     QTimer::singleShot(0, &form, [&] {
         if (!firmware.isEmpty()) form.analyseFirmwareFile(firmware.toStdString());

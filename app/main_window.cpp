@@ -98,13 +98,21 @@ TForm1::TForm1(DialogsFactory makeDialogs, WindowCore core)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromLatin1(kWindowTitle));
     setFont(sansFont(kBaseFontSize, false));
-    setFixedSize(499, 499);
+    // It starts at its designed size and may grow; the grid and the log take the room.
+    setMinimumSize(kDesignedWidth, kDesignedHeight);
+    resize(kDesignedWidth, kDesignedHeight);
     move(134, 113);
     createControls();
+    for (QWidget* below : std::initializer_list<QWidget*>{Label3, Label4, BitBtn2, BitBtn3,
+                                                          GroupBox1, GroupBox2, CheckBox1, Label5})
+        belowGrid_.emplace_back(below, below->pos());
     dialogs_ =
         makeDialogs ? makeDialogs(*this) : std::make_unique<QtDialogs>(this, Memo1, ProgressBar1);
     connectHandlers();
+    createShortcuts();
+    setAcceptDrops(true);
     FormCreate();
+    fitOnScreen();
 }
 
 TForm1::~TForm1() = default;
@@ -226,6 +234,16 @@ void TForm1::createPopupMenu() {
         PopupMenu1->addAction(menuIcon(this, "image-x-generic", QStyle::SP_DialogSaveButton),
                               QStringLiteral("Save TGA picture"));
     Savepicture1->setObjectName(QStringLiteral("Savepicture1"));
+    Play1 = PopupMenu1->addAction(menuIcon(this, "media-playback-start", QStyle::SP_MediaPlay),
+                                  QStringLiteral("Play in video player"));
+    Play1->setObjectName(QStringLiteral("Play1"));
+
+    BeforeAfter1 = new QAction(QStringLiteral("Show before / after before writing"), this);
+    BeforeAfter1->setObjectName(QStringLiteral("BeforeAfter1"));
+    BeforeAfter1->setCheckable(true);
+    BeforeAfter1->setChecked(false);
+    Panel1->addAction(BeforeAfter1);
+    Panel1->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 }  // namespace velmora

@@ -3,10 +3,13 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <vector>
 
+#include "app/dropped_files.h"
 #include "app/preview_window.h"
 #include "app/sunken_panel.h"
 #include "app/window_core.h"
+#include "app/window_memory.h"
 #include "catalogue/session.h"
 #include "person/dialogs.h"
 
@@ -49,9 +52,12 @@ class TForm1 : public QWidget {
     void View1Click();
     void Savevideo1Click();
     void Savepicture1Click();
+    void Play1Click();  // hands an MPEG-4 picture to the desktop's video player
     void FormClose();
     void Panel5Click();
     void Restore1Click();  // "Restore the original firmware" on the firmware name
+    // Stops the running action (the Cancel button, Escape, closing the window).
+    void cancelWork();
 
     [[nodiscard]] Session& session() { return session_; }
     [[nodiscard]] Dialogs& dialogs() { return *dialogs_; }
@@ -73,12 +79,29 @@ class TForm1 : public QWidget {
     QCheckBox *CheckBox1, *CheckBox2, *CheckBox3, *CheckBox4;
     QPlainTextEdit* Memo1;
     QMenu* PopupMenu1;
-    QAction *View1, *Savevideo1, *Savepicture1;
+    QAction *View1, *Savevideo1, *Savepicture1, *Play1;
     QMenu* Panel2Menu;
     QAction *Restore1, *ShowChanges1;
+    // On the image-name panel's menu: look at the new picture before it is
+    // written (off by default).
+    QAction* BeforeAfter1;
+
+    // From now on remembers folders, recent firmware files, place and size
+    // there (the real program; tests leave the user's settings alone).
+    void remember(std::unique_ptr<WindowMemory> memory);
+    [[nodiscard]] WindowMemory* memory() { return memory_.get(); }
+    // The menu of recent firmware files ("Open Firmware file" by right-click).
+    [[nodiscard]] QMenu* recentMenu();
+
+    // Opens a file as if dropped on the window: a firmware is analysed, a
+    // picture or stream becomes the replacement source.
+    void openDroppedFile(const std::string& path);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void createControls();
@@ -87,21 +110,44 @@ class TForm1 : public QWidget {
     void createPopupMenu();
     void createFirmwareNameMenu();
     void connectHandlers();
+    void createShortcuts();
+    void layOutForSize(const QSize& size);
+    void fitOnScreen();
+    [[nodiscard]] bool canOpenDropped(DroppedFile kind) const;
+    // "Open Image file" with the person reached through ui.
+    void openSource(Dialogs& ui);
     void showPictureRows();
     [[nodiscard]] bool hasSelectedPicture() const;
     // The window's adapter: runs a core action and tells the person how it
     // ended. True when it was done.
     bool finish(const std::function<Outcome()>& action);
+    // The same for an action that runs on a worker thread while the window
+    // stays responsive; the commands are disabled meanwhile and "Replace
+    // Image" cancels. ui reaches the person from the worker.
+    bool runBusy(const std::function<Outcome(Dialogs&)>& action, Dialogs* person = nullptr);
+    void closeIfAsked();
+    [[nodiscard]] Answer showBeforeAfter(const PendingReplacement& pending);
 
     Session session_;
     WindowCore core_;
     PreviewWindows previews_;
     std::unique_ptr<Dialogs> dialogs_;
+    std::unique_ptr<WindowMemory> memory_;
+    QMenu* recentMenu_ = nullptr;
     bool busy_ = false;
     bool closeRequested_ = false;
+    // Controls below the grid, at their designed places: they move down as it grows.
+    std::vector<std::pair<QWidget*, QPoint>> belowGrid_;
 };
+
+inline constexpr int kDesignedWidth = 499;
+inline constexpr int kDesignedHeight = 499;
 
 inline constexpr const char* kWindowTitle = "Velmora";
 inline constexpr const char* kGridHint = "DobleClick to view the image";
+inline constexpr const char* kCancelCaption = "Cancel";
+inline constexpr const char* kCloseDuringWorkCaption = "Confirmation";
+inline constexpr const char* kCloseDuringWorkText =
+    "The program is still working. Cancel the work and close the window?";
 
 }  // namespace velmora

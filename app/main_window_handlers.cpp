@@ -5,19 +5,29 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
 #include <array>
+#include <cstdlib>
 
 #include "app/about_text.h"
+#include "app/background_work.h"
+#include "app/before_after_dialog.h"
 #include "app/changes_shown_first.h"
+#include "app/desktop_player.h"
+#include "app/gui_thread_dialogs.h"
 #include "app/main_window.h"
+#include "app/source_thumbnail.h"
 #include "catalogue/analysis.h"
 #include "catalogue/working_copy.h"
+#include "convert/tool_run.h"
 #include "convert/work_dirs.h"
 #include "firmware/file_io.h"
 #include "media/preview_work_files.h"
+#include "media/stream_extraction.h"
+#include "rewrite/replace_texts.h"
 
 namespace velmora {
 namespace {
@@ -29,8 +39,8 @@ constexpr std::array<const char*, 5> kColumnTitles = {"N", "Picture", "Address",
 // window process events, and a command started then would run inside it.
 class CommandsDisabled {
   public:
-    explicit CommandsDisabled(std::initializer_list<QPushButton*> buttons) {
-        for (QPushButton* b : buttons) {
+    explicit CommandsDisabled(std::initializer_list<QWidget*> buttons) {
+        for (QWidget* b : buttons) {
             saved_.emplace_back(b, b->isEnabled());
             b->setEnabled(false);
         }
@@ -42,7 +52,7 @@ class CommandsDisabled {
     CommandsDisabled& operator=(const CommandsDisabled&) = delete;
 
   private:
-    std::vector<std::pair<QPushButton*, bool>> saved_;
+    std::vector<std::pair<QWidget*, bool>> saved_;
 };
 
 class BusyFlag {
@@ -61,7 +71,13 @@ class BusyFlag {
 void TForm1::connectHandlers() {
     QObject::connect(BitBtn1, &QPushButton::clicked, this, [this] { Button2Click(); });
     QObject::connect(BitBtn2, &QPushButton::clicked, this, [this] { Button1Click(); });
-    QObject::connect(BitBtn3, &QPushButton::clicked, this, [this] { Button3Click(); });
+    QObject::connect(BitBtn3, &QPushButton::clicked, this, [this] {
+        if (busy_) {
+            cancelWork();
+        } else {
+            Button3Click();
+        }
+    });
     QObject::connect(StringGrid1, &QTableWidget::currentCellChanged, this,
                      [this](int row, int column, int, int) {
                          if (row >= 0) StringGrid1SelectCell(column, row + 1);
@@ -77,12 +93,14 @@ void TForm1::connectHandlers() {
     QObject::connect(View1, &QAction::triggered, this, [this] { View1Click(); });
     QObject::connect(Savevideo1, &QAction::triggered, this, [this] { Savevideo1Click(); });
     QObject::connect(Savepicture1, &QAction::triggered, this, [this] { Savepicture1Click(); });
+    QObject::connect(Play1, &QAction::triggered, this, [this] { Play1Click(); });
     Panel5->onClick = [this] { Panel5Click(); };
 }
 
 void TForm1::FormCreate() {
     session_.ToolDir = chooseToolDir(currentDir(), executableDir());
     session_.TempDir = chooseTempDir();
+    session_.Control->toolTimeout = toolTimeoutFrom(std::getenv("VELMORA_TOOL_TIMEOUT"));
     for (int column = 0; column < static_cast<int>(kColumnWidths.size()); ++column) {
         StringGrid1->setColumnWidth(column, kColumnWidths[static_cast<std::size_t>(column)]);
         StringGrid1->setHorizontalHeaderItem(
@@ -104,6 +122,59 @@ bool TForm1::finish(const std::function<Outcome()>& action) {
     return outcome.isDone();
 }
 
+bool TForm1::runBusy(const std::function<Outcome(Dialogs&)>& action, Dialogs* person) {
+    const BusyFlag busy(busy_);
+    // The grid too: a row chosen meanwhile would change the picture the work acts on.
+    const CommandsDisabled commands({BitBtn1, BitBtn2, BitBtn3, StringGrid1});
+    session_.Control->clearCancel();
+    // "Replace Image" is the Cancel button while the work runs.
+    const QString caption = BitBtn3->text();
+    BitBtn3->setText(QString::fromLatin1(kCancelCaption));
+    BitBtn3->setEnabled(true);
+    const bool done = finish([&] {
+        GuiThreadDialogs ui(person != nullptr ? *person : *dialogs_, this);
+        ui.watchCancel(session_.Control.get());
+        if (BeforeAfter1->isChecked())
+            ui.beforeAfter = [this](const PendingReplacement& pending) {
+                return showBeforeAfter(pending);
+            };
+        Outcome outcome;
+        runInBackground([&] { outcome = action(ui); });
+        return outcome;
+    });
+    BitBtn3->setText(caption);
+    return done;
+}
+
+Answer TForm1::showBeforeAfter(const PendingReplacement& pending) {
+    // The worker waits meanwhile, so the session can be read here.
+    QImage before;
+    if (const PictureEntry* entry = session_.selected()) {
+        const ByteImage stored = readImageFile(session_.FirmwarePath);
+        before = pictureOfStream(extractPictureStream(stored, *entry, session_.ByteSwapped),
+                                 entry->Kind);
+    }
+    BeforeAfterDialog look(before, pictureOfStream(pending.stream, pending.kind), pending.number,
+                           this);
+    switch (look.ask()) {
+        case BeforeAfterDialog::Choice::Write:
+            return Answer::Yes;
+        case BeforeAfterDialog::Choice::DoNotWrite:
+            return Answer::No;
+        case BeforeAfterDialog::Choice::Closed:
+            break;
+    }
+    return Answer::Cancelled;
+}
+
+void TForm1::cancelWork() {
+    if (busy_) session_.Control->requestCancel();
+}
+
+void TForm1::closeIfAsked() {
+    if (closeRequested_) close();
+}
+
 void TForm1::Button2Click() {
     if (busy_) return;
     const auto path = dialogs_->chooseOpenFile(kFirmwareFilter);
@@ -116,20 +187,17 @@ void TForm1::Button2Click() {
 
 void TForm1::analyseFirmwareFile(const std::string& path) {
     if (busy_) return;
+    if (memory_ != nullptr) memory_->addRecentFirmware(QString::fromStdString(path));
     StringGrid1->setEnabled(false);
     Panel2->setText(QString::fromStdString(fileNameOf(path)));
     StringGrid1->clearContents();
     StringGrid1->setRowCount(1);
     repaint();
-    bool finished = false;
-    {
-        const BusyFlag busy(busy_);
-        const CommandsDisabled commands({BitBtn1, BitBtn2, BitBtn3});
-        finished = finish([&] { return core_.analyze(session_, *dialogs_, path); });
-    }
+    const bool finished = runBusy([&](Dialogs& ui) { return core_.analyze(session_, ui, path); });
     showPictureRows();
     session_.SelectedPicture = 0;
     if (finished) {
+        ProgressBar1->setValue(100);
         ChangeStat(session_.SourceOpened && session_.PicturesFound);
         StringGrid1->setEnabled(session_.PicturesFound);
         if (session_.PicturesFound) {
@@ -137,8 +205,11 @@ void TForm1::analyseFirmwareFile(const std::string& path) {
             StringGrid1->setCurrentCell(0, 0);
             StringGrid1->selectRow(0);
         }
+    } else {
+        // A failed analysis leaves an empty table: nothing to replace.
+        ChangeStat(false);
     }
-    if (closeRequested_) close();
+    closeIfAsked();
 }
 
 void TForm1::showPictureRows() {
@@ -161,12 +232,18 @@ void TForm1::ChangeStat(bool on) {
 
 void TForm1::Button1Click() {
     if (busy_) return;
-    if (!finish([&] { return core_.openSource(session_, *dialogs_); })) return;
+    openSource(*dialogs_);
+}
+
+void TForm1::openSource(Dialogs& ui) {
+    if (!finish([&] { return core_.openSource(session_, ui); })) return;
     const AcceptedSource& accepted = session_.SourceAccepted;
     GroupBox1->setEnabled(accepted.isJpeg);
     GroupBox2->setEnabled(accepted.isJpeg);
     ChangeStat(session_.SourceOpened && session_.PicturesFound);
     Panel1->setText(QString::fromStdString(accepted.panelCaption));
+    Panel1->setToolTip(thumbnailToolTip(sourceThumbnail(session_.SourcePath),
+                                        QString::fromStdString(accepted.panelCaption)));
 }
 
 ReplaceOptions TForm1::optionsFromControls() const {
@@ -186,14 +263,27 @@ ReplaceOptions TForm1::optionsFromControls() const {
 }
 
 void TForm1::Button3Click() {
-    if (busy_ || !hasSelectedPicture()) return;
+    if (busy_) return;
+    if (!hasSelectedPicture()) {
+        tellPerson(Outcome::refused(kErrorCaption, replace_text::kNoPictureSelected), *dialogs_);
+        return;
+    }
     session_.Options = optionsFromControls();
-    const BusyFlag busy(busy_);
-    const CommandsDisabled commands({BitBtn1, BitBtn2, BitBtn3});
+    // The person who sees the changed regions first, when asked for.
     ChangesShownFirst changesShown(*dialogs_);
-    Dialogs& person = ShowChanges1->isChecked() ? changesShown : *dialogs_;
-    finish([&] { return core_.replace(session_, person); });
-    if (closeRequested_) close();
+    Dialogs* person = ShowChanges1->isChecked() ? &changesShown : dialogs_.get();
+    const bool replaced = runBusy([&](Dialogs& ui) { return core_.replace(session_, ui); }, person);
+    if (replaced && !closeRequested_) {
+        // The grid must show the new addresses and sizes: analyse again and
+        // stay on the picture just replaced.
+        const int row = session_.SelectedPicture;
+        analyseFirmwareFile(session_.FirmwarePath);
+        if (row >= 0 && row < session_.PictureCount) {
+            StringGrid1->setCurrentCell(row, 0);
+            StringGrid1->selectRow(row);
+        }
+    }
+    closeIfAsked();
 }
 
 void TForm1::StringGrid1SelectCell(int, int row) {
@@ -208,27 +298,46 @@ bool TForm1::hasSelectedPicture() const {
 void TForm1::PopupMenu1Popup() {
     const PictureEntry* picture = session_.selected();
     Savepicture1->setEnabled(picture != nullptr && picture->isMpeg2());
+    Play1->setEnabled(picture != nullptr && !picture->isMpeg2());
     View1->setEnabled(true);
     Savevideo1->setEnabled(true);
 }
 
 void TForm1::View1Click() {
     if (busy_ || !hasSelectedPicture()) return;
-    finish([&] { return core_.view(session_, *dialogs_, previews_); });
+    runBusy([&](Dialogs& ui) {
+        GuiThreadPreviews previews(previews_, this);
+        return core_.view(session_, ui, previews);
+    });
+    closeIfAsked();
+}
+
+void TForm1::Play1Click() {
+    const PictureEntry* picture = session_.selected();
+    if (busy_ || picture == nullptr || picture->isMpeg2()) return;
+    if (!desktopHasPlayerFor(QStringLiteral("picture.m4v"))) {
+        tellPerson(Outcome::refused(kNoPlayerCaption, kNoPlayerText), *dialogs_);
+        return;
+    }
+    runBusy([&](Dialogs& ui) { return core_.play(session_, ui); });
+    closeIfAsked();
 }
 
 void TForm1::Savevideo1Click() {
     if (busy_ || !hasSelectedPicture()) return;
-    finish([&] { return core_.saveVideo(session_, *dialogs_); });
+    runBusy([&](Dialogs& ui) { return core_.saveVideo(session_, ui); });
+    closeIfAsked();
 }
 
 void TForm1::Savepicture1Click() {
     const PictureEntry* picture = session_.selected();
     if (busy_ || picture == nullptr || !picture->isMpeg2()) return;
-    finish([&] { return core_.savePicture(session_, *dialogs_); });
+    runBusy([&](Dialogs& ui) { return core_.savePicture(session_, ui); });
+    closeIfAsked();
 }
 
 void TForm1::FormClose() {
+    if (memory_ != nullptr) memory_->saveGeometry(*this);
     for (const char* name : {kWorkingCopy, kPreviewMpeg4})
         removeFileIfExists(session_.workFile(name));
 }
@@ -238,11 +347,16 @@ void TForm1::Panel5Click() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    // A close asked for while an analysis or a replacement runs takes effect
-    // when it has ended, so the work files are not deleted under it.
+    // Closing during work cancels it, once the person agrees, and takes
+    // effect when it has ended, so the work files are not deleted under it.
     if (busy_) {
-        closeRequested_ = true;
         event->ignore();
+        if (closeRequested_) return;
+        if (dialogs_->ask(Question::CancelWork, kCloseDuringWorkCaption, kCloseDuringWorkText) !=
+            Answer::Yes)
+            return;
+        closeRequested_ = true;
+        cancelWork();
         return;
     }
     FormClose();

@@ -3,43 +3,52 @@
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
-#include <memory>
 #include <vector>
 
 #include "media/picture_actions.h"
 
 namespace velmora {
 
-// The picture every preview window draws: the newest one shown.
-using SharedPicture = std::shared_ptr<QImage>;
-
-// The paint box: draws the shared picture at (0, 0), unscaled; a click closes
-// its window.
+// The paint box: draws its window's picture at (0, 0); a click closes the window.
 class PaintBox : public QWidget {
   public:
-    PaintBox(SharedPicture picture, QWidget* parent);
+    explicit PaintBox(QWidget* parent);
+
+    void setPicture(const QImage& picture);
+    [[nodiscard]] const QImage& picture() const { return picture_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
-    SharedPicture picture_;
+    QImage picture_;
 };
 
-// A preview window: fixed border, at 2,52 on the screen, its outer size the
-// picture's width by its height + 24.
+// A preview window: fixed border, at 2,52 on the screen, its outer size (frame
+// included) the picture's width by its height + 24. It keeps its own picture;
+// one larger than the screen is shown scaled down to fit, aspect kept, with
+// the real size in the title. Escape and Ctrl+W close it.
 class TForm2 : public QWidget {
   public:
-    TForm2(SharedPicture picture, QWidget* owner);
+    explicit TForm2(QWidget* owner);
 
-    // Captions, sizes and shows the window for the shared picture.
-    void showPicture(int number);
+    // Captions, sizes and shows the window for this picture.
+    void showPicture(const QImage& picture, int number);
 
     PaintBox* PaintBox1;
 
+  protected:
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
-    SharedPicture picture_;
+    // The frame is known only once the window system has framed the window:
+    // the inside is sized again whenever the frame it reports changes.
+    void fitInsideToFrame();
+
+    QSize outer_;
+    QMargins appliedFrame_;
 };
 
 // Opens one preview window per shown picture; they are deleted when closed,
@@ -52,16 +61,21 @@ class PreviewWindows : public PreviewSink {
 
     // The windows still open, oldest first.
     [[nodiscard]] std::vector<TForm2*> openWindows() const;
-    [[nodiscard]] const QImage& current() const { return *picture_; }
+    // The picture shown last, at its real size.
+    [[nodiscard]] const QImage& current() const { return newest_; }
 
   private:
     QWidget* owner_;
-    SharedPicture picture_ = std::make_shared<QImage>();
+    QImage newest_;
     std::vector<QPointer<TForm2>> windows_;
 };
 
 inline constexpr int kPreviewLeft = 2;
 inline constexpr int kPreviewTop = 52;
 inline constexpr int kPreviewExtraHeight = 24;
+
+// The size a picture is shown at in a room of this size: its own, or scaled
+// down with its aspect kept so that it fits.
+[[nodiscard]] QSize fittedPictureSize(QSize picture, QSize room);
 
 }  // namespace velmora

@@ -1,7 +1,6 @@
 #include "app/qt_dialogs.h"
 
 #include <QAbstractButton>
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -12,6 +11,7 @@
 #include <QUrl>
 
 #include "app/file_filter.h"
+#include "app/window_memory.h"
 #include "media/save_names.h"
 
 namespace velmora {
@@ -37,11 +37,9 @@ void QtDialogs::repaintLog() {
 }
 
 void QtDialogs::progress(int percent) {
-    // Processing events costs far more than a scan step: only when the bar moves.
-    if (percent == lastPercent_) return;
-    lastPercent_ = percent;
+    // The work runs on a worker thread while the window's event loop goes on:
+    // the bar repaints by itself.
     if (bar_ != nullptr) bar_->setValue(percent);
-    QCoreApplication::processEvents();
 }
 
 QMessageBox::StandardButton QtDialogs::box(QMessageBox::Icon icon, const std::string& caption,
@@ -75,16 +73,16 @@ void QtDialogs::information(const std::string& caption, const std::string& text)
 }
 
 std::optional<std::string> QtDialogs::chooseOpenFile(const std::string& filter) {
-    QFileDialog dialog(owner_, QString(), lastFolder_);
+    QFileDialog dialog(owner_, QString(), startFolder(filter));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(toQtNameFilters(filter));
-    return runFileDialog(dialog);
+    return runFileDialog(dialog, filter);
 }
 
 std::optional<std::string> QtDialogs::chooseSaveFile(const std::string& filter,
                                                      const std::string& proposedName) {
-    QFileDialog dialog(owner_, QString(), lastFolder_);
+    QFileDialog dialog(owner_, QString(), startFolder(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(toQtNameFilters(filter));
@@ -92,15 +90,26 @@ std::optional<std::string> QtDialogs::chooseSaveFile(const std::string& filter,
     // A TGA picture is written as the chosen name plus ".tga": the core asks
     // about that file, so the dialog must not ask about the name without it.
     if (filter == kTargaFilter) dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    return runFileDialog(dialog);
+    return runFileDialog(dialog, filter);
 }
 
-std::optional<std::string> QtDialogs::runFileDialog(QFileDialog& dialog) {
+QString QtDialogs::startFolder(const std::string& filter) const {
+    // Each dialog (told apart by what it filters) starts where it was left.
+    if (memory_ != nullptr) {
+        const QString remembered = memory_->folder(QString::fromStdString(filter));
+        if (!remembered.isEmpty()) return remembered;
+    }
+    return lastFolder_;
+}
+
+std::optional<std::string> QtDialogs::runFileDialog(QFileDialog& dialog,
+                                                    const std::string& filter) {
     // The patterns stay in the filters for Qt, but the person sees the descriptions.
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     const QString chosen = dialog.selectedFiles().constFirst();
     lastFolder_ = QFileInfo(chosen).absolutePath();
+    if (memory_ != nullptr) memory_->setFolder(QString::fromStdString(filter), lastFolder_);
     return chosen.toStdString();
 }
 

@@ -12,6 +12,8 @@ class QWidget;
 
 namespace velmora {
 
+class WindowMemory;
+
 // The person reached through real Qt dialogs; the log and the progress bar
 // are the main window's.
 class QtDialogs : public Dialogs {
@@ -29,18 +31,22 @@ class QtDialogs : public Dialogs {
                                               const std::string& proposedName) override;
     void openWithDesktop(const std::string& path) override;
 
+    // Keeps the last folder of each file dialog there, between runs too.
+    void rememberFoldersIn(WindowMemory* memory) { memory_ = memory; }
+
   private:
     QMessageBox::StandardButton box(QMessageBox::Icon icon, const std::string& caption,
                                     const std::string& text, QMessageBox::StandardButtons buttons);
 
     // Runs a file dialog in the folder last chosen in, and remembers the choice's folder.
-    std::optional<std::string> runFileDialog(QFileDialog& dialog);
+    std::optional<std::string> runFileDialog(QFileDialog& dialog, const std::string& filter);
+    [[nodiscard]] QString startFolder(const std::string& filter) const;
 
     QPointer<QWidget> owner_;
     QPointer<QPlainTextEdit> log_;
     QPointer<QProgressBar> bar_;
-    int lastPercent_ = -1;
     QString lastFolder_;
+    WindowMemory* memory_ = nullptr;
 };
 
 // Message texts separate lines by a carriage return alone; Qt breaks lines at

@@ -16,6 +16,7 @@ WindowCore realCore() {
     core.view = View1Click;
     core.saveVideo = Savevideo1Click;
     core.savePicture = Savepicture1Click;
+    core.play = Play1Click;
     core.restore = restoreOriginal;
     return core;
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "catalogue/picture_table.h"
+#include "catalogue/work_control.h"
 
 namespace velmora {
 
@@ -33,6 +35,8 @@ struct Session {
     // Set at start-up.
     std::string ToolDir;
     std::string TempDir;
+    // Shared with the thread that may cancel the running action.
+    std::shared_ptr<WorkControl> Control = std::make_shared<WorkControl>();
 
     // The last analysis.
     std::string FirmwarePath;  // the firmware as stored, as chosen in the open dialog

@@ -14,6 +14,8 @@ Answer CliDialogs::ask(Question question, const std::string&, const std::string&
             return Answer::No;
         case Question::Overwrite:
             return Answer::Yes;  // OUTPUT names the file to write, whatever is there
+        case Question::CancelWork:
+            return Answer::No;  // the command line has no window to close
         case Question::ReplaceWithoutBackup:
             return answerNoBackup ? Answer::Yes : Answer::No;
         case Question::Restore:

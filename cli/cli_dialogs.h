@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "catalogue/work_control.h"
 #include "person/dialogs.h"
 #include "person/outcome.h"
 
@@ -17,6 +18,8 @@ class CliDialogs : public Dialogs {
     std::optional<std::string> openChoice;  // the SOURCE argument
     std::optional<std::string> saveChoice;  // the OUTPUT argument
     std::ostream* logStream = &std::cout;
+    // Ctrl+C: a replacement is not written once it was pressed.
+    const WorkControl* control = nullptr;
 
     // Lines reach the terminal whenever the window would repaint (the bar moves,
     // a try's line is shown) and before anything goes to standard error, not
@@ -32,6 +35,9 @@ class CliDialogs : public Dialogs {
         return saveChoice;
     }
     void openWithDesktop(const std::string&) override {}
+    Answer approveReplacement(const PendingReplacement&) override {
+        return control != nullptr && control->cancelRequested() ? Answer::Cancelled : Answer::Yes;
+    }
 };
 
 // The command line's adapter: tells the person how the action ended (standard

@@ -1,9 +1,12 @@
 // velmora-cli: the program's work without a window, for scripts and tests.
+#include <cstdlib>
 #include <iostream>
 #include <map>
 #include <set>
 
 #include "cli/commands.h"
+#include "cli/stop_signals.h"
+#include "convert/tool_run.h"
 #include "convert/work_dirs.h"
 
 namespace {
@@ -91,6 +94,8 @@ int main(int argc, char** argv) {
     try {
         Arguments args = parse(argc, argv, 2);
         Session session;
+        session.Control->toolTimeout = toolTimeoutFrom(std::getenv("VELMORA_TOOL_TIMEOUT"));
+        cli::cancelOnStopSignals(session.Control);
         session.TempDir = chooseTempDir();
         session.ToolDir = chooseToolDir(currentDir(), executableDir());
         std::erase_if(args.flags, [&](const std::string& f) {
@@ -99,6 +104,7 @@ int main(int argc, char** argv) {
             return true;
         });
         cli::CliDialogs ui;
+        ui.control = session.Control.get();
         return command->second(session, ui, args);
     } catch (const cli::UsageError& e) {
         std::cout.flush();  // log lines so far come first

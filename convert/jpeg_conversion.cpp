@@ -1,11 +1,13 @@
 #include "convert/jpeg_conversion.h"
 
+#include <optional>
 #include <span>
 #include <vector>
 
 #include "convert/conversion_commands.h"
 #include "convert/dichotomy_search.h"
 #include "convert/run_and_wait.h"
+#include "convert/tool_run.h"
 #include "convert/tried_streams.h"
 #include "firmware/file_io.h"
 #include "firmware/work_file.h"
@@ -19,9 +21,23 @@ void removeWorkFiles(const Session& session) {
         removeFileIfExists(session.workFile(name));
 }
 
+// Runs one tool of the conversion. A run the person cancelled or that took
+// too long ends the conversion, with no work file and no stream left.
+std::optional<Outcome> runStep(const Session& session, const ToolCommand& command,
+                               const std::string& streamPath) {
+    const ToolRun run = runTool(command, *session.Control);
+    if (run.end != ToolEnd::Cancelled && run.end != ToolEnd::TimedOut) return std::nullopt;
+    removeWorkFiles(session);
+    removeFileIfExists(streamPath);
+    if (run.end == ToolEnd::Cancelled) return Outcome::cancelled();
+    const std::string tool = run.stillRunning.empty() ? toolName(command) : run.stillRunning;
+    return Outcome::refused(kErrorCaption, toolTimeoutText(tool, session.Control->toolTimeout));
+}
+
 // The converter runs: options applied, then resized to the picture. Whether
 // they worked shows only in the encoder's output.
-void preparePicture(const Session& session, const PictureEntry& entry) {
+std::optional<Outcome> preparePicture(const Session& session, const PictureEntry& entry,
+                                      const std::string& streamPath) {
     // Files of an earlier conversion that ended early must not stand in for a
     // picture the converter could not make this time.
     removeWorkFiles(session);
@@ -30,8 +46,10 @@ void preparePicture(const Session& session, const PictureEntry& entry) {
     // The size the picture ends up at: a large photo may then be decoded smaller.
     prepare.environment.push_back(std::string(kPictureSizeHint) + "=" +
                                   std::to_string(entry.Width) + "x" + std::to_string(entry.Height));
-    RunAndWait(prepare);
-    RunAndWait(resizeCommand(session.ToolDir, session.TempDir, entry.Width, entry.Height));
+    if (auto stopped = runStep(session, prepare, streamPath)) return stopped;
+    return runStep(session,
+                   resizeCommand(session.ToolDir, session.TempDir, entry.Width, entry.Height),
+                   streamPath);
 }
 
 std::vector<std::string> batchLinesOfTry(const Session& session, const PictureEntry& entry,
@@ -60,13 +78,14 @@ std::string tryLogLine(const PictureEntry& entry, std::int32_t setting, std::int
 
 Result<ConvertedStream> convertJpegToStream(const Session& session, Dialogs& ui,
                                             const PictureEntry& entry, std::int32_t roomSize) {
-    preparePicture(session, entry);
+    const std::string streamPath = session.workFile(entry.isMpeg2() ? kMpeg2Result : kMpeg4Result);
+    if (auto stopped = preparePicture(session, entry, streamPath)) return *stopped;
     ui.log("Begin to convert JPEG image using Dichotomy method.");
 
     const bool ntscTiming = entry.FrameRate != kFrameRatePal;
     DichotomySearch search = entry.isMpeg2() ? mpeg2SearchStart() : mpeg4SearchStart();
-    const std::string streamPath = session.workFile(entry.isMpeg2() ? kMpeg2Result : kMpeg4Result);
     const std::string batchPath = session.workFile(kBatchFile);
+    const std::int32_t mostTries = search.TriesLeft;
 
     // The encoders give the same stream for the same setting, so a setting
     // the bisection comes back to is not encoded again: its stream is put
@@ -82,11 +101,14 @@ Result<ConvertedStream> convertJpegToStream(const Session& session, Dialogs& ui,
             removeFileIfExists(session.workFile(kRawPicture));
             writeBatchFile(batchPath,
                            batchLinesOfTry(session, entry, ntscTiming, search.TrySetting));
-            RunAndWait(batchFileCommand(batchPath));
+            if (auto stopped = runStep(session, batchFileCommand(batchPath), streamPath))
+                return *stopped;
             if (!fileExists(streamPath))
                 return Outcome::refused("Error!", "Error with target file creation!");
             tried.keep(search.TrySetting, readImageFile(streamPath).bytes());
         }
+        // The bar shows the tries: try k of at most mostTries.
+        ui.progress((mostTries - search.TriesLeft + 1) * 100 / mostTries);
         const std::int64_t fileSize = velmora::fileSize(streamPath);
         ui.log(tryLogLine(entry, search.TrySetting, fileSize));
         ui.repaintLog();
@@ -100,6 +122,7 @@ Result<ConvertedStream> convertJpegToStream(const Session& session, Dialogs& ui,
             "converters.");
         return Outcome::refused(kErrorCaption, "Sorry, I can not convert image into MPEG4...!");
     }
+    ui.progress(100);
     ui.log("Finished!");
     return ConvertedStream{streamPath, search.StreamOffset};
 }

@@ -1,29 +1,8 @@
 #include "convert/run_and_wait.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
-#include <cerrno>
-
-extern char** environ;
+#include "convert/tool_run.h"
 
 namespace velmora {
-namespace {
-
-class SpawnActions {
-  public:
-    SpawnActions() { posix_spawn_file_actions_init(&actions_); }
-    ~SpawnActions() { posix_spawn_file_actions_destroy(&actions_); }
-    SpawnActions(const SpawnActions&) = delete;
-    SpawnActions& operator=(const SpawnActions&) = delete;
-    [[nodiscard]] posix_spawn_file_actions_t* get() { return &actions_; }
-
-  private:
-    posix_spawn_file_actions_t actions_{};
-};
-
-}  // namespace
 
 ToolCommand& ToolCommand::quoted(const std::string& value) {
     if (!text.empty()) text += ' ';
@@ -89,33 +68,10 @@ std::vector<std::string> splitCommandLine(const std::string& commandLine) {
 }
 
 bool RunAndWait(const ToolCommand& command) {
-    if (command.arguments.empty()) return false;
-    std::vector<std::string> args = command.arguments;
-    std::vector<char*> argv;
-    argv.reserve(args.size() + 1);
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    SpawnActions actions;
-    // The tools run without a console: nothing of theirs reaches ours, and
-    // none of our open files reaches them.
-    posix_spawn_file_actions_addopen(actions.get(), 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(actions.get(), 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(actions.get(), 2, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addclosefrom_np(actions.get(), 3);
-    std::vector<std::string> extra = command.environment;
-    std::vector<char*> envp;
-    for (auto& e : extra) envp.push_back(e.data());
-    for (char** e = environ; *e != nullptr; ++e) envp.push_back(*e);
-    envp.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], actions.get(), nullptr, argv.data(), envp.data()) != 0)
-        return false;
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR) return false;
-    }
-    return true;
+    // One way to start a tool: the stoppable runner, here with nothing to stop it.
+    WorkControl unlimited;
+    unlimited.toolTimeout = kNoToolTimeLimit;
+    return runTool(command, unlimited).end != ToolEnd::NotStarted;
 }
 
 bool RunAndWait(const std::string& commandLine) {

@@ -16,8 +16,9 @@ std::string mpeg2DecodeCommand(const std::string& toolDir, const std::string& in
     return mpeg2DecodeToolCommand(toolDir, input, output).text;
 }
 
-bool RunMpeg2Decode(const Session& session, const std::string& input, const std::string& output) {
-    return RunAndWait(mpeg2DecodeToolCommand(session.ToolDir, input, output));
+ToolRun RunMpeg2Decode(const Session& session, const std::string& input,
+                       const std::string& output) {
+    return runTool(mpeg2DecodeToolCommand(session.ToolDir, input, output), *session.Control);
 }
 
 }  // namespace velmora

@@ -4,6 +4,7 @@
 
 #include "catalogue/session.h"
 #include "convert/run_and_wait.h"
+#include "convert/tool_run.h"
 
 namespace velmora {
 
@@ -14,6 +15,7 @@ namespace velmora {
 // Its text alone.
 [[nodiscard]] std::string mpeg2DecodeCommand(const std::string& toolDir, const std::string& input,
                                              const std::string& output);
-bool RunMpeg2Decode(const Session& session, const std::string& input, const std::string& output);
+// Runs the decoder; a cancel or the time limit stops it (see runTool).
+ToolRun RunMpeg2Decode(const Session& session, const std::string& input, const std::string& output);
 
 }  // namespace velmora

@@ -8,6 +8,7 @@
 
 #include "firmware/file_io.h"
 #include "firmware/work_file.h"
+#include "media/first_picture.h"
 #include "media/mpeg2_decoding.h"
 #include "media/preview_picture.h"
 #include "media/preview_work_files.h"
@@ -38,11 +39,16 @@ Outcome noPictureSelected() {
 
 // Decodes the MPEG-2 stream file to the work TGA file; true when the decoder
 // made one. An old work picture is removed first, so that it can never pass
-// for this one.
-bool decodeToWorkTga(const Session& session, const std::string& stream) {
+// for this one. A decoder the person cancelled, or that ran too long, ends the
+// action.
+Result<bool> decodeToWorkTga(const Session& session, const std::string& stream) {
     const std::string decoded = session.workFile(kDecodedFile);
     removeFileIfExists(decoded);
-    (void)RunMpeg2Decode(session, stream, session.workFile(kDecodedName));
+    const ToolRun run = RunMpeg2Decode(session, stream, session.workFile(kDecodedName));
+    if (run.end == ToolEnd::Cancelled) return Outcome::cancelled();
+    if (run.end == ToolEnd::TimedOut)
+        return Outcome::refused(kErrorCaption,
+                                toolTimeoutText("mpeg2decode", session.Control->toolTimeout));
     return fileExists(decoded);
 }
 
@@ -56,23 +62,32 @@ bool loadDecodedPicture(const std::string& path, TargaImage& image) {
     return read.isDone() && loaded;
 }
 
-Outcome view(const Session& session, const PictureEntry& entry, Dialogs& ui, PreviewSink& preview) {
+// An MPEG-4 picture is decoded here: no tool, no work file.
+Outcome viewMpeg4(const Session& session, const PictureEntry& entry, const ByteImage& stored,
+                  PreviewSink& preview) {
+    FirstPicture decoded = decodeFirstPicture(
+        ExtractMpeg4Stream(stored, entry, session.ByteSwapped), VideoCodec::Mpeg4);
+    if (!decoded.picture)
+        return Outcome::refused("Error!", "Error with decoding the MPEG4 picture!");
+    preview.showPreview(PreviewPicture{session.SelectedPicture + 1, decoded.picture->width,
+                                       decoded.picture->height,
+                                       std::move(decoded.picture->pixels)});
+    return Outcome::done();
+}
+
+Outcome view(const Session& session, const PictureEntry& entry, PreviewSink& preview) {
     const ByteImage stored = readImageFile(session.FirmwarePath);
-    if (!entry.isMpeg2()) {
-        // The stream stays for the desktop's player; the window removes it at the end.
-        const std::string stream = session.workFile(kPreviewMpeg4);
-        writeWorkFile(stream, ExtractMpeg4Stream(stored, entry, session.ByteSwapped));
-        ui.openWithDesktop(stream);
-        return Outcome::done();
-    }
+    if (!entry.isMpeg2()) return viewMpeg4(session, entry, stored, preview);
 
     const std::string stream = session.workFile(kPreviewMpeg2);
     const std::string decoded = session.workFile(kDecodedFile);
     const WorkFiles cleanup{stream, decoded};
     writeWorkFile(stream, ExtractMpeg2Stream(stored, entry, session.ByteSwapped));
+    const Result<bool> made = decodeToWorkTga(session, stream);
+    if (!made.ok()) return made.outcome();
     TargaImage image;
     std::optional<PreviewPicture> picture;
-    if (decodeToWorkTga(session, stream) && loadDecodedPicture(decoded, image))
+    if (*made && loadDecodedPicture(decoded, image))
         picture = previewFromTarga(image, session.SelectedPicture + 1);
     if (!picture) return Outcome::refused("Error!", "Error with loading TGA image!");
     preview.showPreview(*picture);
@@ -125,11 +140,24 @@ Outcome savePicture(const Session& session, const PictureEntry& entry, Dialogs& 
     // counts as a saved picture nor leaves an older file of the chosen name
     // looking like this one. What it wrote must also read as a picture: a
     // decoder that failed half-way must not be reported as a saved picture.
+    const Result<bool> made = decodeToWorkTga(session, stream);
+    if (!made.ok()) return made.outcome();
     TargaImage image;
-    if (!decodeToWorkTga(session, stream) || !loadDecodedPicture(decoded, image))
+    if (!*made || !loadDecodedPicture(decoded, image))
         return Outcome::refused("Error!", "Error with decoding the MPEG2 picture!");
     writeWholeFile(target, readImageFile(decoded).bytes());
     ui.log("Original TGA picture #" + std::to_string(number) + " saved.");
+    return Outcome::done();
+}
+
+Outcome play(const Session& session, const PictureEntry& entry, Dialogs& ui) {
+    if (entry.isMpeg2())
+        return Outcome::refused(kErrorCaption, "Only an MPEG4 picture is handed to a player.");
+    const ByteImage stored = readImageFile(session.FirmwarePath);
+    // The stream stays for the desktop's player; the window removes it at the end.
+    const std::string stream = session.workFile(kPreviewMpeg4);
+    writeWorkFile(stream, ExtractMpeg4Stream(stored, entry, session.ByteSwapped));
+    ui.openWithDesktop(stream);
     return Outcome::done();
 }
 
@@ -147,9 +175,9 @@ std::string overwriteQuestion(const std::string& name) {
     return name + " already exists.\rDo you want to replace it?";
 }
 
-Outcome View1Click(const Session& session, Dialogs& ui, PreviewSink& preview) {
+Outcome View1Click(const Session& session, Dialogs&, PreviewSink& preview) {
     return onSelectedPicture(
-        session, [&](const PictureEntry& entry) { return view(session, entry, ui, preview); });
+        session, [&](const PictureEntry& entry) { return view(session, entry, preview); });
 }
 
 Outcome Savevideo1Click(const Session& session, Dialogs& ui) {
@@ -160,6 +188,11 @@ Outcome Savevideo1Click(const Session& session, Dialogs& ui) {
 Outcome Savepicture1Click(const Session& session, Dialogs& ui) {
     return onSelectedPicture(
         session, [&](const PictureEntry& entry) { return savePicture(session, entry, ui); });
+}
+
+Outcome Play1Click(const Session& session, Dialogs& ui) {
+    return onSelectedPicture(session,
+                             [&](const PictureEntry& entry) { return play(session, entry, ui); });
 }
 
 }  // namespace velmora

@@ -26,9 +26,12 @@ class PreviewSink {
     virtual void showPreview(const PreviewPicture& picture) = 0;
 };
 
-// "View": an MPEG-2 picture is extracted, decoded and shown; an MPEG-4 picture
-// is extracted to the work file and handed to the desktop.
+// "View": the picture is extracted, decoded and shown (an MPEG-2 picture by
+// the decoder tool, an MPEG-4 picture here with libavcodec).
 [[nodiscard]] Outcome View1Click(const Session& session, Dialogs& ui, PreviewSink& preview);
+// An MPEG-4 picture is extracted to the work file and handed to the desktop's
+// player.
+[[nodiscard]] Outcome Play1Click(const Session& session, Dialogs& ui);
 // "Save MPEG video".
 [[nodiscard]] Outcome Savevideo1Click(const Session& session, Dialogs& ui);
 // "Save TGA picture" (MPEG-2 pictures only). The decoder writes the chosen

@@ -17,6 +17,7 @@ enum class Question {
     ReplaceWithoutBackup,  // the original cannot be kept as NAME.orig: write all the same
     Restore,               // put NAME.orig back in place of the firmware
     WriteChanges,          // the regions a replacement changes, shown before it writes
+    CancelWork,            // closing the window while it works: cancel the work
 };
 
 // Cancelled: the box was closed without an answer (Escape, the title bar).
@@ -51,7 +52,7 @@ class Dialogs {
     virtual void log(const std::string& line) = 0;
     // Makes the last log lines visible at once (between conversion tries).
     virtual void repaintLog() {}
-    // Sets the progress bar (0..100) and lets the window process pending events.
+    // Sets the progress bar (0..100).
     virtual void progress(int percent) = 0;
 
     // A Yes/No box without icon.

@@ -1,6 +1,8 @@
 // The preview windows: caption, size, place, the shared newest picture, closing.
 #include <gtest/gtest.h>
+#include <QScreen>
 #include <QTest>
+#include <cstdlib>
 
 #include "app/preview_window.h"
 
@@ -51,7 +53,7 @@ TEST_F(PreviewWindowTest, PaintBoxDrawsThePictureUnscaled) {
     EXPECT_EQ(QColor(drawn.pixel(1, 0)), QColor(0, 0, 0));
 }
 
-TEST_F(PreviewWindowTest, SeveralWindowsOpenAndAllDrawTheNewestPicture) {
+TEST_F(PreviewWindowTest, EachWindowKeepsItsOwnPicture) {
     previews.showPreview(solidPicture(1, 40, 30, 0, 0, 255));  // red
     previews.showPreview(solidPicture(3, 20, 10, 255, 0, 0));  // blue
     const auto open = previews.openWindows();
@@ -60,10 +62,40 @@ TEST_F(PreviewWindowTest, SeveralWindowsOpenAndAllDrawTheNewestPicture) {
     EXPECT_EQ(open[1]->windowTitle(), QStringLiteral("BackGround #3  20x10"));
     EXPECT_EQ(open[1]->frameGeometry().topLeft(), QPoint(2, 52)) << "at the same place";
     EXPECT_EQ(previews.current().size(), QSize(20, 10));
+    open[0]->update();
     const QImage older = open[0]->PaintBox1->grab().toImage();
-    EXPECT_EQ(QColor(older.pixel(5, 5)), QColor(0, 0, 255))
-        << "the earlier window shows the newer picture";
-    EXPECT_NE(older.pixelColor(30, 20), QColor(255, 0, 0)) << "nothing of the older picture";
+    EXPECT_EQ(older.size(), QSize(40, 30));
+    EXPECT_EQ(QColor(older.pixel(5, 5)), QColor(255, 0, 0)) << "the first window still shows #1";
+    EXPECT_EQ(QColor(older.pixel(30, 20)), QColor(255, 0, 0));
+}
+
+TEST_F(PreviewWindowTest, PictureLargerThanTheScreenIsScaledDownToFit) {
+    previews.showPreview(solidPicture(4, 4000, 1000, 0, 255, 0));
+    TForm2* form = previews.openWindows().at(0);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("BackGround #4  4000x1000")) << "the real size";
+    const QRect screen = form->screen()->availableGeometry();
+    const QRect frame = form->frameGeometry();
+    EXPECT_TRUE(screen.contains(frame)) << "the window fits the screen";
+    const QSize shown = form->PaintBox1->size();
+    EXPECT_LE(std::abs(shown.width() * 1000 - shown.height() * 4000), 4000) << "aspect kept";
+    EXPECT_EQ(frame.size(), QSize(shown.width(), shown.height() + 24));
+    EXPECT_EQ(QColor(form->PaintBox1->grab().toImage().pixel(shown.width() - 1, 0)),
+              QColor(0, 255, 0));
+}
+
+TEST_F(PreviewWindowTest, EscapeAndCtrlWCloseThePreview) {
+    previews.showPreview(solidPicture(1, 16, 16, 1, 2, 3));
+    previews.showPreview(solidPicture(2, 16, 16, 4, 5, 6));
+    auto open = previews.openWindows();
+    ASSERT_EQ(open.size(), 2u);
+    open[1]->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(open[1]));
+    QTest::keyClick(open[1], Qt::Key_Escape);
+    EXPECT_FALSE(open[1]->isVisible());
+    open[0]->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(open[0]));
+    QTest::keyClick(open[0], Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(open[0]->isVisible());
 }
 
 TEST_F(PreviewWindowTest, ClickOnThePictureClosesItsWindowOnly) {

@@ -9,10 +9,12 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTimer>
+#include <filesystem>
 #include <functional>
 
 #include "app/file_filter.h"
 #include "app/qt_dialogs.h"
+#include "app/window_memory.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora::testing {
@@ -150,6 +152,46 @@ TEST_F(QtDialogsTest, NextDialogOpensInTheFolderOfTheLastChoice) {
     });
     EXPECT_EQ(dialogs.chooseSaveFile("MPEG2 video (*.m2v)|*.m2v", "dump_1"), std::nullopt);
     EXPECT_EQ(folder, QDir(QString::fromStdString(temp.path())).absolutePath());
+}
+
+TEST_F(QtDialogsTest, EachDialogKeepsItsOwnFolderAcrossRuns) {
+    TempDir temp;
+    const std::string firmware = temp.writeText("dump.bin", "x");
+    const QString ini = QString::fromStdString(temp.file("settings.ini"));
+    auto openIn = [](QtDialogs& d, const std::string& filter, QString& folder,
+                     const std::string& choose) {
+        whenModalShown([&folder, choose](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            folder = dialog->directory().absolutePath();
+            if (choose.empty()) {
+                static_cast<QDialog*>(dialog)->reject();
+                return;
+            }
+            dialog->selectFile(QString::fromStdString(choose));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        return d.chooseOpenFile(filter);
+    };
+    {
+        WindowMemory memory(ini);
+        dialogs.rememberFoldersIn(&memory);
+        QString folder;
+        ASSERT_EQ(openIn(dialogs, "Flash binary file|*.bin", folder, firmware), firmware);
+        dialogs.rememberFoldersIn(nullptr);
+    }
+    // A later run: the firmware dialog starts there, the picture dialog does not.
+    QWidget otherOwner;
+    QtDialogs later(&otherOwner, nullptr, nullptr);
+    WindowMemory memory(ini);
+    later.rememberFoldersIn(&memory);
+    std::filesystem::create_directories(temp.file("pictures"));
+    const std::string photo = temp.writeText("pictures/photo.jpg", "x");
+    QString pictureFolder;
+    ASSERT_EQ(openIn(later, "JPEG picture|*.jpg", pictureFolder, photo), photo);
+    QString firmwareFolder;
+    EXPECT_EQ(openIn(later, "Flash binary file|*.bin", firmwareFolder, ""), std::nullopt);
+    EXPECT_EQ(firmwareFolder, QDir(QString::fromStdString(temp.path())).absolutePath())
+        << "the firmware dialog starts where the firmware was chosen, last run";
 }
 
 TEST_F(QtDialogsTest, LogLinesGoToTheMemoAndProgressToTheBar) {

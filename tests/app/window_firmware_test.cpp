@@ -1,19 +1,27 @@
 // The window over the real core, on the fixture builder's firmware images.
 #include <gtest/gtest.h>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QTextDocument>
+#include <QTimer>
 #include <algorithm>
 
+#include "app/before_after_dialog.h"
+#include "app/desktop_player.h"
+#include "app/source_thumbnail.h"
 #include "catalogue/analysis.h"
 #include "firmware/file_io.h"
 #include "tests/app/window_harness.h"
 #include "tests/fixtures/firmware_builder.h"
 #include "tests/fixtures/fixture_streams.h"
 #include "tests/fixtures/standard_fixtures.h"
+#include "tests/support/fake_tools.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora::testing {
@@ -231,14 +239,20 @@ TEST_F(WindowOverRealCore, ViewShowsMpeg2PicturesAndHandsMpeg4OnesToTheDesktop) 
     EXPECT_EQ(open[1]->windowTitle(), QStringLiteral("BackGround #2  720x480"));
     EXPECT_EQ(h.form->previews().current().size(), QSize(720, 480));
 
-    h.form->StringGrid1->setCurrentCell(2, 1);  // MPEG-4
+    h.form->StringGrid1->setCurrentCell(2, 1);  // MPEG-4: shown the same way, decoded here
     h.form->View1->trigger();
-    EXPECT_EQ(h.form->previews().openWindows().size(), 2u);
-    ASSERT_EQ(h.ui->openedWithDesktop.size(), 1u);
-    EXPECT_EQ(h.ui->openedWithDesktop[0], temp.file("$mpeg.m4v"));
-    EXPECT_TRUE(fileExists(temp.file("$mpeg.m4v")));
-    h.form->close();
+    ASSERT_TRUE(h.ui->boxes.empty()) << h.ui->boxes[0].text;
+    open = h.form->previews().openWindows();
+    ASSERT_EQ(open.size(), 3u);
+    EXPECT_EQ(open[2]->windowTitle(), QStringLiteral("BackGround #3  720x576"));
+    EXPECT_TRUE(h.ui->openedWithDesktop.empty());
     EXPECT_FALSE(fileExists(temp.file("$mpeg.m4v")));
+    h.form->PopupMenu1Popup();
+    EXPECT_TRUE(h.form->Play1->isEnabled());
+    EXPECT_EQ(h.form->previews().openWindows()[0]->windowTitle(),
+              QStringLiteral("BackGround #1  720x576"))
+        << "each preview keeps its picture and title";
+    h.form->close();
 }
 
 TEST_F(WindowOverRealCore, SaveMpegVideoWritesTheStreamUnderTheChosenName) {
@@ -261,6 +275,130 @@ TEST_F(WindowOverRealCore, MissingFirmwareShowsTheIoErrorBox) {
     EXPECT_FALSE(h.form->StringGrid1->isEnabled());
     EXPECT_TRUE(h.form->BitBtn1->isEnabled());
     EXPECT_EQ(h.form->Panel2->text(), QStringLiteral("gone.bin"));
+}
+
+// A JPEG replacement whose encoder is slow: the person cancels, or the time
+// limit stops it.
+class SlowEncoderReplacement : public WindowOverRealCore {
+  protected:
+    void SetUp() override {
+        WindowOverRealCore::SetUp();
+        tools.slowEncoders("30");
+        h.form->session().ToolDir = tools.folder();
+        firmware = write("dump.bin", standard_->image);
+        open(firmware);
+        h.form->StringGrid1->setCurrentCell(1, 1);
+        h.ui->openChoices.push_back(fx::photoJpeg(720, 480));
+        h.form->BitBtn2->click();
+        h.form->show();
+    }
+    void expectNothingWritten() {
+        EXPECT_EQ(readFile(firmware), standard_->image);
+        for (const char* name : {"$convert.bat", "$jpg_res.bmp", "$jpg_res.jpg", "$jpg_res.m2v"})
+            EXPECT_FALSE(fileExists(temp.file(name))) << name;
+        EXPECT_EQ(h.form->BitBtn3->text(), QStringLiteral("Replace Image"));
+    }
+    [[nodiscard]] std::vector<ScriptedDialogs::Box> errorBoxes() const {
+        std::vector<ScriptedDialogs::Box> errors;
+        for (const auto& box : h.ui->boxes)
+            if (box.kind == "error") errors.push_back(box);
+        return errors;
+    }
+    FakeTools tools{temp.file("tools"), "100"};
+    std::string firmware;
+};
+
+TEST_F(SlowEncoderReplacement, EscapeStopsTheEncoderAndWritesNothing) {
+    QTimer canceller;
+    QObject::connect(&canceller, &QTimer::timeout, [&] {
+        if (!fileExists(temp.file("$convert.bat"))) return;
+        canceller.stop();
+        QTest::keyClick(h.form.get(), Qt::Key_Escape);
+    });
+    canceller.start(10);
+    h.form->BitBtn3->click();
+    EXPECT_EQ(h.ui->lines.back(), "Cancelled.");
+    EXPECT_TRUE(errorBoxes().empty()) << errorBoxes()[0].text;
+    expectNothingWritten();
+}
+
+TEST_F(SlowEncoderReplacement, EncoderPastTheTimeLimitIsNamedInAnErrorBox) {
+    h.form->session().Control->toolTimeout = std::chrono::milliseconds(500);
+    h.form->BitBtn3->click();
+    const auto errors = errorBoxes();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].caption, "ERROR!");
+    // It names the programs that were still running: the hung encoder among them.
+    EXPECT_EQ(errors[0].text.rfind("The tool ", 0), 0u) << errors[0].text;
+    EXPECT_NE(errors[0].text.find("mpeg2enc"), std::string::npos) << errors[0].text;
+    EXPECT_NE(errors[0].text.find(" ran longer than 0.5 seconds and was stopped."),
+              std::string::npos);
+    expectNothingWritten();
+}
+
+TEST_F(WindowOverRealCore, BeforeAfterLookDecidesWhetherTheStreamIsWritten) {
+    const std::string firmware = write("dump.bin", standard_->image);
+    open(firmware);
+    h.form->StringGrid1->setCurrentCell(1, 1);
+    h.ui->openChoices.push_back(write("new.m2v", fx::mpeg2Still(720, 480, true, 1500)));
+    h.form->BitBtn2->click();
+    h.form->show();
+    h.form->BeforeAfter1->setChecked(true);
+    QSize shownAfter;
+    const auto pressInLook = [&](const char* button) {
+        auto* timer = new QTimer(h.form.get());
+        QObject::connect(timer, &QTimer::timeout, [&shownAfter, timer, button] {
+            auto* look = dynamic_cast<BeforeAfterDialog*>(QApplication::activeModalWidget());
+            if (look == nullptr) return;
+            timer->deleteLater();
+            timer->stop();
+            const auto pictures = look->findChildren<QLabel*>();
+            for (const QLabel* label : pictures)
+                if (!label->pixmap().isNull()) shownAfter = label->pixmap().size();
+            look->findChild<QPushButton*>(QString::fromLatin1(button))->click();
+        });
+        timer->start(10);
+    };
+    pressInLook("DoNotWrite");
+    h.form->BitBtn3->click();
+    EXPECT_EQ(readFile(firmware), standard_->image) << "declined: nothing written";
+    EXPECT_FALSE(h.ui->hasLine("All operations completed successfully!"));
+    EXPECT_EQ(shownAfter, QSize(360, 240)) << "both pictures shown, scaled to the box";
+
+    pressInLook("Write");
+    h.form->BitBtn3->click();
+    EXPECT_TRUE(h.ui->hasLine("All operations completed successfully!"));
+    EXPECT_NE(readFile(firmware), standard_->image);
+}
+
+TEST_F(WindowOverRealCore, PlayWithoutARegisteredPlayerSaysSo) {
+    if (desktopHasPlayerFor(QStringLiteral("picture.m4v")))
+        GTEST_SKIP() << "this desktop has a player for MPEG-4 video";
+    open(write("dump.bin", standard_->image));
+    h.form->StringGrid1->setCurrentCell(2, 1);  // MPEG-4
+    h.form->Play1->trigger();
+    ASSERT_EQ(h.ui->boxes.size(), 1u);
+    EXPECT_EQ(h.ui->boxes[0].kind, "error");
+    EXPECT_EQ(h.ui->boxes[0].text, kNoPlayerText);
+    EXPECT_TRUE(h.ui->openedWithDesktop.empty());
+}
+
+TEST_F(WindowOverRealCore, ImagePanelTooltipShowsTheChosenPicture) {
+    open(write("dump.bin", standard_->image));
+    for (const bool jpeg : {true, false}) {
+        SCOPED_TRACE(jpeg ? "JPEG" : "MPEG-2 stream");
+        h.ui->openChoices.push_back(jpeg ? fx::photoJpeg(720, 576)
+                                         : write("new.m2v", fx::mpeg2Still(720, 576, false)));
+        h.form->BitBtn2->click();
+        ASSERT_TRUE(h.ui->boxes.empty()) << h.ui->boxes[0].text;
+        const QString tip = h.form->Panel1->toolTip();
+        ASSERT_TRUE(tip.contains(QStringLiteral("<img"))) << tip.left(80).toStdString();
+        QTextDocument rendered;
+        rendered.setHtml(tip);
+        EXPECT_GE(rendered.size().height(), 120.0) << "the thumbnail is drawn in the tooltip";
+        const QImage thumbnail = sourceThumbnail(h.form->session().SourcePath);
+        EXPECT_EQ(thumbnail.size(), QSize(150, 120)) << "720x576 kept in shape";
+    }
 }
 
 }  // namespace

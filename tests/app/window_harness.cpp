@@ -1,14 +1,26 @@
 #include "tests/app/window_harness.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
+#include <QThread>
 #include <ostream>
+#include <thread>
 
 #include "firmware/io_error.h"
 
 namespace velmora::testing {
+
+void onWindowThread(const std::function<void()>& call) {
+    if (QThread::currentThread() == qApp->thread()) {
+        call();
+    } else {
+        QMetaObject::invokeMethod(qApp, call, Qt::BlockingQueuedConnection);
+    }
+}
 
 WindowCore FakeCore::core() {
     WindowCore c;
@@ -18,7 +30,7 @@ WindowCore FakeCore::core() {
         session.PicturesFound = false;
         session.PictureCount = 0;
         ui.progress(50);
-        if (duringAnalysis) duringAnalysis();
+        if (duringAnalysis) onWindowThread(duringAnalysis);
         if (!ioErrorText.empty()) return Outcome::ioFailure(IoError(ioErrorText));
         for (const PictureEntry& entry : pictures) {
             session.PictureTable[static_cast<std::size_t>(session.PictureCount++)] = entry;
@@ -39,6 +51,13 @@ WindowCore FakeCore::core() {
     c.replace = [this](Session& session, Dialogs&) {
         ++replaces;
         replaceOptions.push_back(session.Options);
+        const auto until = std::chrono::steady_clock::now() + replaceTakes;
+        replaceSawCancel = false;
+        while (std::chrono::steady_clock::now() < until && !replaceSawCancel) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            replaceSawCancel = session.Control->cancelRequested();
+        }
+        if (replaceSawCancel) return Outcome::cancelled();
         return Outcome::done();
     };
     c.view = [this](const Session&, Dialogs&, PreviewSink&) {
@@ -53,7 +72,17 @@ WindowCore FakeCore::core() {
         ++pictureSaves;
         return Outcome::done();
     };
+    c.play = [this](const Session&, Dialogs&) {
+        ++plays;
+        return Outcome::done();
+    };
     return c;
+}
+
+bool showActive(QWidget& window) {
+    window.show();
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
 }
 
 EnabledStates enabledStates(const TForm1& form) {

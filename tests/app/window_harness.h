@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -11,13 +12,25 @@
 
 namespace velmora::testing {
 
+// Runs call on the window's thread, waiting for it: the core's stand-ins run
+// on the worker thread, but widgets may only be touched on the window's.
+void onWindowThread(const std::function<void()>& call);
+
+// Shows the window and waits until it is the active one (keys reach it then).
+[[nodiscard]] bool showActive(QWidget& window);
+
 // Stand-ins for the core, recording how the window calls them.
 struct FakeCore {
-    std::vector<PictureEntry> pictures;        // what the next analysis finds
-    std::string ioErrorText;                   // when set, the analysis fails with it
-    std::function<void()> duringAnalysis;      // runs in the middle of an analysis
+    std::vector<PictureEntry> pictures;  // what the next analysis finds
+    std::string ioErrorText;             // when set, the analysis fails with it
+    std::function<void()>
+        duringAnalysis;  // runs in the middle of an analysis, on the window's thread
     std::optional<AcceptedSource> nextSource;  // what "Open Image file" accepts
-    int views = 0, videoSaves = 0, pictureSaves = 0, replaces = 0, analyses = 0;
+    // The replacement works, on the worker thread, until it is cancelled or
+    // this time has passed; replaceSawCancel tells which.
+    std::chrono::milliseconds replaceTakes{0};
+    bool replaceSawCancel = false;
+    int views = 0, videoSaves = 0, pictureSaves = 0, replaces = 0, analyses = 0, plays = 0;
     std::vector<ReplaceOptions> replaceOptions;
 
     [[nodiscard]] WindowCore core();

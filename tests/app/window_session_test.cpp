@@ -107,8 +107,10 @@ TEST_F(WindowSessionTest, CommandsAreDisabledWhileAnAnalysisRuns) {
     ASSERT_TRUE(form().BitBtn3->isEnabled());
     std::optional<EnabledStates> during;
     int openSourcesDuring = 0;
+    QString cancelCaptionDuring;
     h.fake.duringAnalysis = [&] {
         during = enabledStates(form());
+        cancelCaptionDuring = form().BitBtn3->text();
         EXPECT_TRUE(form().busy());
         const std::size_t asked = h.ui->openFilters.size();
         form().Button1Click();  // a click that slipped through is ignored
@@ -120,7 +122,9 @@ TEST_F(WindowSessionTest, CommandsAreDisabledWhileAnAnalysisRuns) {
     EXPECT_FALSE(during->openFirmware);
     EXPECT_FALSE(during->grid);
     EXPECT_FALSE(during->openImage);
-    EXPECT_FALSE(during->replaceImage);
+    EXPECT_TRUE(during->replaceImage) << "it is the Cancel button meanwhile";
+    EXPECT_EQ(cancelCaptionDuring, QStringLiteral("Cancel"));
+    EXPECT_EQ(form().BitBtn3->text(), QStringLiteral("Replace Image"));
     EXPECT_EQ(openSourcesDuring, 0);
     EXPECT_EQ(h.fake.replaces, 0);
     EXPECT_FALSE(form().busy());
@@ -149,18 +153,28 @@ TEST_F(WindowSessionTest, FailedReadShowsTheIoErrorBoxAndKeepsTheStates) {
     EXPECT_FALSE(form().busy());
 }
 
-TEST_F(WindowSessionTest, CloseDuringAnAnalysisWaitsForItsEnd) {
+TEST_F(WindowSessionTest, CloseDuringAnAnalysisAsksCancelsAndClosesAtItsEnd) {
     TempDir temp;
     form().session().TempDir = temp.path();
     form().show();
     bool workFileThereAfterClose = false;
+    bool cancelAsked = false;
+    h.ui->answers = {false, true};  // keep working the first time, cancel the second
     h.fake.duringAnalysis = [&] {
         static_cast<void>(temp.writeText("$tmp.bin", "copy"));
         form().close();
+        EXPECT_TRUE(form().isVisible()) << "the person said No";
+        EXPECT_FALSE(form().session().Control->cancelRequested());
+        form().close();
+        cancelAsked = form().session().Control->cancelRequested();
         workFileThereAfterClose = fileExists(temp.file("$tmp.bin"));
         EXPECT_TRUE(form().isVisible());
     };
     analyse({pictureOfKind(kKindMpeg2, 0x10)});
+    ASSERT_EQ(h.ui->boxes.size(), 2u);
+    EXPECT_EQ(h.ui->boxes[0].kind, "question");
+    EXPECT_EQ(h.ui->boxes[0].caption, "Confirmation");
+    EXPECT_TRUE(cancelAsked);
     EXPECT_TRUE(workFileThereAfterClose);
     EXPECT_FALSE(form().isVisible()) << "the close asked for meanwhile took effect";
     EXPECT_FALSE(fileExists(temp.file("$tmp.bin")));

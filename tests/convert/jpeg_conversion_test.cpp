@@ -1,15 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "convert/conversion_commands.h"
 #include "convert/jpeg_conversion.h"
 #include "firmware/file_io.h"
-#include "tests/convert/fake_tools.h"
+#include "tests/support/fake_tools.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_dir.h"
 
@@ -209,6 +211,39 @@ TEST_F(JpegConversion, MissingOutputOnTheFirstTry) {
     EXPECT_EQ(
         std::string(batch.begin(), batch.end()),
         batchFileText(mpeg2BatchLines(programsIn(session.ToolDir), session.TempDir, false, 7000)));
+}
+
+TEST_F(JpegConversion, CancelStopsTheEncoderAndLeavesNoWorkFile) {
+    setUp("100");
+    tools->slowEncoders("30");
+    std::thread canceller([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        session.Control->requestCancel();
+    });
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(convert(picture(2, 720, 576, 25.0), 1000));
+    canceller.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+    EXPECT_TRUE(ui.boxes.empty()) << "a cancel is no error";
+    ASSERT_FALSE(ui.lines.empty());
+    EXPECT_EQ(ui.lines.back(), "Cancelled.");
+    EXPECT_TRUE(tryLines().empty());
+    expectWorkFilesDeleted();
+    EXPECT_FALSE(workFileLeft("$jpg_res.m2v"));
+}
+
+TEST_F(JpegConversion, EncoderPastTheTimeLimitIsStoppedWithABoxNamingIt) {
+    setUp("10 + 1000 / (s + 1)");
+    tools->slowEncoders("30");
+    session.Control->toolTimeout = std::chrono::milliseconds(400);
+    EXPECT_FALSE(convert(picture(4, 720, 576, 25.0), 1000));
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].caption, "ERROR!");
+    EXPECT_EQ(ui.boxes[0].text.rfind("The tool xvid_encraw", 0), 0u) << ui.boxes[0].text;
+    EXPECT_NE(ui.boxes[0].text.find("ran longer than 0.4 seconds and was stopped."),
+              std::string::npos);
+    expectWorkFilesDeleted();
+    EXPECT_FALSE(workFileLeft("$jpg_res.m4v"));
 }
 
 TEST_F(JpegConversion, FilesOfAnEarlierConversionAreNotReused) {

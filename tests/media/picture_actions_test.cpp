@@ -231,15 +231,26 @@ TEST_F(PictureActions, ViewOfAnUnreadableTgaShowsTheError) {
     }
 }
 
-TEST_F(PictureActions, ViewOfAnMpeg4PictureHandsTheStreamToTheDesktop) {
+TEST_F(PictureActions, PlayHandsAnMpeg4StreamToTheDesktop) {
     installDecoder(smallTga(24));
     useFirmware(mpeg4, true);
-    (void)testing::toldDone(View1Click(session, ui, preview), ui);
+    (void)testing::toldDone(Play1Click(session, ui), ui);
     EXPECT_TRUE(preview.shown.empty());
     EXPECT_TRUE(ui.boxes.empty());
     EXPECT_EQ(ui.openedWithDesktop, std::vector<std::string>{work.file("$mpeg.m4v")});
     EXPECT_EQ(readFile(work.file("$mpeg.m4v")), mpeg4.expected);
     EXPECT_FALSE(fileExists(tools.file("input.m2v")));  // no decoder for MPEG-4
+}
+
+TEST_F(PictureActions, ViewOfAnUndecodableMpeg4PictureSaysSoAndLeavesNoFile) {
+    installDecoder(smallTga(24));
+    useFirmware(mpeg4, false);
+    tellPerson(View1Click(session, ui, preview), ui);
+    EXPECT_TRUE(preview.shown.empty());
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "Error with decoding the MPEG4 picture!");
+    EXPECT_TRUE(ui.openedWithDesktop.empty()) << "the player is a menu entry of its own";
+    EXPECT_FALSE(fileExists(work.file("$mpeg.m4v")));
 }
 
 // Checks, when the save dialog opens, that the stream is already extracted.

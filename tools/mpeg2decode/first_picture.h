@@ -3,11 +3,12 @@
 #include <cstdint>
 #include <span>
 
-#include "tools/mpeg2decode/tga_file.h"
+#include "media/first_picture.h"
 
 namespace velmora::tools {
 
-enum class VideoCodec { Mpeg2, Mpeg4 };
+using velmora::BgrPicture;
+using velmora::VideoCodec;
 
 // Decodes the first picture of a video elementary stream (MPEG-1/MPEG-2, or MPEG-4
 // Part 2) with libavcodec. Throws ToolError when the stream yields no picture.

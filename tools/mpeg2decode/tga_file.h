@@ -4,14 +4,11 @@
 #include <span>
 #include <vector>
 
+#include "media/first_picture.h"
+
 namespace velmora::tools {
 
-// A decoded picture: rows top to bottom, each pixel blue, green, red.
-struct BgrPicture {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint8_t> pixels;  // width * height * 3 bytes
-};
+using velmora::BgrPicture;
 
 // An uncompressed 24-bit true-colour TGA file (image type 2, 18-byte header, no image
 // ID, no colour map, rows bottom to top). Throws ToolError for a size TGA cannot hold.

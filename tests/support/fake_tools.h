@@ -15,6 +15,8 @@ class FakeTools {
     FakeTools(const std::string& folder, const std::string& streamSizeOfSetting);
 
     [[nodiscard]] const std::string& folder() const { return folder_; }
+    // From now on each encoder run first sleeps this long, as a slow encoder.
+    void slowEncoders(const std::string& seconds) const;
     // The recorded calls, one line each, in order.
     [[nodiscard]] std::vector<std::string> calls() const;
     // The settings the encoder was called with, in order.

@@ -1,4 +1,4 @@
-#include "tests/convert/fake_tools.h"
+#include "tests/support/fake_tools.h"
 
 #include <sys/stat.h>
 
@@ -45,13 +45,15 @@ cat "$in"
 )SH");
     writeTool("yuvscaler", "cat\n");
     writeTool("pixmend", "cat\n");
-    writeTool("mpeg2enc", R"SH(s=$(valueOf -b "$@")
+    writeTool("mpeg2enc", R"SH([ -f "$here/delay" ] && sleep "$(cat "$here/delay")"
+s=$(valueOf -b "$@")
 out=$(valueOf -o "$@")
 [ -n "$(cat)" ] || exit 1
 head -c $(()SH" + streamSizeOfSetting +
                               R"SH()) /dev/zero >"$out"
 )SH");
-    writeTool("xvid_encraw", R"SH(s=$(valueOf -cq "$@")
+    writeTool("xvid_encraw", R"SH([ -f "$here/delay" ] && sleep "$(cat "$here/delay")"
+s=$(valueOf -cq "$@")
 in=$(valueOf -i "$@")
 out=$(valueOf -o "$@")
 [ -s "$in" ] || exit 1
@@ -66,6 +68,10 @@ void FakeTools::writeTool(const std::string& name, const std::string& body) cons
     out << kPrologue << body;
     out.close();
     if (!out || ::chmod(path.c_str(), 0755) != 0) throw std::runtime_error("cannot write " + path);
+}
+
+void FakeTools::slowEncoders(const std::string& seconds) const {
+    std::ofstream(folder_ + "/delay", std::ios::trunc) << seconds;
 }
 
 std::vector<std::string> FakeTools::calls() const {

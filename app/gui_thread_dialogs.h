@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+
+#include "catalogue/work_control.h"
+#include "media/picture_actions.h"
+#include "person/dialogs.h"
+
+namespace velmora {
+
+// The person as seen from a worker thread: every call is carried over to the
+// thread of `context` (the window's), where the real dialogs live. Questions,
+// boxes and file choices wait there for their answer; log lines and progress
+// are queued, in order, and the worker goes on at once. Called on the window's
+// thread itself, it passes the call straight through.
+class GuiThreadDialogs : public Dialogs {
+  public:
+    GuiThreadDialogs(Dialogs& inner, QObject* context);
+
+    void log(const std::string& line) override;
+    void repaintLog() override;
+    void progress(int percent) override;
+    Answer ask(Question question, const std::string& caption, const std::string& text) override;
+    void error(const std::string& caption, const std::string& text) override;
+    void information(const std::string& caption, const std::string& text) override;
+    std::optional<std::string> chooseOpenFile(const std::string& filter) override;
+    std::optional<std::string> chooseSaveFile(const std::string& filter,
+                                              const std::string& proposedName) override;
+    void openWithDesktop(const std::string& path) override;
+    // A cancel asked for by now cancels; else the before/after look (when
+    // set), then the window's own dialogs decide.
+    Answer approveReplacement(const PendingReplacement& pending) override;
+
+    // Lets the person cancel the replacement right before it is written.
+    void watchCancel(const WorkControl* control) { control_ = control; }
+    // The window's before/after look at the new picture, on the window's thread.
+    std::function<Answer(const PendingReplacement&)> beforeAfter;
+
+  private:
+    template <typename Call>
+    void waitFor(Call&& call);
+    template <typename Call>
+    void queue(Call&& call);
+
+    Dialogs& inner_;
+    QPointer<QObject> context_;
+    const WorkControl* control_ = nullptr;
+};
+
+// The preview windows are widgets: a decoded picture reaches them on their thread.
+class GuiThreadPreviews : public PreviewSink {
+  public:
+    GuiThreadPreviews(PreviewSink& inner, QObject* context) : inner_(inner), context_(context) {}
+    void showPreview(const PreviewPicture& picture) override;
+
+  private:
+    PreviewSink& inner_;
+    QPointer<QObject> context_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,215 @@
+#include "convert/tool_run.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+extern char** environ;
+
+namespace velmora {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How often the cancel flag is looked at while the program runs.
+constexpr std::chrono::milliseconds kWatchInterval{20};
+
+class SpawnSetup {
+  public:
+    SpawnSetup() {
+        posix_spawn_file_actions_init(&actions_);
+        posix_spawnattr_init(&attributes_);
+    }
+    ~SpawnSetup() {
+        posix_spawn_file_actions_destroy(&actions_);
+        posix_spawnattr_destroy(&attributes_);
+    }
+    SpawnSetup(const SpawnSetup&) = delete;
+    SpawnSetup& operator=(const SpawnSetup&) = delete;
+    posix_spawn_file_actions_t actions_{};
+    posix_spawnattr_t attributes_{};
+};
+
+// A descriptor that becomes readable when the child ends; -1 when the kernel
+// offers none (the wait then falls back to short sleeps).
+class ChildWatch {
+  public:
+    explicit ChildWatch(pid_t pid) : fd_(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0))) {}
+    ~ChildWatch() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    ChildWatch(const ChildWatch&) = delete;
+    ChildWatch& operator=(const ChildWatch&) = delete;
+
+    void waitAtMost(std::chrono::milliseconds interval) const {
+        if (fd_ < 0) {
+            ::usleep(static_cast<useconds_t>(std::chrono::microseconds(interval).count()));
+            return;
+        }
+        pollfd watch{fd_, POLLIN, 0};
+        static_cast<void>(::poll(&watch, 1, static_cast<int>(interval.count())));
+    }
+
+  private:
+    int fd_;
+};
+
+bool reaped(pid_t pid, bool block) {
+    int status = 0;
+    for (;;) {
+        const pid_t r = ::waitpid(pid, &status, block ? 0 : WNOHANG);
+        if (r == pid) return true;
+        if (r == 0) return false;
+        if (errno != EINTR) return true;  // no such child any more
+    }
+}
+
+// The programs of the group still running (a killed one may take a moment;
+// one that is only a zombie left to its new parent does not count), the
+// shell that runs a batch file left out.
+std::vector<std::string> groupStillRunning(pid_t group) {
+    std::vector<std::string> running;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line)) continue;
+        const std::size_t nameStart = line.find('(');
+        const std::size_t afterName = line.rfind(')');
+        if (nameStart == std::string::npos || afterName == std::string::npos) continue;
+        std::istringstream fields(line.substr(afterName + 1));
+        char state = 0;
+        pid_t parent = 0;
+        pid_t processGroup = 0;
+        if (!(fields >> state >> parent >> processGroup)) continue;
+        if (processGroup != group || state == 'Z' || state == 'X') continue;
+        running.push_back(line.substr(nameStart + 1, afterName - nameStart - 1));
+    }
+    return running;
+}
+
+std::string listOf(const std::vector<std::string>& names) {
+    std::string list;
+    for (const std::string& name : names) {
+        if (name == "sh" || list.find(name) != std::string::npos) continue;
+        if (!list.empty()) list += ", ";
+        list += name;
+    }
+    return list;
+}
+
+// The program and everything it started (a pipeline's programs) go at once;
+// returns, once none of them can write a file any more, the names of those
+// that were still running.
+std::string stopGroup(pid_t pid) {
+    const std::string running = listOf(groupStillRunning(pid));
+    ::kill(-pid, SIGKILL);
+    static_cast<void>(reaped(pid, true));
+    const Clock::time_point giveUp = Clock::now() + std::chrono::seconds(2);
+    while (!groupStillRunning(pid).empty() && Clock::now() < giveUp) ::usleep(2000);
+    return running;
+}
+
+}  // namespace
+
+ToolRun runTool(const ToolCommand& command, const WorkControl& control) {
+    if (command.arguments.empty()) return {ToolEnd::NotStarted, {}};
+    // A cancel asked for before the start: not started at all.
+    if (control.cancelRequested()) return {ToolEnd::Cancelled, {}};
+    std::vector<std::string> args = command.arguments;
+    std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    SpawnSetup setup;
+    posix_spawn_file_actions_addopen(&setup.actions_, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&setup.actions_, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&setup.actions_, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addclosefrom_np(&setup.actions_, 3);
+    // Its own group: Ctrl+C at a terminal reaches us, not the tool, and we
+    // stop the whole group ourselves. Signals the caller blocks (the command
+    // line waits for them on a thread) must not stay blocked in the tool.
+    sigset_t none;
+    sigemptyset(&none);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGINT);
+    sigaddset(&defaults, SIGTERM);
+    sigaddset(&defaults, SIGPIPE);
+    posix_spawnattr_setpgroup(&setup.attributes_, 0);
+    posix_spawnattr_setsigmask(&setup.attributes_, &none);
+    posix_spawnattr_setsigdefault(&setup.attributes_, &defaults);
+    posix_spawnattr_setflags(
+        &setup.attributes_,
+        static_cast<short>(POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF));
+    // The command's own entries come first, so they win over ours.
+    std::vector<std::string> extra = command.environment;
+    std::vector<char*> envp;
+    for (auto& e : extra) envp.push_back(e.data());
+    for (char** e = environ; *e != nullptr; ++e) envp.push_back(*e);
+    envp.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &setup.actions_, &setup.attributes_, argv.data(), envp.data()) !=
+        0)
+        return {ToolEnd::NotStarted, {}};
+
+    const ChildWatch watch(pid);
+    const Clock::time_point deadline = Clock::now() + control.toolTimeout;
+    for (;;) {
+        if (reaped(pid, false)) return {ToolEnd::Finished, {}};
+        if (control.cancelRequested()) return {ToolEnd::Cancelled, stopGroup(pid)};
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) return {ToolEnd::TimedOut, stopGroup(pid)};
+        watch.waitAtMost(std::min(left, kWatchInterval));
+    }
+}
+
+std::string toolName(const ToolCommand& command) {
+    if (command.arguments.empty()) return {};
+    const std::string& program = command.arguments[0] == "/bin/sh" && command.arguments.size() > 1
+                                     ? command.arguments[1]
+                                     : command.arguments[0];
+    const std::size_t slash = program.find_last_of('/');
+    return slash == std::string::npos ? program : program.substr(slash + 1);
+}
+
+std::chrono::milliseconds toolTimeoutFrom(const char* environmentValue) {
+    const std::chrono::milliseconds fallback = std::chrono::seconds(120);
+    if (environmentValue == nullptr || *environmentValue == '\0') return fallback;
+    char* end = nullptr;
+    const double seconds = std::strtod(environmentValue, &end);
+    if (end == environmentValue || *end != '\0' || !std::isfinite(seconds) || seconds <= 0 ||
+        seconds > 1e6)
+        return fallback;
+    return std::chrono::milliseconds(static_cast<std::int64_t>(std::ceil(seconds * 1000)));
+}
+
+std::string toolTimeoutText(const std::string& tool, std::chrono::milliseconds limit) {
+    std::ostringstream text;
+    text << "The tool " << tool << " ran longer than ";
+    if (limit.count() % 1000 == 0) {
+        text << limit.count() / 1000;
+    } else {
+        text << static_cast<double>(limit.count()) / 1000.0;
+    }
+    text << " seconds and was stopped.";
+    return text.str();
+}
+
+}  // namespace velmora

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+enum class VideoCodec { Mpeg2, Mpeg4 };
+
+// A decoded picture: rows top to bottom, each pixel blue, green, red.
+struct BgrPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> pixels;  // width * height * 3 bytes
+};
+
+// The first picture of a video elementary stream, or why there is none.
+struct FirstPicture {
+    std::optional<BgrPicture> picture;
+    std::string failure;  // set when picture is empty
+};
+
+// Decodes the first picture of a video elementary stream (MPEG-1/MPEG-2, or
+// MPEG-4 Part 2) with libavcodec.
+[[nodiscard]] FirstPicture decodeFirstPicture(std::span<const std::uint8_t> stream,
+                                              VideoCodec codec);
+
+}  // namespace velmora

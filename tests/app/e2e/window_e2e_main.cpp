@@ -1,0 +1,207 @@
+// velmora-window-e2e WORKDIR SCREENSHOT [--fit-only]: the real window with the real core,
+// dialogs and tools, driven as a person would on a real display (Xvfb): the
+// demo firmware is dropped on the window, a picture replaced with the demo
+// photo, a second replacement cancelled half-way, and the window photographed
+// with its refreshed grid. Prints the worst pause of the event loop during the
+// JPEG replacement. With --fit-only it only checks that the window and a
+// preview fit the screen (for a run with a high QT_SCALE_FACTOR). Exit 0 when
+// every step did what it should.
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <filesystem>
+#include <iostream>
+
+#include "app/main_window.h"
+#include "firmware/file_io.h"
+#include "tests/fixtures/firmware_builder.h"
+#include "tests/fixtures/fixture_streams.h"
+#include "tests/fixtures/standard_fixtures.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace fx = velmora::fixtures;
+using velmora::TForm1;
+
+int failures = 0;
+
+void check(bool ok, const std::string& what) {
+    std::cout << (ok ? "ok:     " : "FAILED: ") << what << '\n' << std::flush;
+    if (!ok) ++failures;
+}
+
+// Answers every box as soon as it shows: "Move picture?" No, other questions
+// Yes, other boxes OK. Error boxes are failures.
+class BoxAnswerer {
+  public:
+    BoxAnswerer() {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { answer(); });
+        timer_.start();
+    }
+
+  private:
+    void answer() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible()) return;
+        const QString caption = box->windowTitle();
+        std::cout << "box:    " << caption.toStdString() << ": "
+                  << box->text().simplified().toStdString() << '\n';
+        if (box->icon() == QMessageBox::Critical) check(false, "no error box");
+        QAbstractButton* press = box->button(QMessageBox::Ok);
+        if (box->button(QMessageBox::Yes) != nullptr)
+            press = box->button(caption == QStringLiteral("Move picture?") ? QMessageBox::No
+                                                                           : QMessageBox::Yes);
+        if (press != nullptr) press->click();
+    }
+    QTimer timer_;
+};
+
+// The longest time between two ticks of a 5 ms timer while it runs.
+class GapMeter {
+  public:
+    GapMeter() {
+        timer_.setInterval(5);
+        QObject::connect(&timer_, &QTimer::timeout,
+                         [this] { worst_ = std::max(worst_, clock_.restart()); });
+    }
+    void start() {
+        worst_ = 0;
+        clock_.start();
+        timer_.start();
+    }
+    qint64 stop() {
+        timer_.stop();
+        return std::max(worst_, clock_.elapsed());
+    }
+
+  private:
+    QTimer timer_;
+    QElapsedTimer clock_;
+    qint64 worst_ = 0;
+};
+
+void dropOn(TForm1& form, const std::string& path) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+    QDragEnterEvent enter(QPoint(250, 250), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&form, &enter);
+    check(enter.isAccepted(), "the window takes " + fs::path(path).filename().string());
+    QDropEvent drop(QPointF(250, 250), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&form, &drop);
+}
+
+int countLines(const TForm1& form, const QString& line) {
+    return static_cast<int>(form.Memo1->toPlainText().split(QLatin1Char('\n')).count(line));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const bool fitOnly = argc == 4 && std::string(argv[3]) == "--fit-only";
+    if (argc != 3 && !fitOnly) {
+        std::cerr << "usage: velmora-window-e2e WORKDIR SCREENSHOT.png [--fit-only]\n";
+        return 2;
+    }
+    const fs::path dir = argv[1];
+    const std::string screenshot = argv[2];
+    fs::create_directories(dir / "work");
+    const fx::Fixture firmware = fx::standardFirmware();
+    const std::string demo = (dir / "demo.bin").string();
+    fx::writeBytes(demo, firmware.image);
+    const std::string photo = (dir / "photo.jpg").string();
+    fs::copy_file(fx::photoJpeg(1024, 768), photo, fs::copy_options::overwrite_existing);
+
+    TForm1 form;
+    form.session().ToolDir = VELMORA_TOOL_DIR;
+    form.session().TempDir = (dir / "work").string();
+    form.show();
+    check(QTest::qWaitForWindowExposed(&form), "the window is shown");
+    BoxAnswerer answerer;
+
+    dropOn(form, demo);
+    check(form.StringGrid1->rowCount() == static_cast<int>(firmware.entries.size()),
+          "the dropped firmware is analysed");
+    form.StringGrid1->setCurrentCell(1, 0);
+    dropOn(form, photo);
+    check(form.Panel1->text().startsWith(QStringLiteral("JPEG 1024x768")),
+          "the dropped photo is the source");
+
+    const QRect screen = form.screen()->availableGeometry();
+    std::cout << "screen " << screen.width() << "x" << screen.height() << ", window "
+              << form.frameGeometry().width() << "x" << form.frameGeometry().height() << '\n';
+    check(screen.contains(form.frameGeometry()), "the window fits the screen");
+    form.StringGrid1->setCurrentCell(0, 0);
+    form.View1->trigger();
+    const auto previews = form.previews().openWindows();
+    check(previews.size() == 1, "the picture is previewed");
+    for (const velmora::TForm2* preview : previews) {
+        QTest::qWait(100);
+        check(screen.contains(preview->frameGeometry()), "the preview fits the screen");
+        check(preview->windowTitle() == QStringLiteral("BackGround #1  720x576"),
+              "the preview names the real size");
+    }
+    for (velmora::TForm2* preview : previews) preview->close();
+    form.StringGrid1->setCurrentCell(1, 0);
+    if (fitOnly) {
+        form.close();
+        std::cout << (failures == 0 ? "PASSED\n" : "FAILED\n");
+        return failures == 0 ? 0 : 1;
+    }
+
+    const QString lengthBefore = form.StringGrid1->item(1, 3)->text();
+    GapMeter gaps;
+    gaps.start();
+    form.BitBtn3->click();
+    const qint64 worstGap = gaps.stop();
+    std::cout << "worst event-loop gap during the JPEG replacement: " << worstGap << " ms\n";
+    check(countLines(form, QStringLiteral("All operations completed successfully!")) == 1,
+          "the picture is replaced");
+    check(countLines(form, QString(50, QLatin1Char('='))) == 2, "the firmware is analysed again");
+    check(form.StringGrid1->currentRow() == 1, "the same row stays selected");
+    std::cout << "length before " << lengthBefore.toStdString() << ", after "
+              << form.StringGrid1->item(1, 3)->text().toStdString() << '\n';
+    QTest::qWait(200);
+    check(form.grab().save(QString::fromStdString(screenshot), "PNG"), "the screenshot is saved");
+
+    // The second replacement (greyscale: other bytes) is cancelled once its
+    // first try has been logged.
+    form.CheckBox2->setChecked(true);
+    const auto before = velmora::readImageFile(demo).bytes();
+    const int triesBefore = static_cast<int>(
+        form.Memo1->toPlainText().count(QStringLiteral("Converting using bitrate")));
+    QTimer canceller;
+    canceller.setInterval(2);
+    QObject::connect(&canceller, &QTimer::timeout, [&] {
+        const int tries = static_cast<int>(
+            form.Memo1->toPlainText().count(QStringLiteral("Converting using bitrate")));
+        if (tries <= triesBefore) return;
+        canceller.stop();
+        check(form.BitBtn3->text() == QStringLiteral("Cancel"), "Replace Image reads Cancel");
+        form.BitBtn3->click();
+    });
+    canceller.start();
+    form.BitBtn3->click();
+    check(form.Memo1->toPlainText().endsWith(QStringLiteral("Cancelled.")),
+          "the log says Cancelled.");
+    check(velmora::readImageFile(demo).bytes() == before, "the firmware bytes are unchanged");
+    for (const char* name : {"$convert.bat", "$jpg_res.m2v", "$jpg_res.bmp", "$jpg_res.jpg"})
+        check(!fs::exists(dir / "work" / name), std::string("no work file ") + name);
+    check(form.BitBtn3->text() == QStringLiteral("Replace Image"), "Replace Image is back");
+    form.close();
+    std::cout << (failures == 0 ? "PASSED\n" : "FAILED\n");
+    return failures == 0 ? 0 : 1;
+}

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace velmora {
+#include "media/stream_decoder.h"
 
-enum class VideoCodec { Mpeg2, Mpeg4 };
+namespace velmora {
 
 // A decoded picture: rows top to bottom, each pixel blue, green, red.
 struct BgrPicture {

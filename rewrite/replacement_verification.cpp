@@ -7,12 +7,12 @@
 #include "firmware/anchors.h"
 #include "firmware/byte_order.h"
 #include "firmware/free_space.h"
+#include "media/stream_decoder.h"
 #include "media/stream_extraction.h"
 #include "person/hex_text.h"
 #include "person/silent_dialogs.h"
 #include "rewrite/mpeg2_placement.h"
 #include "rewrite/mpeg4_placement.h"
-#include "rewrite/stream_decoding.h"
 
 namespace velmora {
 namespace {
@@ -298,7 +298,7 @@ Failure checkNewPicture(const VerificationInput& in, int width, int height) {
 // its own, which the decoder tells.
 Failure checkDecoding(const VerificationInput& in, DecodedPictures& decoded) {
     const PictureEntry& e = in.plan.entry;
-    decoded = decodeStream(in.stream, e.Kind);
+    decoded = countDecodedPictures(in.stream, e.isMpeg2() ? VideoCodec::Mpeg2 : VideoCodec::Mpeg4);
     if (decoded.count != 1)
         return fail("decoding", "The new stream decodes to " + std::to_string(decoded.count) +
                                     " pictures, not to one.");

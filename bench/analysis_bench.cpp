@@ -39,10 +39,9 @@ void BM_Analysis(benchmark::State& state) {
     for (auto _ : state) {
         Session session = freshSession();
         SilentDialogs ui;
-        try {
-            benchmark::DoNotOptimize(analyzeFirmware(session, ui, path));
-        } catch (const std::exception& e) {
-            state.SkipWithError(e.what());
+        const Outcome analysed = analyzeFirmware(session, ui, path);
+        if (!analysed.isDone()) {
+            state.SkipWithError("the analysis failed");
             return;
         }
         found = session.PictureCount;
@@ -125,16 +124,15 @@ void reportPeakMemory() {
 }  // namespace
 
 int analyzeOnce(const char* path) {
-    try {
-        Session session = freshSession();
-        SilentDialogs ui;
-        (void)analyzeFirmware(session, ui, path);
-        reportPeakMemory();
-        return 0;
-    } catch (const std::exception& e) {
-        std::cerr << "analysis failed: " << e.what() << "\n";
+    Session session = freshSession();
+    SilentDialogs ui;
+    const Outcome analysed = analyzeFirmware(session, ui, path);
+    if (analysed.is<IoFailure>()) {
+        std::cerr << "analysis failed: " << analysed.get<IoFailure>().text << "\n";
         return 1;
     }
+    reportPeakMemory();
+    return 0;
 }
 
 }  // namespace velmora::bench

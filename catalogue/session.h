@@ -37,6 +37,9 @@ struct Session {
     std::string TempDir;
     // Shared with the thread that may cancel the running action.
     std::shared_ptr<WorkControl> Control = std::make_shared<WorkControl>();
+    // How many encoder tries of a JPEG conversion may run at once; 0: one per
+    // processor core.
+    int TriesAtOnce = 0;
 
     // The last analysis.
     std::string FirmwarePath;  // the firmware as stored, as chosen in the open dialog

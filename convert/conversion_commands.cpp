@@ -120,23 +120,25 @@ BatchPrograms findBatchPrograms(const std::string& toolDir) {
 }
 
 std::vector<std::string> mpeg2BatchLines(const BatchPrograms& programs, const std::string& tempDir,
-                                         bool ntscTiming, std::int32_t bitrate) {
+                                         bool ntscTiming, std::int32_t bitrate,
+                                         const TryFiles& files) {
     return {decodeToRawPart(programs, tempDir, ntscTiming) + " | " + scriptPath(programs.mpeg2enc) +
             " -f " + (ntscTiming ? "8 -n n" : "3 -n p") + " -b " + std::to_string(bitrate) +
-            " -r 16 -a 2 -v 0 -o " + scriptPath(tempDir, kMpeg2Result)};
+            " -r 16 -a 2 -v 0 -o " + scriptPath(tempDir, files.stream)};
 }
 
 std::vector<std::string> mpeg4BatchLines(const BatchPrograms& programs, const std::string& tempDir,
                                          bool ntscTiming, std::int32_t quantizer,
-                                         std::int32_t width, std::int32_t height) {
-    const std::string rawPicture = scriptPath(tempDir, kRawPicture);
+                                         std::int32_t width, std::int32_t height,
+                                         const TryFiles& files) {
+    const std::string rawPicture = scriptPath(tempDir, files.rawPicture);
     return {decodeToRawPart(programs, tempDir, ntscTiming) + " | " +
                 scriptPath(programs.yuvscaler) + " -M NO_HEADER |" + scriptPath(programs.pixmend) +
                 " >" + rawPicture,
             scriptPath(programs.xvidEncraw) + " -i " + rawPicture + " -type 0 -single -cq " +
                 std::to_string(quantizer) + " -w " + std::to_string(width) + " -h " +
                 std::to_string(height) + (ntscTiming ? " -framerate 29.97" : " -framerate 25") +
-                " -frames 1 -lumimasking -qtype 0 -o " + scriptPath(tempDir, kMpeg4Result)};
+                " -frames 1 -lumimasking -qtype 0 -o " + scriptPath(tempDir, files.stream)};
 }
 
 std::string batchFileText(const std::vector<std::string>& lines) {

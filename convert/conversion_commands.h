@@ -45,16 +45,19 @@ struct BatchPrograms {
 // Velmora does not carry, else from PATH.
 [[nodiscard]] BatchPrograms findBatchPrograms(const std::string& toolDir);
 
-// The batch line of one MPEG-2 try at this bitrate.
+// The batch line of one MPEG-2 try at this bitrate, writing the stream of
+// the slot's files.
 [[nodiscard]] std::vector<std::string> mpeg2BatchLines(const BatchPrograms& programs,
                                                        const std::string& tempDir, bool ntscTiming,
-                                                       std::int32_t bitrate);
+                                                       std::int32_t bitrate,
+                                                       const TryFiles& files = tryFiles(0, true));
 
 // The two batch lines of one MPEG-4 try at this quantizer.
 [[nodiscard]] std::vector<std::string> mpeg4BatchLines(const BatchPrograms& programs,
                                                        const std::string& tempDir, bool ntscTiming,
                                                        std::int32_t quantizer, std::int32_t width,
-                                                       std::int32_t height);
+                                                       std::int32_t height,
+                                                       const TryFiles& files = tryFiles(0, false));
 
 // The batch file's content: every line ended by a line feed alone (a carriage
 // return would become part of the last argument).

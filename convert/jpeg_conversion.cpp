@@ -1,14 +1,13 @@
 #include "convert/jpeg_conversion.h"
 
 #include <optional>
-#include <span>
 #include <vector>
 
 #include "convert/conversion_commands.h"
 #include "convert/dichotomy_search.h"
+#include "convert/encoder_tries.h"
 #include "convert/run_and_wait.h"
 #include "convert/tool_run.h"
-#include "convert/tried_streams.h"
 #include "firmware/file_io.h"
 #include "firmware/work_file.h"
 
@@ -53,16 +52,26 @@ std::optional<Outcome> preparePicture(const Session& session, const PictureEntry
 }
 
 std::vector<std::string> batchLinesOfTry(const Session& session, const PictureEntry& entry,
-                                         bool ntscTiming, std::int32_t setting) {
+                                         bool ntscTiming, std::int32_t setting,
+                                         const TryFiles& files) {
     const BatchPrograms programs = findBatchPrograms(session.ToolDir);
-    if (entry.isMpeg2()) return mpeg2BatchLines(programs, session.TempDir, ntscTiming, setting);
+    if (entry.isMpeg2())
+        return mpeg2BatchLines(programs, session.TempDir, ntscTiming, setting, files);
     return mpeg4BatchLines(programs, session.TempDir, ntscTiming, setting, entry.Width,
-                           entry.Height);
+                           entry.Height, files);
 }
 
-void writeBatchFile(const std::string& path, const std::vector<std::string>& lines) {
-    const std::string text = batchFileText(lines);
-    writeWorkFile(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+// A try that did not end in a stream ends the conversion.
+Outcome failedTry(const Session& session, const TryOutcome& made, const std::string& streamPath) {
+    removeFileIfExists(streamPath);
+    if (made.end == ToolEnd::Cancelled || made.end == ToolEnd::TimedOut) {
+        removeWorkFiles(session);
+        if (made.end == ToolEnd::Cancelled) return Outcome::cancelled();
+        return Outcome::refused(kErrorCaption,
+                                toolTimeoutText(made.stoppedTool, session.Control->toolTimeout));
+    }
+    // The batch file stays for a look.
+    return Outcome::refused("Error!", "Error with target file creation!");
 }
 
 std::string tryLogLine(const PictureEntry& entry, std::int32_t setting, std::int64_t fileSize) {
@@ -84,36 +93,33 @@ Result<ConvertedStream> convertJpegToStream(const Session& session, Dialogs& ui,
 
     const bool ntscTiming = entry.FrameRate != kFrameRatePal;
     DichotomySearch search = entry.isMpeg2() ? mpeg2SearchStart() : mpeg4SearchStart();
-    const std::string batchPath = session.workFile(kBatchFile);
     const std::int32_t mostTries = search.TriesLeft;
 
-    // The encoders give the same stream for the same setting, so a setting
-    // the bisection comes back to is not encoded again: its stream is put
-    // back and the try goes on (and is logged) as if it had been.
-    TriedStreams tried;
+    EncoderTries tries(
+        session, entry.isMpeg2(),
+        [&](std::int32_t setting, const TryFiles& files) {
+            return batchLinesOfTry(session, entry, ntscTiming, setting, files);
+        },
+        triesAtOnce(session));
+    const std::vector<std::uint8_t>* stream = nullptr;
     SearchStep step = SearchStep::NextTry;
     while (step == SearchStep::NextTry) {
-        if (const auto* stream = tried.find(search.TrySetting)) {
-            writeWorkFile(streamPath, *stream);
-        } else {
-            // A try whose encoder does not start must not measure the last try's stream.
-            removeFileIfExists(streamPath);
-            removeFileIfExists(session.workFile(kRawPicture));
-            writeBatchFile(batchPath,
-                           batchLinesOfTry(session, entry, ntscTiming, search.TrySetting));
-            if (auto stopped = runStep(session, batchFileCommand(batchPath), streamPath))
-                return *stopped;
-            if (!fileExists(streamPath))
-                return Outcome::refused("Error!", "Error with target file creation!");
-            tried.keep(search.TrySetting, readImageFile(streamPath).bytes());
+        const TryOutcome& made = tries.tryOf(search, roomSize);
+        if (made.end == ToolEnd::Cancelled || made.end == ToolEnd::TimedOut || !made.stream) {
+            tries.stopAll();
+            return failedTry(session, made, streamPath);
         }
+        stream = &*made.stream;
         // The bar shows the tries: try k of at most mostTries.
         ui.progress((mostTries - search.TriesLeft + 1) * 100 / mostTries);
-        const std::int64_t fileSize = velmora::fileSize(streamPath);
+        const auto fileSize = static_cast<std::int64_t>(stream->size());
         ui.log(tryLogLine(entry, search.TrySetting, fileSize));
         ui.repaintLog();
         step = bisectionStep(search, fileSize, roomSize);
     }
+    tries.stopAll();
+    // The last try's stream is the result, and stays even when it does not fit.
+    writeWorkFile(streamPath, *stream);
 
     removeWorkFiles(session);
     if (search.TriesLeft == 0) {

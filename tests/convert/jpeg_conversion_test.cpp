@@ -31,6 +31,8 @@ class JpegConversion : public ::testing::Test {
         std::filesystem::create_directories(session.TempDir);
         session.SourcePath = dir.writeText(sourceName, "picture");
         session.SourceOpened = true;
+        // One try at a time: the encoder runs are then exactly the search's tries.
+        session.TriesAtOnce = 1;
     }
 
     static PictureEntry picture(int kind, int width, int height, double frameRate) {
@@ -56,8 +58,11 @@ class JpegConversion : public ::testing::Test {
         return fileExists(session.workFile(name));
     }
 
+    // Those of tries run side by side too.
     void expectWorkFilesDeleted() const {
-        for (const char* name : {"$convert.bat", "$jpg_res.bmp", "$jpg_res.jpg", "$tmp.yuv"})
+        for (const char* name :
+             {"$convert.bat", "$jpg_res.bmp", "$jpg_res.jpg", "$tmp.yuv", "$convert-1.bat",
+              "$tmp-1.yuv", "$jpg_res-1.m2v", "$jpg_res-1.m4v"})
             EXPECT_FALSE(workFileLeft(name)) << name;
     }
 
@@ -171,6 +176,7 @@ TEST_F(JpegConversion, Mpeg4InverseQuantizer) {
         session.ToolDir = tools->folder();
         session.TempDir = caseDir.path();
         session.SourcePath = caseDir.writeText("photo.jpg", "picture");
+        session.TriesAtOnce = 1;
         const auto result = convert(picture(4, 640, 480, 29.97), c.room);
         ASSERT_TRUE(result) << c.room;
         EXPECT_EQ(result->offset, 10);
@@ -196,6 +202,50 @@ TEST_F(JpegConversion, Mpeg4FitOnTheLastAllowedTryStillFails) {
     EXPECT_EQ(ui.boxes[0].caption, "ERROR!");
 }
 
+// Tries run side by side, the likely next settings ahead of the search, must
+// come to the same log and stream as tries run one by one, whether the guesses
+// of the next setting turn out right or wrong.
+TEST_F(JpegConversion, TriesSideBySideEndAsTriesOneByOne) {
+    struct Case {
+        std::string formula;
+        int kind;
+        std::int32_t room;
+    };
+    const std::vector<Case> cases{
+        {"10 * s", 2, 40005},                 // a straight line: guesses mostly right
+        {"s % 3000 * 20 + 1000", 2, 30000},   // a saw tooth: guesses often wrong
+        {"s > 11500 ? 0 : 25000", 2, 60000},  // the encoder gives up at high rates
+        {"5000", 2, 1000},                    // a hundred tries, none fits
+        {"200000 / s", 4, 21000},
+        {"s < 40 ? 5000 : 1000", 4, 1000},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::vector<std::string>> logs;
+        std::vector<std::vector<std::uint8_t>> streams;
+        for (const int atOnce : {1, 2, 3}) {
+            testing::TempDir caseDir;
+            session = Session{};
+            ui = testing::ScriptedDialogs{};
+            tools = std::make_unique<testing::FakeTools>(caseDir.file("tools"), c.formula);
+            session.ToolDir = tools->folder();
+            session.TempDir = caseDir.path();
+            session.SourcePath = caseDir.writeText("photo.jpg", "picture");
+            session.TriesAtOnce = atOnce;
+            const auto result = convert(picture(c.kind, 720, 576, 25.0), c.room);
+            logs.push_back(ui.lines);
+            const std::string stream =
+                session.workFile(c.kind == 2 ? "$jpg_res.m2v" : "$jpg_res.m4v");
+            streams.push_back(fileExists(stream) ? testing::readFile(stream)
+                                                 : std::vector<std::uint8_t>{});
+            expectWorkFilesDeleted();
+        }
+        EXPECT_EQ(logs[1], logs[0]) << c.formula;
+        EXPECT_EQ(logs[2], logs[0]) << c.formula;
+        EXPECT_EQ(streams[1], streams[0]) << c.formula;
+        EXPECT_EQ(streams[2], streams[0]) << c.formula;
+    }
+}
+
 TEST_F(JpegConversion, MissingOutputOnTheFirstTry) {
     setUp("100");
     removeFileIfExists(session.SourcePath);  // deleted after it was opened
@@ -215,6 +265,7 @@ TEST_F(JpegConversion, MissingOutputOnTheFirstTry) {
 
 TEST_F(JpegConversion, CancelStopsTheEncoderAndLeavesNoWorkFile) {
     setUp("100");
+    session.TriesAtOnce = 2;  // one encoder for the search, one ahead of it
     tools->slowEncoders("30");
     std::thread canceller([this] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -234,6 +285,7 @@ TEST_F(JpegConversion, CancelStopsTheEncoderAndLeavesNoWorkFile) {
 
 TEST_F(JpegConversion, EncoderPastTheTimeLimitIsStoppedWithABoxNamingIt) {
     setUp("10 + 1000 / (s + 1)");
+    session.TriesAtOnce = 2;
     tools->slowEncoders("30");
     session.Control->toolTimeout = std::chrono::milliseconds(400);
     EXPECT_FALSE(convert(picture(4, 720, 576, 25.0), 1000));

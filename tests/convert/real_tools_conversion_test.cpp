@@ -58,6 +58,29 @@ class RealToolsConversion : public ::testing::TestWithParam<Case> {
     }
 };
 
+bool makePhoto(const std::string& photo) {
+    return runImageMagick("-size 1024x768 -seed 7 plasma:steelblue-orange -blur 0x4 -quality 92",
+                          photo);
+}
+
+Session sessionFor(const std::string& work, const std::string& photo) {
+    Session session;
+    session.ToolDir = VELMORA_TOOL_DIR;
+    session.TempDir = work;
+    session.SourcePath = photo;
+    session.SourceOpened = true;
+    return session;
+}
+
+PictureEntry pictureOf(const Case& c) {
+    PictureEntry entry;
+    entry.Kind = c.kind;
+    entry.Width = c.width;
+    entry.Height = c.height;
+    entry.FrameRate = c.frameRate;
+    return entry;
+}
+
 TEST_P(RealToolsConversion, FitsTheRoomAndLooksLikeThePhoto) {
     const Case& c = GetParam();
     testing::TempDir dir;
@@ -65,21 +88,9 @@ TEST_P(RealToolsConversion, FitsTheRoomAndLooksLikeThePhoto) {
     const std::string work = dir.file("work 'q' \"d\" $HOME 100% \xC3\xBC");
     std::filesystem::create_directories(work);
     const std::string photo = dir.file("my photo.jpg");
-    ASSERT_TRUE(
-        runImageMagick("-size 1024x768 -seed 7 plasma:steelblue-orange -blur 0x4 "
-                       "-quality 92",
-                       photo));
-
-    Session session;
-    session.ToolDir = VELMORA_TOOL_DIR;
-    session.TempDir = work;
-    session.SourcePath = photo;
-    session.SourceOpened = true;
-    PictureEntry entry;
-    entry.Kind = c.kind;
-    entry.Width = c.width;
-    entry.Height = c.height;
-    entry.FrameRate = c.frameRate;
+    ASSERT_TRUE(makePhoto(photo));
+    const Session session = sessionFor(work, photo);
+    const PictureEntry entry = pictureOf(c);
     testing::ScriptedDialogs ui;
 
     const auto started = std::chrono::steady_clock::now();
@@ -132,6 +143,32 @@ INSTANTIATE_TEST_SUITE_P(Pictures, RealToolsConversion,
                          [](const ::testing::TestParamInfo<Case>& param) {
                              return std::string(param.param.name);
                          });
+
+// The real encoders, run side by side ahead of the search, end in the very
+// stream and log of tries run one by one.
+TEST_F(RealToolsConversion, TriesSideBySideGiveTheStreamOfTriesOneByOne) {
+    for (const Case& c : {Case{"Mpeg2PalTightRoom", 2, 720, 576, 25.0, 16000},
+                          Case{"Mpeg4Pal", 4, 720, 576, 25.0, 12000}}) {
+        testing::TempDir dir;
+        const std::string photo = dir.file("photo.jpg");
+        ASSERT_TRUE(makePhoto(photo));
+        std::vector<std::vector<std::string>> logs;
+        std::vector<std::vector<std::uint8_t>> streams;
+        for (const int atOnce : {1, 3}) {
+            const std::string work = dir.file("work" + std::to_string(atOnce));
+            std::filesystem::create_directories(work);
+            Session session = sessionFor(work, photo);
+            session.TriesAtOnce = atOnce;
+            testing::ScriptedDialogs ui;
+            const auto result = convertJpegToStream(session, ui, pictureOf(c), c.room);
+            ASSERT_TRUE(result.ok()) << ui.logText();
+            logs.push_back(ui.lines);
+            streams.push_back(testing::readFile(result->path));
+        }
+        EXPECT_EQ(logs[1], logs[0]) << c.name;
+        EXPECT_EQ(streams[1], streams[0]) << c.name;
+    }
+}
 
 }  // namespace
 }  // namespace velmora

@@ -1,0 +1,173 @@
+#include "convert/encoder_tries.h"
+
+#include <algorithm>
+#include <chrono>
+#include <span>
+#include <thread>
+
+#include "convert/conversion_commands.h"
+#include "convert/likely_tries.h"
+#include "firmware/file_io.h"
+#include "firmware/work_file.h"
+
+namespace velmora {
+namespace {
+
+// How often the search looks at the person's cancel while it waits.
+constexpr std::chrono::milliseconds kCancelWatch{20};
+
+void writeBatchFile(const std::string& path, const std::vector<std::string>& lines) {
+    const std::string text = batchFileText(lines);
+    writeWorkFile(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+}  // namespace
+
+EncoderTries::EncoderTries(const Session& session, bool mpeg2, BatchLines batchLines,
+                           int runsAtOnce)
+    : session_(session),
+      mpeg2_(mpeg2),
+      batchLines_(std::move(batchLines)),
+      slots_(std::max(1, runsAtOnce)) {}
+
+EncoderTries::~EncoderTries() {
+    stopAll();
+}
+
+const TryOutcome& EncoderTries::tryOf(const DichotomySearch& search, std::int64_t roomSize) {
+    const std::int32_t setting = search.TrySetting;
+    for (;;) {
+        if (const auto made = outcomes_.find(setting); made != outcomes_.end()) return made->second;
+        if (session_.Control->cancelRequested()) {
+            cancelAll();
+            // Not started before the cancel: it never will be.
+            if (!running(setting))
+                return outcomes_[setting] = TryOutcome{ToolEnd::Cancelled, {}, {}};
+        } else {
+            runWantedSettings(search, roomSize);
+        }
+        waitForAnEnd();
+        keepEndedRuns();
+    }
+}
+
+void EncoderTries::stopAll() {
+    for (Run& run : runs_) {
+        run.abandoned = true;
+        run.control->requestCancel();
+    }
+    for (Run& run : runs_) run.ended.wait();
+    runs_.clear();
+    for (int slot = 1; slot < slots_; ++slot) {
+        const TryFiles files = tryFiles(slot, mpeg2_);
+        for (const std::string* name : {&files.batch, &files.rawPicture, &files.stream})
+            removeFileIfExists(session_.workFile(*name));
+    }
+}
+
+// The current setting first, then those the search likely tries after it,
+// each on a slot of its own; runs the search has gone past are stopped.
+void EncoderTries::runWantedSettings(const DichotomySearch& search, std::int64_t roomSize) {
+    TriedSizes sizes;
+    for (const auto& [setting, outcome] : outcomes_)
+        if (outcome.stream) sizes[setting] = static_cast<std::int64_t>(outcome.stream->size());
+    std::vector<std::int32_t> wanted =
+        likelyUntriedSettings(search, sizes, roomSize, static_cast<std::size_t>(slots_));
+    std::erase_if(wanted, [this](std::int32_t s) { return outcomes_.contains(s); });
+
+    for (Run& run : runs_) {
+        if (run.abandoned || std::find(wanted.begin(), wanted.end(), run.setting) != wanted.end())
+            continue;
+        run.abandoned = true;
+        run.control->requestCancel();
+    }
+    for (const std::int32_t setting : wanted) {
+        if (running(setting)) continue;
+        const std::optional<int> slot = freeSlot();
+        if (!slot) break;
+        start(setting, *slot);
+    }
+}
+
+void EncoderTries::start(std::int32_t setting, int slot) {
+    const TryFiles files = tryFiles(slot, mpeg2_);
+    // A try whose encoder does not start must not measure an earlier try's stream.
+    removeFileIfExists(session_.workFile(files.stream));
+    removeFileIfExists(session_.workFile(files.rawPicture));
+    const std::string batchPath = session_.workFile(files.batch);
+    writeBatchFile(batchPath, batchLines_(setting, files));
+
+    Run run;
+    run.setting = setting;
+    run.slot = slot;
+    const ToolCommand command = batchFileCommand(batchPath);
+    run.tool = toolName(command);
+    run.control = std::make_shared<WorkControl>();
+    run.control->toolTimeout = session_.Control->toolTimeout;
+    run.ended = std::async(std::launch::async, [command, control = run.control, signal = signal_] {
+        ToolRun ended = runTool(command, *control);
+        {
+            const std::lock_guard lock(signal->mutex);
+            ++signal->ends;
+        }
+        signal->changed.notify_all();
+        return ended;
+    });
+    runs_.push_back(std::move(run));
+}
+
+void EncoderTries::waitForAnEnd() {
+    std::unique_lock lock(signal_->mutex);
+    signal_->changed.wait_for(lock, kCancelWatch, [this] { return signal_->ends != endsSeen_; });
+    endsSeen_ = signal_->ends;
+}
+
+void EncoderTries::keepEndedRuns() {
+    for (auto run = runs_.begin(); run != runs_.end();) {
+        if (run->ended.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+            ++run;
+            continue;
+        }
+        const ToolRun ended = run->ended.get();
+        // A run stopped because the search went past it says nothing.
+        const bool stoppedUnwanted = run->abandoned && ended.end != ToolEnd::Finished;
+        if (!stoppedUnwanted) {
+            TryOutcome outcome;
+            outcome.end = ended.end;
+            outcome.stoppedTool = ended.stillRunning.empty() ? run->tool : ended.stillRunning;
+            const std::string stream = session_.workFile(tryFiles(run->slot, mpeg2_).stream);
+            if (ended.end == ToolEnd::Finished || ended.end == ToolEnd::NotStarted) {
+                if (fileExists(stream)) outcome.stream = readImageFile(stream).bytes();
+            }
+            outcomes_[run->setting] = std::move(outcome);
+        }
+        run = runs_.erase(run);
+    }
+}
+
+void EncoderTries::cancelAll() {
+    for (Run& run : runs_) run.control->requestCancel();
+}
+
+bool EncoderTries::running(std::int32_t setting) const {
+    return std::any_of(runs_.begin(), runs_.end(), [setting](const Run& run) {
+        return !run.abandoned && run.setting == setting;
+    });
+}
+
+std::optional<int> EncoderTries::freeSlot() const {
+    for (int slot = 0; slot < slots_; ++slot) {
+        const bool taken = std::any_of(runs_.begin(), runs_.end(),
+                                       [slot](const Run& run) { return run.slot == slot; });
+        if (!taken) return slot;
+    }
+    return std::nullopt;
+}
+
+int triesAtOnce(const Session& session) {
+    if (session.TriesAtOnce > 0) return session.TriesAtOnce;
+    const unsigned cores = std::thread::hardware_concurrency();
+    return static_cast<int>(std::clamp(cores, 1u, 4u));
+}
+
+}  // namespace velmora

@@ -42,7 +42,7 @@ const TryOutcome& EncoderTries::tryOf(const DichotomySearch& search, std::int64_
             cancelAll();
             // Not started before the cancel: it never will be.
             if (!running(setting))
-                return outcomes_[setting] = TryOutcome{ToolEnd::Cancelled, {}, {}};
+                return outcomes_[setting] = TryOutcome{ToolEnd::Cancelled, {}, {}, {}};
         } else {
             runWantedSettings(search, roomSize);
         }
@@ -135,7 +135,9 @@ void EncoderTries::keepEndedRuns() {
             TryOutcome outcome;
             outcome.end = ended.end;
             outcome.stoppedTool = ended.stillRunning.empty() ? run->tool : ended.stillRunning;
-            const std::string stream = session_.workFile(tryFiles(run->slot, mpeg2_).stream);
+            const TryFiles files = tryFiles(run->slot, mpeg2_);
+            outcome.batchFile = files.batch;
+            const std::string stream = session_.workFile(files.stream);
             if (ended.end == ToolEnd::Finished || ended.end == ToolEnd::NotStarted) {
                 if (fileExists(stream)) outcome.stream = readImageFile(stream).bytes();
             }

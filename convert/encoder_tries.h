@@ -25,6 +25,8 @@ struct TryOutcome {
     std::string stoppedTool;
     // The stream the try wrote; none when it wrote no file.
     std::optional<std::vector<std::uint8_t>> stream;
+    // The work file of the batch that ran it.
+    std::string batchFile;
 };
 
 // The encoder runs of one conversion. The search asks for one setting at a

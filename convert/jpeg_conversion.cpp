@@ -1,5 +1,6 @@
 #include "convert/jpeg_conversion.h"
 
+#include <filesystem>
 #include <optional>
 #include <vector>
 
@@ -61,6 +62,15 @@ std::vector<std::string> batchLinesOfTry(const Session& session, const PictureEn
                            entry.Height, files);
 }
 
+// The batch file that ran a failed try is left for a look under the usual
+// name, whichever slot ran it.
+void keepBatchFileOf(const Session& session, const TryOutcome& made) {
+    if (made.batchFile.empty() || made.batchFile == kBatchFile) return;
+    std::error_code ignored;
+    std::filesystem::rename(session.workFile(made.batchFile), session.workFile(kBatchFile),
+                            ignored);
+}
+
 // A try that did not end in a stream ends the conversion.
 Outcome failedTry(const Session& session, const TryOutcome& made, const std::string& streamPath) {
     removeFileIfExists(streamPath);
@@ -106,6 +116,7 @@ Result<ConvertedStream> convertJpegToStream(const Session& session, Dialogs& ui,
     while (step == SearchStep::NextTry) {
         const TryOutcome& made = tries.tryOf(search, roomSize);
         if (made.end == ToolEnd::Cancelled || made.end == ToolEnd::TimedOut || !made.stream) {
+            keepBatchFileOf(session, made);
             tries.stopAll();
             return failedTry(session, made, streamPath);
         }

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -261,6 +263,28 @@ TEST_F(JpegConversion, MissingOutputOnTheFirstTry) {
     EXPECT_EQ(
         std::string(batch.begin(), batch.end()),
         batchFileText(mpeg2BatchLines(programsIn(session.ToolDir), session.TempDir, false, 7000)));
+}
+
+// Whichever slot ran the try that wrote no stream, its batch file is the one
+// left for a look, and no other slot's files stay.
+TEST_F(JpegConversion, ATryAheadThatWritesNoStreamLeavesItsOwnBatchFile) {
+    setUp("10 * s");
+    session.TriesAtOnce = 2;
+    (void)dir.writeText("tools/mpeg2enc", R"SH(#!/bin/sh
+while [ $# -gt 0 ]; do case "$1" in -b) s=$2 ;; -o) out=$2 ;; esac; shift; done
+cat >/dev/null
+[ "$s" = 10500 ] && exit 1
+head -c $((10 * s)) /dev/zero >"$out"
+)SH");
+    ASSERT_EQ(::chmod(dir.file("tools/mpeg2enc").c_str(), 0755), 0);
+    // 7000 fits, so 10500 comes next: the slot beside the first has run it already.
+    EXPECT_FALSE(convert(picture(2, 720, 576, 25.0), 80000));
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "Error with target file creation!");
+    const auto batch = testing::readFile(session.workFile("$convert.bat"));
+    EXPECT_NE(std::string(batch.begin(), batch.end()).find(" -b 10500 "), std::string::npos);
+    for (const char* name : {"$convert-1.bat", "$jpg_res-1.m2v", "$jpg_res.m2v"})
+        EXPECT_FALSE(workFileLeft(name)) << name;
 }
 
 TEST_F(JpegConversion, CancelStopsTheEncoderAndLeavesNoWorkFile) {

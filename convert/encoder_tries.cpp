@@ -28,7 +28,11 @@ EncoderTries::EncoderTries(const Session& session, bool mpeg2, BatchLines batchL
     : session_(session),
       mpeg2_(mpeg2),
       batchLines_(std::move(batchLines)),
-      slots_(std::max(1, runsAtOnce)) {}
+      slots_(std::max(1, runsAtOnce)) {
+    // Every run holds a slot, so adding one never moves the others (nor fails
+    // after its process has started).
+    runs_.reserve(static_cast<std::size_t>(slots_));
+}
 
 EncoderTries::~EncoderTries() {
     stopAll();

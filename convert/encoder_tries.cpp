@@ -45,8 +45,11 @@ const TryOutcome& EncoderTries::tryOf(const DichotomySearch& search, std::int64_
         if (session_.Control->cancelRequested()) {
             cancelAll();
             // Not started before the cancel: it never will be.
-            if (!running(setting))
-                return outcomes_[setting] = TryOutcome{ToolEnd::Cancelled, {}, {}, {}};
+            if (!running(setting)) {
+                TryOutcome& never = outcomes_[setting];
+                never.end = ToolEnd::Cancelled;
+                return never;
+            }
         } else {
             runWantedSettings(search, roomSize);
         }

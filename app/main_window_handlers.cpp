@@ -305,9 +305,9 @@ void TForm1::PopupMenu1Popup() {
 
 void TForm1::View1Click() {
     if (busy_ || !hasSelectedPicture()) return;
-    runBusy([&](Dialogs& ui) {
+    runBusy([&](Dialogs&) {
         GuiThreadPreviews previews(previews_, this);
-        return core_.view(session_, ui, previews);
+        return core_.view(selectedPicture(session_), previews);
     });
     closeIfAsked();
 }
@@ -319,20 +319,20 @@ void TForm1::Play1Click() {
         tellPerson(Outcome::refused(kNoPlayerCaption, kNoPlayerText), *dialogs_);
         return;
     }
-    runBusy([&](Dialogs& ui) { return core_.play(session_, ui); });
+    runBusy([&](Dialogs& ui) { return core_.play(selectedPicture(session_), ui); });
     closeIfAsked();
 }
 
 void TForm1::Savevideo1Click() {
     if (busy_ || !hasSelectedPicture()) return;
-    runBusy([&](Dialogs& ui) { return core_.saveVideo(session_, ui); });
+    runBusy([&](Dialogs& ui) { return core_.saveVideo(selectedPicture(session_), ui); });
     closeIfAsked();
 }
 
 void TForm1::Savepicture1Click() {
     const PictureEntry* picture = session_.selected();
     if (busy_ || picture == nullptr || !picture->isMpeg2()) return;
-    runBusy([&](Dialogs& ui) { return core_.savePicture(session_, ui); });
+    runBusy([&](Dialogs& ui) { return core_.savePicture(selectedPicture(session_), ui); });
     closeIfAsked();
 }
 

@@ -13,10 +13,10 @@ WindowCore realCore() {
     core.gridRow = gridRow;
     core.openSource = openReplacementSource;
     core.replace = [](Session& session, Dialogs& ui) { return replacePicture(session, ui); };
-    core.view = View1Click;
-    core.saveVideo = Savevideo1Click;
-    core.savePicture = Savepicture1Click;
-    core.play = Play1Click;
+    core.view = viewPicture;
+    core.saveVideo = saveVideo;
+    core.savePicture = savePicture;
+    core.play = playPicture;
     core.restore = restoreOriginal;
     return core;
 }

@@ -18,10 +18,10 @@ struct WindowCore {
     std::function<std::array<std::string, 5>(const PictureEntry&, int)> gridRow;
     std::function<Outcome(Session&, Dialogs&)> openSource;
     std::function<Outcome(Session&, Dialogs&)> replace;
-    std::function<Outcome(const Session&, Dialogs&, PreviewSink&)> view;
-    std::function<Outcome(const Session&, Dialogs&)> saveVideo;
-    std::function<Outcome(const Session&, Dialogs&)> savePicture;
-    std::function<Outcome(const Session&, Dialogs&)> play;
+    std::function<Outcome(const PictureTarget&, PreviewSink&)> view;
+    std::function<Outcome(const PictureTarget&, Dialogs&)> saveVideo;
+    std::function<Outcome(const PictureTarget&, Dialogs&)> savePicture;
+    std::function<Outcome(const PictureTarget&, Dialogs&)> play;
     std::function<Outcome(const std::string&, Dialogs&)> restore;
 };
 

@@ -5,6 +5,7 @@
 #include "catalogue/mpeg4_candidate.h"
 #include "catalogue/pointer_locator.h"
 #include "catalogue/vol_header.h"
+#include "firmware/flash_records.h"
 
 namespace velmora {
 namespace {
@@ -29,11 +30,6 @@ std::int64_t findVideoObjectCode(const ByteImage& image, std::int64_t from, bool
     memo.from[order] = from;
     memo.found[order] = found;
     return found;
-}
-
-std::array<std::uint8_t, 4> le32(std::uint32_t v) {
-    return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
-            static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
 }
 
 struct HeaderBuffer {
@@ -113,10 +109,9 @@ bool findMpeg4Records(const ByteImage& image, const Anchors& anchors, std::uint3
                       PictureEntry& e) {
     const std::int64_t end = e.End;
     if (!image.contains(end, 4)) return false;
-    const std::uint32_t chunkPointer =
-        ((e.Start >> 8) + anchors.SegmentBase) * 65536 + (e.Start & 0xFF);
+    const std::uint32_t chunkPointer = naturalFlashPointer(e.Start, anchors.SegmentBase);
     const std::uint32_t span = e.End - e.Start;
-    const std::uint32_t sizeKey = ((span % 2048) & 0xFF) << 24 | (span / 2048 + 1);
+    const std::uint32_t sizeKey = sizeRecordKey(span);
 
     // Words are looked at from End up to FreeSpaceAddr (only at End when that lies
     // before it); the size record is the last one met before the pointer.

@@ -4,23 +4,6 @@
 #include <span>
 
 namespace velmora {
-namespace {
-
-std::array<std::uint8_t, 4> le32(std::uint32_t v) {
-    return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
-            static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
-}
-
-}  // namespace
-
-std::uint32_t relativePointer(std::uint32_t e, std::uint32_t base, std::uint32_t segmentBase) {
-    return ((((e >> 8) - (base >> 8)) << 8) | (e & 0xFF)) | (((base >> 8) + segmentBase) << 16);
-}
-
-std::uint32_t anchorPointer(std::uint32_t e, const Anchors& anchors) {
-    return ((((e >> 8) - anchors.AnchorPage) << 8) | (e & 0xFF)) |
-           (std::uint32_t{anchors.AnchorSegment} << 16);
-}
 
 std::uint32_t LocatePointer(const ByteImage& image, const Anchors& anchors, std::uint32_t start,
                             std::uint32_t end, std::uint32_t base, std::int32_t gap) {
@@ -38,7 +21,7 @@ std::uint32_t LocatePointer(const ByteImage& image, const Anchors& anchors, std:
                                            : relativePointer(tableAt, base, anchors.SegmentBase);
 
     // The PointerRecord: the block count, then the pointer to the table.
-    const auto blocks = static_cast<std::uint16_t>((end - start) / 2048 + 1);
+    const std::uint16_t blocks = pointerRecordCount(end - start);
     // A count followed by another pointer is passed over whole (6 bytes on).
     const std::int64_t lastRecordOffset = image.size() - 16;
     const std::array<std::uint8_t, 2> count{static_cast<std::uint8_t>(blocks),
@@ -47,7 +30,7 @@ std::uint32_t LocatePointer(const ByteImage& image, const Anchors& anchors, std:
         p = image.find(count, p, lastRecordOffset, 2);
         if (p < 0) return 0;
         if (image.u32(p + 2) == tablePointer) return static_cast<std::uint32_t>(p);
-        p += 6;
+        p += kPointerRecordSize;
     }
 }
 

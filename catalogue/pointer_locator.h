@@ -4,17 +4,9 @@
 
 #include "firmware/anchors.h"
 #include "firmware/byte_image.h"
+#include "firmware/flash_records.h"
 
 namespace velmora {
-
-// A FlashPointer to address e counted from the 256-byte page of base: segment
-// SegmentBase + (base >> 8), offset e - (base >> 8) * 256. An offset of 64 KiB
-// or more spills into the segment half, as the firmware's own arithmetic does.
-[[nodiscard]] std::uint32_t relativePointer(std::uint32_t e, std::uint32_t base,
-                                            std::uint32_t segmentBase);
-
-// The same inside the anchor region: segment AnchorSegment, offset from the region's page.
-[[nodiscard]] std::uint32_t anchorPointer(std::uint32_t e, const Anchors& anchors);
 
 // Finds the PointerRecord of the MPEG-2 picture start..end whose first gap
 // header lies gap bytes before start: the SectorTable that points at that

@@ -4,14 +4,13 @@
 
 namespace velmora {
 
-std::string Session::workFile(const std::string& name) const {
+std::string WorkSettings::workFile(const std::string& name) const {
     return joinPath(TempDir, name);
 }
 
-const PictureEntry* Session::selected() const {
-    if (SelectedPicture < 0 || SelectedPicture >= PictureCount || SelectedPicture >= kMaxPictures)
-        return nullptr;
-    return &PictureTable[static_cast<std::size_t>(SelectedPicture)];
+const PictureEntry* OpenedFirmware::picture(int index) const {
+    if (index < 0 || index >= PictureCount || index >= kMaxPictures) return nullptr;
+    return &PictureTable[static_cast<std::size_t>(index)];
 }
 
 }  // namespace velmora

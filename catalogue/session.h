@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "catalogue/firmware_analysis.h"
 #include "catalogue/picture_table.h"
 #include "catalogue/work_control.h"
 
@@ -29,10 +30,9 @@ struct AcceptedSource {
     bool isJpeg = false;       // the colour and orientation groups are enabled for JPEG only
 };
 
-// All program-wide state. The window (or the command line) owns one and hands
-// it to the core.
-struct Session {
-    // Set at start-up.
+// Set at start-up: where the tools are, where work files go, how the work
+// may be stopped.
+struct WorkSettings {
     std::string ToolDir;
     std::string TempDir;
     // Shared with the thread that may cancel the running action.
@@ -41,35 +41,38 @@ struct Session {
     // processor core.
     int TriesAtOnce = 0;
 
-    // The last analysis.
+    [[nodiscard]] std::string workFile(const std::string& name) const;
+};
+
+// The firmware of the last analysis: the file and what the analysis found.
+struct OpenedFirmware : FirmwareAnalysis {
     std::string FirmwarePath;  // the firmware as stored, as chosen in the open dialog
-    std::string FirmwareName;
-    bool ByteSwapped = false;
-    std::uint16_t FirstWord = 0;
-    bool PicturesFound = false;
-    std::uint32_t FreeSpaceAddr = 0;
-    std::int32_t FreeSpaceSize = 0;
-    std::uint16_t AnchorPage = 0;
-    std::uint16_t AnchorSegment = 0;
-    std::uint16_t AnchorLength = 0;
-    std::uint32_t SegmentBase = 0;
-    PictureArray PictureTable{};
-    int PictureCount = 0;     // entries 0..PictureCount-1 are valid
-    int SelectedPicture = 0;  // index into PictureTable
     // Digest of the stored firmware as last analysed or written: a replacement
     // refuses to write into a file that changed meanwhile.
     std::uint64_t FirmwareFingerprint = 0;
 
-    // The replacement source: the file last accepted by "Open Image file".
+    // Picture `index` (0-based) of the table; nullptr when there is none.
+    [[nodiscard]] const PictureEntry* picture(int index) const;
+};
+
+// The replacement source: the file last accepted by "Open Image file".
+struct ReplacementSource {
     bool SourceOpened = false;
     std::string SourcePath;
     AcceptedSource SourceAccepted;
+};
+
+// What the window (or the command line) holds between actions, in its parts:
+// the settings, the opened firmware, the replacement source, the grid's
+// selection and the option controls. The front ends own one and hand each
+// action the parts it needs.
+struct Session : WorkSettings, OpenedFirmware, ReplacementSource {
+    int SelectedPicture = 0;  // index into PictureTable
     ReplaceOptions Options;
 
-    [[nodiscard]] std::string workFile(const std::string& name) const;
     // The selected picture of the last analysis; nullptr when the selection
     // names none.
-    [[nodiscard]] const PictureEntry* selected() const;
+    [[nodiscard]] const PictureEntry* selected() const { return picture(SelectedPicture); }
 };
 
 }  // namespace velmora

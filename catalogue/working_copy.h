@@ -1,32 +1,31 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
-#include "catalogue/session.h"
 #include "firmware/byte_image.h"
-#include "person/dialogs.h"
 
 namespace velmora {
 
 // The byte-normalised working copy of a byte-swapped dump, in TempDir.
 inline constexpr const char* kWorkingCopy = "$tmp.bin";
 
-// Decides from the first word whether the dump is stored byte-swapped; if so,
-// writes the byte-normalised working copy $tmp.bin to TempDir and returns its
-// image, otherwise returns the stored image as it is. Sets ByteSwapped and
-// FirstWord (as the working copy holds it). Throws IoError (a file shorter
-// than one word, a swapped dump of odd length, a work folder not writable).
-[[nodiscard]] ByteImage prepareWorkingImage(Session& session, Dialogs& ui, ByteImage stored);
+// A firmware file as stored, with the digest of its bytes.
+struct StoredFirmware {
+    ByteImage image;  // named by the file name
+    std::uint64_t fingerprint = 0;
+};
 
-// The same from the file at path in one pass: the file is read piece by
-// piece, each piece taken into the fingerprint (FirmwareFingerprint, of the
-// file as stored), swapped when the dump is byte-swapped and written to the
-// working copy at once, so only one copy of the image is ever held.
-// `opened` runs once the file is open and its first bytes are read, before
-// the byte order is looked at. Throws IoError as readImageFile and
-// prepareWorkingImage do.
-[[nodiscard]] ByteImage loadWorkingImage(Session& session, Dialogs& ui, const std::string& path,
-                                         const std::function<void()>& opened);
+// Reads the firmware file at path piece by piece into one image, taking each
+// piece into the fingerprint as it comes, so only one copy is ever held.
+// `opened` runs once the file is open and its first bytes are read. Throws
+// IoError as ChunkedReader does.
+[[nodiscard]] StoredFirmware readStoredFirmware(const std::string& path,
+                                                const std::function<void()>& opened);
+
+// Writes the byte-normalised image of a swapped dump to `path` (the working
+// copy in TempDir). Throws IoError when the work folder is not writable.
+void writeWorkingCopy(const std::string& path, const ByteImage& normalised);
 
 }  // namespace velmora

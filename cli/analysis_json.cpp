@@ -3,7 +3,6 @@
 #include <nlohmann/json.hpp>
 
 #include "firmware/file_io.h"
-#include "rewrite/image_checksum.h"
 
 namespace velmora::cli {
 namespace {
@@ -22,7 +21,7 @@ ordered_json firmwareJson(const Session& s) {
     return ordered_json{{"name", s.FirmwareName},
                         {"size", fileSize(s.FirmwarePath)},
                         {"byte_order", s.ByteSwapped ? "swapped" : "normal"},
-                        {"update_image", isUpdateImage(s.FirmwarePath)},
+                        {"update_image", s.UpdateImage},
                         {"free_space", free}};
 }
 

@@ -8,7 +8,7 @@
 namespace velmora::cli {
 namespace {
 
-using SaveAction = Outcome (*)(const Session&, Dialogs&);
+using SaveAction = Outcome (*)(const PictureTarget&, Dialogs&);
 
 // FIRMWARE N OUTPUT: analyse, select grid row N, run the save action with
 // OUTPUT as the answer to its save dialog.
@@ -21,19 +21,19 @@ int runSave(Session& session, CliDialogs& ui, const Arguments& args, const char*
     if (!analysed.isDone()) return finish(analysed, ui);
     selectPicture(session, number);
     ui.saveChoice = args.positional[2];
-    return finish(save(session, ui), ui);
+    return finish(save(selectedPicture(session), ui), ui);
 }
 
 }  // namespace
 
 // "Save MPEG video" of grid row N.
 int runExtract(Session& session, CliDialogs& ui, const Arguments& args) {
-    return runSave(session, ui, args, "extract", Savevideo1Click);
+    return runSave(session, ui, args, "extract", saveVideo);
 }
 
 // "Save TGA picture" of grid row N; the decoder writes OUTPUT.tga.
 int runTga(Session& session, CliDialogs& ui, const Arguments& args) {
-    return runSave(session, ui, args, "tga", Savepicture1Click);
+    return runSave(session, ui, args, "tga", savePicture);
 }
 
 }  // namespace velmora::cli

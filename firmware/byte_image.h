@@ -20,7 +20,8 @@ class ByteImage {
     [[nodiscard]] const std::string& name() const { return name_; }
     [[nodiscard]] std::int64_t size() const { return static_cast<std::int64_t>(bytes_.size()); }
     [[nodiscard]] const std::vector<std::uint8_t>& bytes() const { return bytes_; }
-    [[nodiscard]] std::vector<std::uint8_t>& mutableBytes() { return bytes_; }
+    // The bytes, moved out of an image no longer needed (no copy of a large image).
+    [[nodiscard]] std::vector<std::uint8_t> takeBytes() && { return std::move(bytes_); }
 
     // True when n bytes starting at offset lie inside the image.
     [[nodiscard]] bool contains(std::int64_t offset, std::int64_t n) const {

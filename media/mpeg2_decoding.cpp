@@ -16,7 +16,7 @@ std::string mpeg2DecodeCommand(const std::string& toolDir, const std::string& in
     return mpeg2DecodeToolCommand(toolDir, input, output).text;
 }
 
-ToolRun RunMpeg2Decode(const Session& session, const std::string& input,
+ToolRun RunMpeg2Decode(const WorkSettings& session, const std::string& input,
                        const std::string& output) {
     return runTool(mpeg2DecodeToolCommand(session.ToolDir, input, output), *session.Control);
 }

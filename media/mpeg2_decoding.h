@@ -16,6 +16,7 @@ namespace velmora {
 [[nodiscard]] std::string mpeg2DecodeCommand(const std::string& toolDir, const std::string& input,
                                              const std::string& output);
 // Runs the decoder; a cancel or the time limit stops it (see runTool).
-ToolRun RunMpeg2Decode(const Session& session, const std::string& input, const std::string& output);
+ToolRun RunMpeg2Decode(const WorkSettings& session, const std::string& input,
+                       const std::string& output);
 
 }  // namespace velmora

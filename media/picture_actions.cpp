@@ -41,7 +41,7 @@ Outcome noPictureSelected() {
 // made one. An old work picture is removed first, so that it can never pass
 // for this one. A decoder the person cancelled, or that ran too long, ends the
 // action.
-Result<bool> decodeToWorkTga(const Session& session, const std::string& stream) {
+Result<bool> decodeToWorkTga(const WorkSettings& session, const std::string& stream) {
     const std::string decoded = session.workFile(kDecodedFile);
     removeFileIfExists(decoded);
     const ToolRun run = RunMpeg2Decode(session, stream, session.workFile(kDecodedName));
@@ -63,40 +63,42 @@ bool loadDecodedPicture(const std::string& path, TargaImage& image) {
 }
 
 // An MPEG-4 picture is decoded here: no tool, no work file.
-Outcome viewMpeg4(const Session& session, const PictureEntry& entry, const ByteImage& stored,
+Outcome viewMpeg4(const PictureTarget& target, const PictureEntry& entry, const ByteImage& stored,
                   PreviewSink& preview) {
     FirstPicture decoded = decodeFirstPicture(
-        ExtractMpeg4Stream(stored, entry, session.ByteSwapped), VideoCodec::Mpeg4);
+        ExtractMpeg4Stream(stored, entry, target.firmware.ByteSwapped), VideoCodec::Mpeg4);
     if (!decoded.picture)
         return Outcome::refused("Error!", "Error with decoding the MPEG4 picture!");
-    preview.showPreview(PreviewPicture{session.SelectedPicture + 1, decoded.picture->width,
+    preview.showPreview(PreviewPicture{target.picture + 1, decoded.picture->width,
                                        decoded.picture->height,
                                        std::move(decoded.picture->pixels)});
     return Outcome::done();
 }
 
-Outcome view(const Session& session, const PictureEntry& entry, PreviewSink& preview) {
-    const ByteImage stored = readImageFile(session.FirmwarePath);
-    if (!entry.isMpeg2()) return viewMpeg4(session, entry, stored, preview);
+Outcome view(const PictureTarget& target, const PictureEntry& entry, PreviewSink& preview) {
+    const WorkSettings& session = target.settings;
+    const ByteImage stored = readImageFile(target.firmware.FirmwarePath);
+    if (!entry.isMpeg2()) return viewMpeg4(target, entry, stored, preview);
 
     const std::string stream = session.workFile(kPreviewMpeg2);
     const std::string decoded = session.workFile(kDecodedFile);
     const WorkFiles cleanup{stream, decoded};
-    writeWorkFile(stream, ExtractMpeg2Stream(stored, entry, session.ByteSwapped));
+    writeWorkFile(stream, ExtractMpeg2Stream(stored, entry, target.firmware.ByteSwapped));
     const Result<bool> made = decodeToWorkTga(session, stream);
     if (!made.ok()) return made.outcome();
     TargaImage image;
     std::optional<PreviewPicture> picture;
     if (*made && loadDecodedPicture(decoded, image))
-        picture = previewFromTarga(image, session.SelectedPicture + 1);
+        picture = previewFromTarga(image, target.picture + 1);
     if (!picture) return Outcome::refused("Error!", "Error with loading TGA image!");
     preview.showPreview(*picture);
     return Outcome::done();
 }
 
-Outcome saveVideo(const Session& session, const PictureEntry& entry, Dialogs& ui) {
+Outcome saveStream(const PictureTarget& target, const PictureEntry& entry, Dialogs& ui) {
+    const OpenedFirmware& session = target.firmware;
     const ByteImage stored = readImageFile(session.FirmwarePath);
-    const int number = session.SelectedPicture + 1;
+    const int number = target.picture + 1;
     const bool mpeg2 = entry.isMpeg2();
     const auto chosen =
         ui.chooseSaveFile(mpeg2 ? kMpeg2VideoFilter : kMpeg4VideoFilter,
@@ -114,19 +116,21 @@ bool pathExists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-Outcome savePicture(const Session& session, const PictureEntry& entry, Dialogs& ui) {
+Outcome saveTarga(const PictureTarget& picture, const PictureEntry& entry, Dialogs& ui) {
     if (!entry.isMpeg2())
         return Outcome::refused(kErrorCaption,
                                 "Only an MPEG2 picture can be saved as a TGA picture.");
-    const ByteImage stored = readImageFile(session.FirmwarePath);
-    const int number = session.SelectedPicture + 1;
+    const WorkSettings& session = picture.settings;
+    const OpenedFirmware& firmware = picture.firmware;
+    const ByteImage stored = readImageFile(firmware.FirmwarePath);
+    const int number = picture.picture + 1;
     const std::string stream = session.workFile(kPreviewMpeg2);
     const std::string decoded = session.workFile(kDecodedFile);
     const WorkFiles cleanup{stream, decoded};
-    writeWorkFile(stream, ExtractMpeg2Stream(stored, entry, session.ByteSwapped));
+    writeWorkFile(stream, ExtractMpeg2Stream(stored, entry, firmware.ByteSwapped));
 
     const auto chosen =
-        ui.chooseSaveFile(kTargaFilter, proposedSaveName(session.FirmwareName, number, ""));
+        ui.chooseSaveFile(kTargaFilter, proposedSaveName(firmware.FirmwareName, number, ""));
     if (!chosen) return Outcome::declined();
     // The decoder appends the extension: the file to ask about is NAME.tga.
     const std::string target = *chosen + kTargaExtension;
@@ -150,49 +154,52 @@ Outcome savePicture(const Session& session, const PictureEntry& entry, Dialogs& 
     return Outcome::done();
 }
 
-Outcome play(const Session& session, const PictureEntry& entry, Dialogs& ui) {
+Outcome play(const PictureTarget& target, const PictureEntry& entry, Dialogs& ui) {
     if (entry.isMpeg2())
         return Outcome::refused(kErrorCaption, "Only an MPEG4 picture is handed to a player.");
-    const ByteImage stored = readImageFile(session.FirmwarePath);
+    const ByteImage stored = readImageFile(target.firmware.FirmwarePath);
     // The stream stays for the desktop's player; the window removes it at the end.
-    const std::string stream = session.workFile(kPreviewMpeg4);
-    writeWorkFile(stream, ExtractMpeg4Stream(stored, entry, session.ByteSwapped));
+    const std::string stream = target.settings.workFile(kPreviewMpeg4);
+    writeWorkFile(stream, ExtractMpeg4Stream(stored, entry, target.firmware.ByteSwapped));
     ui.openWithDesktop(stream);
     return Outcome::done();
 }
 
-// Runs an action on the selected picture, or refuses when none is selected.
+// Runs an action on the target's picture, or refuses when there is none.
 template <typename Action>
-Outcome onSelectedPicture(const Session& session, Action action) {
-    const PictureEntry* entry = session.selected();
+Outcome onPicture(const PictureTarget& target, Action action) {
+    const PictureEntry* entry = target.entry();
     if (entry == nullptr) return noPictureSelected();
     return guardIo([&] { return action(*entry); });
 }
 
 }  // namespace
 
+PictureTarget selectedPicture(const Session& session) {
+    return {session, session, session.SelectedPicture};
+}
+
 std::string overwriteQuestion(const std::string& name) {
     return name + " already exists.\rDo you want to replace it?";
 }
 
-Outcome View1Click(const Session& session, Dialogs&, PreviewSink& preview) {
-    return onSelectedPicture(
-        session, [&](const PictureEntry& entry) { return view(session, entry, preview); });
+Outcome viewPicture(const PictureTarget& target, PreviewSink& preview) {
+    return onPicture(target,
+                     [&](const PictureEntry& entry) { return view(target, entry, preview); });
 }
 
-Outcome Savevideo1Click(const Session& session, Dialogs& ui) {
-    return onSelectedPicture(
-        session, [&](const PictureEntry& entry) { return saveVideo(session, entry, ui); });
+Outcome saveVideo(const PictureTarget& target, Dialogs& ui) {
+    return onPicture(target,
+                     [&](const PictureEntry& entry) { return saveStream(target, entry, ui); });
 }
 
-Outcome Savepicture1Click(const Session& session, Dialogs& ui) {
-    return onSelectedPicture(
-        session, [&](const PictureEntry& entry) { return savePicture(session, entry, ui); });
+Outcome savePicture(const PictureTarget& target, Dialogs& ui) {
+    return onPicture(target,
+                     [&](const PictureEntry& entry) { return saveTarga(target, entry, ui); });
 }
 
-Outcome Play1Click(const Session& session, Dialogs& ui) {
-    return onSelectedPicture(session,
-                             [&](const PictureEntry& entry) { return play(session, entry, ui); });
+Outcome playPicture(const PictureTarget& target, Dialogs& ui) {
+    return onPicture(target, [&](const PictureEntry& entry) { return play(target, entry, ui); });
 }
 
 }  // namespace velmora

@@ -26,18 +26,34 @@ class PreviewSink {
     virtual void showPreview(const PreviewPicture& picture) = 0;
 };
 
-// "View": the picture is extracted, decoded and shown (an MPEG-2 picture by
-// the decoder tool, an MPEG-4 picture here with libavcodec).
-[[nodiscard]] Outcome View1Click(const Session& session, Dialogs& ui, PreviewSink& preview);
+// What an action on one picture works with. The front end builds it from
+// what it holds; a worker gets its own copy, so nothing it reads changes
+// under it.
+struct PictureTarget {
+    WorkSettings settings;    // the tools, the work folder, the control
+    OpenedFirmware firmware;  // the firmware the picture lies in
+    int picture = 0;          // index into firmware.PictureTable
+
+    // The picture; nullptr when the index names none.
+    [[nodiscard]] const PictureEntry* entry() const { return firmware.picture(picture); }
+};
+
+// The selected picture of the session.
+[[nodiscard]] PictureTarget selectedPicture(const Session& session);
+
+// The picture is extracted, decoded and shown (an MPEG-2 picture by the
+// decoder tool, an MPEG-4 picture here with libavcodec).
+[[nodiscard]] Outcome viewPicture(const PictureTarget& target, PreviewSink& preview);
 // An MPEG-4 picture is extracted to the work file and handed to the desktop's
 // player.
-[[nodiscard]] Outcome Play1Click(const Session& session, Dialogs& ui);
-// "Save MPEG video".
-[[nodiscard]] Outcome Savevideo1Click(const Session& session, Dialogs& ui);
-// "Save TGA picture" (MPEG-2 pictures only). The decoder writes the chosen
-// name with ".tga" appended; when that file exists the person is asked first.
+[[nodiscard]] Outcome playPicture(const PictureTarget& target, Dialogs& ui);
+// The picture's stream is saved under the name the person chooses.
+[[nodiscard]] Outcome saveVideo(const PictureTarget& target, Dialogs& ui);
+// An MPEG-2 picture is decoded and saved as a TGA picture. The decoder writes
+// the chosen name with ".tga" appended; when that file exists the person is
+// asked first.
 inline constexpr const char* kOverwriteCaption = "Confirm Save As";
 [[nodiscard]] std::string overwriteQuestion(const std::string& name);
-[[nodiscard]] Outcome Savepicture1Click(const Session& session, Dialogs& ui);
+[[nodiscard]] Outcome savePicture(const PictureTarget& target, Dialogs& ui);
 
 }  // namespace velmora

@@ -10,10 +10,6 @@
 namespace velmora {
 namespace {
 
-constexpr std::int64_t kPointerRecordSize = 6;
-constexpr std::int64_t kFlashPointerSize = 4;
-constexpr std::int64_t kSizeRecordSize = 5;
-
 void add(std::vector<ChangedRegion>& out, std::int64_t from, std::int64_t to, const char* what) {
     if (to > from) out.push_back({from, to - from, what});
 }
@@ -51,7 +47,7 @@ std::vector<ChangedRegion> plannedRegions(const ReplacementPlan& plan) {
     else
         mpeg4Regions(plan, out);
     if (plan.updateImage && plan.imageSize > 0) {
-        const std::int64_t k = plan.imageSize % 2 == 1 ? 1 : 2;
+        const std::int64_t k = checksumWidth(plan.imageSize);
         add(out, plan.imageSize - k, plan.imageSize, "checksum");
     }
     std::stable_sort(out.begin(), out.end(), [](const ChangedRegion& a, const ChangedRegion& b) {

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "firmware/flash_records.h"
+
 namespace velmora {
 namespace {
-
-constexpr std::int64_t kSector = 2048;
 
 bool fragmented(const PictureEntry& entry) {
     return entry.GapLength > 0;
@@ -29,7 +29,7 @@ Mpeg2Layout planMpeg2(const PictureEntry& entry, std::int64_t streamLength, bool
     }
     if (moved) {
         const std::int64_t used = layout.DataEnd - freeSpaceAddr;
-        layout.TailEnd = freeSpaceAddr + (used + kSector - 1) / kSector * kSector;
+        layout.TailEnd = freeSpaceAddr + wholeSectors(used);
     } else {
         layout.TailEnd = std::max<std::int64_t>(layout.DataEnd, entry.RoomEnd);
     }

@@ -81,11 +81,12 @@ FreeSpace writePicture(ByteImage& image, Dialogs& ui, const Session& session,
         const Mpeg2Layout layout =
             placeMpeg2(image, entry, source.stream(), moved, before.FreeSpaceAddr);
         if (!moved) return before;
-        return recreateMpeg2Structure(image, entry, session.SegmentBase, before, layout.TailEnd);
+        return recreateMpeg2Structure(image, entry, session.anchors.SegmentBase, before,
+                                      layout.TailEnd);
     }
     const Mpeg4Layout layout =
         placeMpeg4(image, entry, source.stream(), moved, before.FreeSpaceAddr);
-    return recreateMpeg4Structure(image, ui, entry, session.SegmentBase, moved, before,
+    return recreateMpeg4Structure(image, ui, entry, session.anchors.SegmentBase, moved, before,
                                   layout.StreamLength, layout.NextFree);
 }
 
@@ -96,9 +97,9 @@ ReplacementPlan planOf(const Session& session, const PictureEntry& entry, const 
     plan.moved = room.MoveToFreeSpace;
     plan.freeSpaceAddr = session.FreeSpaceAddr;
     plan.freeSpaceSize = session.FreeSpaceSize;
-    plan.segmentBase = session.SegmentBase;
+    plan.segmentBase = session.anchors.SegmentBase;
     plan.streamLength = streamLength;
-    plan.updateImage = isUpdateImage(session.FirmwarePath);
+    plan.updateImage = session.UpdateImage;
     plan.imageSize = imageSize;
     plan.pictureSize = isJpegSource(session.SourcePath);
     return plan;
@@ -180,7 +181,7 @@ Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools, Re
     const FreeSpace freeSpace = writePicture(changed, held, session, entry, *room, *source);
     held.log(replace_text::kReplacedLog);
 
-    if (isUpdateImage(session.FirmwarePath)) {
+    if (session.UpdateImage) {
         held.log(replace_text::kChecksumLog);
         (void)writeImageChecksum(changed);
         held.log(replace_text::kChecksumDoneLog);

@@ -3,14 +3,12 @@
 #include <algorithm>
 #include <array>
 
-#include "catalogue/picture_scan.h"
-#include "firmware/anchors.h"
+#include "catalogue/firmware_analysis.h"
 #include "firmware/byte_order.h"
-#include "firmware/free_space.h"
+#include "firmware/flash_records.h"
 #include "media/stream_decoder.h"
 #include "media/stream_extraction.h"
 #include "person/hex_text.h"
-#include "person/silent_dialogs.h"
 #include "rewrite/mpeg2_placement.h"
 #include "rewrite/mpeg4_placement.h"
 
@@ -19,7 +17,7 @@ namespace {
 
 using Failure = std::optional<VerificationFailure>;
 
-constexpr std::int64_t kSector = 2048;
+constexpr std::int64_t kSector = kSectorSize;
 
 std::string at(std::int64_t offset) {
     return "0x" + Hex8(static_cast<std::uint32_t>(offset));
@@ -58,8 +56,10 @@ std::int64_t firstDifference(const ByteImage& a, const ByteImage& b, Span s) {
 std::vector<Span> spansOf(const PictureEntry& e) {
     std::vector<Span> spans{{std::int64_t{e.Start}, std::int64_t{e.End}}};
     if (e.PointerAddr != 0) {
-        spans.push_back({e.PointerAddr, std::int64_t{e.PointerAddr} + (e.isMpeg2() ? 6 : 4)});
-        if (!e.isMpeg2()) spans.push_back({e.RoomEnd, std::int64_t{e.RoomEnd} + 5});
+        spans.push_back(
+            {e.PointerAddr,
+             std::int64_t{e.PointerAddr} + (e.isMpeg2() ? kPointerRecordSize : kFlashPointerSize)});
+        if (!e.isMpeg2()) spans.push_back({e.RoomEnd, std::int64_t{e.RoomEnd} + kSizeRecordSize});
     }
     return spans;
 }
@@ -90,7 +90,7 @@ Failure checkByteOrder(const VerificationInput& in) {
 Failure checkChecksum(const VerificationInput& in) {
     if (!in.plan.updateImage) return std::nullopt;
     const std::size_t size = in.stored.size();
-    const std::size_t k = size % 2 == 1 ? 1 : 2;
+    const auto k = static_cast<std::size_t>(checksumWidth(static_cast<std::int64_t>(size)));
     if (size < k) return fail("checksum", "The update image is too small for its checksum.");
     std::uint8_t sum = 0;
     for (std::size_t i = 0; i < size - k; ++i) sum = static_cast<std::uint8_t>(sum + in.stored[i]);
@@ -155,10 +155,7 @@ Failure checkUnchanged(const VerificationInput& in, const std::vector<ChangedReg
 
 // A FlashPointer read back as the flash address the player would reach.
 std::int64_t flashAddress(const ByteImage& image, std::int64_t at, std::uint32_t segmentBase) {
-    const std::uint32_t value = image.u32(at);
-    const std::int64_t segment = value >> 16;
-    const std::int64_t offset = value & 0xFFFF;
-    return (segment - std::int64_t{segmentBase}) * 256 + offset;
+    return velmora::flashAddress(image.u32(at), segmentBase);
 }
 
 Failure checkMpeg2Records(const VerificationInput& in) {
@@ -211,10 +208,9 @@ Failure checkMpeg4Records(const VerificationInput& in) {
                                    std::to_string(length) + " bytes, the stream has " +
                                    std::to_string(plan.streamLength) + ".");
     if (e.PointerAddr == 0) return std::nullopt;
-    const std::int64_t n = (8 + plan.streamLength + 1) / 2 * 2;
-    const std::array<std::uint8_t, 5> size{static_cast<std::uint8_t>(n / kSector + 1), 0, 0,
-                                           static_cast<std::uint8_t>(n % kSector),
-                                           static_cast<std::uint8_t>((n % kSector) >> 8)};
+    const auto streamLength = static_cast<std::uint32_t>(plan.streamLength);
+    const std::uint32_t n = chunkBytes(streamLength);
+    const std::array<std::uint8_t, 5> size = sizeRecord(streamLength);
     const auto sizeRead = image.view(e.RoomEnd, 5);
     if (!std::equal(size.begin(), size.end(), sizeRead.begin()))
         return fail("records", "The size record at " + at(e.RoomEnd) +
@@ -230,29 +226,11 @@ Failure checkMpeg4Records(const VerificationInput& in) {
     return std::nullopt;
 }
 
-// What a fresh analysis of the stored bytes finds, exactly as "Open Firmware
-// file" analyses a file, but in memory and without a word to the person.
-struct FreshAnalysis {
-    bool byteSwapped = false;
-    PictureList pictures;
-};
-
-FreshAnalysis analyseStored(std::span<const std::uint8_t> stored) {
-    FreshAnalysis fresh;
-    ByteImage image("", std::vector<std::uint8_t>(stored.begin(), stored.end()));
-    std::uint16_t firstWord = image.u16(0);
-    fresh.byteSwapped = isByteSwappedFirstWord(firstWord);
-    if (fresh.byteSwapped) {
-        firstWord = swapBytes(firstWord);
-        image = ByteImage("", swapWordBytes(image.bytes()));
-    }
-    const FlashRows rows = findFreeSpace(image, firstWord);
-    std::uint32_t freeSpaceAddr = rows.free.FreeSpaceAddr;
-    const Anchors anchors = readAnchors(image, rows.DataMarker);
-    if (rows.DataMarker != 0 && !anchors.codeFound) freeSpaceAddr = 0;
-    SilentDialogs quiet;
-    fresh.pictures = scanPictures(image, anchors, freeSpaceAddr, quiet);
-    return fresh;
+// What a fresh analysis of the stored bytes finds: the one analysis "Open
+// Firmware file" runs, in memory and without a word to the person.
+FirmwareAnalysis analyseStored(std::span<const std::uint8_t> stored) {
+    return analyseImage(ByteImage("", std::vector<std::uint8_t>(stored.begin(), stored.end())))
+        .analysis;
 }
 
 std::int64_t newPictureStart(const ReplacementPlan& plan) {
@@ -264,11 +242,11 @@ std::int64_t newPictureStart(const ReplacementPlan& plan) {
 Failure checkNewPicture(const VerificationInput& in, int width, int height) {
     const PictureEntry& e = in.plan.entry;
     const std::int64_t start = newPictureStart(in.plan);
-    const FreshAnalysis fresh = analyseStored(in.stored);
+    const FirmwareAnalysis fresh = analyseStored(in.stored);
     const PictureEntry* found = nullptr;
-    for (int i = 0; i < fresh.pictures.count; ++i)
-        if (fresh.pictures.table[static_cast<std::size_t>(i)].Start == start)
-            found = &fresh.pictures.table[static_cast<std::size_t>(i)];
+    for (int i = 0; i < fresh.PictureCount; ++i)
+        if (fresh.PictureTable[static_cast<std::size_t>(i)].Start == start)
+            found = &fresh.PictureTable[static_cast<std::size_t>(i)];
     if (found == nullptr)
         return fail("new picture", "A fresh analysis finds no picture at " + at(start) + ".");
     if (found->Kind != e.Kind || found->Width != width || found->Height != height)
@@ -278,7 +256,7 @@ Failure checkNewPicture(const VerificationInput& in, int width, int height) {
                                        ", not an MPEG" + std::to_string(e.Kind) + " picture of " +
                                        std::to_string(width) + "x" + std::to_string(height) + ".");
     const ByteImage stored("", std::vector<std::uint8_t>(in.stored.begin(), in.stored.end()));
-    std::vector<std::uint8_t> extracted = extractPictureStream(stored, *found, fresh.byteSwapped);
+    std::vector<std::uint8_t> extracted = extractPictureStream(stored, *found, fresh.ByteSwapped);
     if (!found->isMpeg2() && extracted.size() >= kMpeg4StreamHeader.size())
         extracted.erase(extracted.begin(),
                         extracted.begin() + static_cast<std::ptrdiff_t>(kMpeg4StreamHeader.size()));

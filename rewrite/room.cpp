@@ -2,12 +2,13 @@
 
 #include <algorithm>
 
+#include "firmware/flash_records.h"
 #include "rewrite/replace_texts.h"
 
 namespace velmora {
 
 namespace {
-constexpr std::int32_t kSector = 2048;
+constexpr auto kSector = static_cast<std::int32_t>(kSectorSize);
 constexpr std::int32_t kMpeg4MoveLimit = 0x10000;
 constexpr std::int32_t kChunkOverhead = 9;  // tag, length field and one pad byte
 }  // namespace

@@ -4,35 +4,6 @@
 #include "rewrite/replace_texts.h"
 
 namespace velmora {
-namespace {
-
-constexpr std::int64_t kSector = 2048;
-constexpr std::uint32_t kSegmentSpan = 0x10000;
-
-std::uint16_t segmentOf(std::uint32_t address, std::uint32_t segmentBase) {
-    return static_cast<std::uint16_t>((address >> 8) + segmentBase);
-}
-
-}  // namespace
-
-std::uint32_t flashPointer(std::uint16_t segment, std::uint32_t offset) {
-    return (std::uint32_t{segment} << 16) | (offset & 0xFFFF);
-}
-
-std::uint32_t naturalFlashPointer(std::uint32_t address, std::uint32_t segmentBase) {
-    return flashPointer(segmentOf(address, segmentBase), address & 0xFF);
-}
-
-std::array<std::uint8_t, 5> sizeRecord(std::uint32_t streamLength) {
-    const std::uint32_t n = (8 + streamLength + 1) & ~std::uint32_t{1};
-    const std::uint32_t rest = n % 2048;
-    return {static_cast<std::uint8_t>(n / 2048 + 1), 0x00, 0x00, static_cast<std::uint8_t>(rest),
-            static_cast<std::uint8_t>(rest >> 8)};
-}
-
-std::int64_t sectorCount(std::int64_t a, std::int64_t t) {
-    return (t - a) / kSector;
-}
 
 FreeSpace recreateMpeg2Structure(ByteImage& target, const PictureEntry& entry,
                                  std::uint32_t segmentBase, FreeSpace before,
@@ -41,12 +12,12 @@ FreeSpace recreateMpeg2Structure(ByteImage& target, const PictureEntry& entry,
     const auto t = static_cast<std::uint32_t>(tailEnd);
     const std::int64_t n = sectorCount(a, t);
 
-    const std::uint16_t firstSegment = segmentOf(a, segmentBase);
+    const auto firstSegment = static_cast<std::uint16_t>(naturalFlashPointer(a, segmentBase) >> 16);
     std::uint16_t segment = firstSegment;
     std::uint32_t offset = a & 0xFF;
     for (std::int64_t k = 0; k < n; ++k) {
         target.put32(t + 4 * k, flashPointer(segment, offset));
-        offset += static_cast<std::uint32_t>(kSector);
+        offset += static_cast<std::uint32_t>(kSectorSize);
         if (offset >= kSegmentSpan) {
             segment = static_cast<std::uint16_t>(segment + 0x100);
             offset -= kSegmentSpan;

@@ -7,11 +7,6 @@
 #include "rewrite/structure.h"
 
 namespace velmora {
-namespace {
-constexpr std::int64_t kPointerRecordSize = 6;
-constexpr std::int64_t kFlashPointerSize = 4;
-constexpr std::int64_t kSizeRecordSize = 5;
-}  // namespace
 
 std::int64_t replacementExtent(const PictureEntry& entry, std::int64_t streamLength, bool moved,
                                std::uint32_t freeSpaceAddr) {

@@ -60,19 +60,19 @@ WindowCore FakeCore::core() {
         if (replaceSawCancel) return Outcome::cancelled();
         return Outcome::done();
     };
-    c.view = [this](const Session&, Dialogs&, PreviewSink&) {
+    c.view = [this](const PictureTarget&, PreviewSink&) {
         ++views;
         return Outcome::done();
     };
-    c.saveVideo = [this](const Session&, Dialogs&) {
+    c.saveVideo = [this](const PictureTarget&, Dialogs&) {
         ++videoSaves;
         return Outcome::done();
     };
-    c.savePicture = [this](const Session&, Dialogs&) {
+    c.savePicture = [this](const PictureTarget&, Dialogs&) {
         ++pictureSaves;
         return Outcome::done();
     };
-    c.play = [this](const Session&, Dialogs&) {
+    c.play = [this](const PictureTarget&, Dialogs&) {
         ++plays;
         return Outcome::done();
     };

@@ -40,10 +40,10 @@ TEST(Analysis, LogsEveryStageInOrder) {
         "Search complete!",
     };
     EXPECT_EQ(a.ui.lines, expected);
-    EXPECT_EQ(a.session.AnchorPage, 0x80);
-    EXPECT_EQ(a.session.AnchorSegment, 0x1234);
-    EXPECT_EQ(a.session.AnchorLength, 0x0800);
-    EXPECT_EQ(a.session.SegmentBase, 0x4000u);
+    EXPECT_EQ(a.session.anchors.AnchorPage, 0x80);
+    EXPECT_EQ(a.session.anchors.AnchorSegment, 0x1234);
+    EXPECT_EQ(a.session.anchors.AnchorLength, 0x0800);
+    EXPECT_EQ(a.session.anchors.SegmentBase, 0x4000u);
     EXPECT_EQ(a.session.FreeSpaceAddr, 0x10000u);
     EXPECT_TRUE(a.session.PicturesFound);
     EXPECT_FALSE(a.session.ByteSwapped);
@@ -57,8 +57,8 @@ TEST(Analysis, MarkerWithoutAnchorCodeCancelsTheFreeSpace) {
     const Analysed a(image);
     EXPECT_EQ(a.session.FreeSpaceAddr, 0u);
     EXPECT_EQ(a.session.FreeSpaceSize, 0);
-    EXPECT_EQ(a.session.AnchorPage, 0x80);
-    EXPECT_EQ(a.session.SegmentBase, 0u);
+    EXPECT_EQ(a.session.anchors.AnchorPage, 0x80);
+    EXPECT_EQ(a.session.anchors.SegmentBase, 0u);
     EXPECT_TRUE(a.ui.hasLine("Unoccupied space found at 0x00010000, 63.88kB"));
 }
 
@@ -68,11 +68,11 @@ TEST(Analysis, AnchorsDoNotCarryOverToTheNextFirmware) {
     session.TempDir = dir.path();
     testing::ScriptedDialogs ui;
     (void)analyzeFirmware(session, ui, dir.write("a.bin", anchoredImage()));
-    EXPECT_EQ(session.SegmentBase, 0x4000u);
+    EXPECT_EQ(session.anchors.SegmentBase, 0x4000u);
     session.SelectedPicture = 5;
     (void)analyzeFirmware(session, ui, dir.write("b.bin", testing::fillerImage(0x1000)));
-    EXPECT_EQ(session.SegmentBase, 0u);
-    EXPECT_EQ(session.AnchorPage, 0);
+    EXPECT_EQ(session.anchors.SegmentBase, 0u);
+    EXPECT_EQ(session.anchors.AnchorPage, 0);
     EXPECT_EQ(session.SelectedPicture, 0);
     EXPECT_EQ(session.PictureCount, 0);
     EXPECT_FALSE(session.PicturesFound);
@@ -131,7 +131,7 @@ TEST(Analysis, DumpStartingBe00IsSwappedButGetsNoFreeSpaceSearch) {
     EXPECT_TRUE(a.session.ByteSwapped);
     EXPECT_EQ(a.session.FirstWord, 0xBE00);
     EXPECT_EQ(a.session.FreeSpaceSize, 0);
-    EXPECT_EQ(a.session.AnchorPage, 0) << "the marker is not looked for either";
+    EXPECT_EQ(a.session.anchors.AnchorPage, 0) << "the marker is not looked for either";
     EXPECT_EQ(a.session.PictureCount, 1);
 }
 

@@ -52,7 +52,7 @@ class EndToEnd : public ::testing::Test {
     std::string saveVideo(const std::string& name) {
         ScriptedDialogs ui;
         ui.saveChoices.push_back(dir.file(name));
-        (void)testing::toldDone(Savevideo1Click(session, ui), ui);
+        (void)testing::toldDone(velmora::saveVideo(selectedPicture(session), ui), ui);
         EXPECT_EQ(ui.lines.size(), 1u);
         return dir.file(name);
     }
@@ -105,7 +105,7 @@ TEST_F(EndToEnd, ViewAndSavePictureDecodeWithTheRealDecoder) {
 
     ScriptedDialogs ui;
     RecordingPreview preview;
-    (void)testing::toldDone(View1Click(session, ui, preview), ui);
+    (void)testing::toldDone(viewPicture(selectedPicture(session), preview), ui);
     EXPECT_TRUE(ui.boxes.empty());
     ASSERT_EQ(preview.shown.size(), 1u);
     EXPECT_EQ(preview.shown[0].width, kWidth);
@@ -120,7 +120,7 @@ TEST_F(EndToEnd, ViewAndSavePictureDecodeWithTheRealDecoder) {
     EXPECT_FALSE(fileExists(dir.file("$tga.tga")));
 
     ui.saveChoices.push_back(dir.file("dump_1"));
-    (void)testing::toldDone(Savepicture1Click(session, ui), ui);
+    (void)testing::toldDone(savePicture(selectedPicture(session), ui), ui);
     EXPECT_TRUE(ui.hasLine("Original TGA picture #1 saved."));
     TargaImage image;
     ASSERT_TRUE(LoadTarga(dir.file("dump_1.tga"), image));

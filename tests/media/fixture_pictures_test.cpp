@@ -43,14 +43,14 @@ TEST(FixturePictures, EveryPictureExtractsAndDecodesToTheAnalysedSize) {
             session.SelectedPicture = i;
             const std::string saved = dir.file("picture" + std::to_string(i));
             ui.saveChoices.push_back(saved);
-            (void)testing::toldDone(Savevideo1Click(session, ui), ui);
+            (void)testing::toldDone(saveVideo(selectedPicture(session), ui), ui);
             const auto decoded = testing::decodeWithFfmpeg(saved);
             EXPECT_EQ(decoded.width, entry.Width);
             EXPECT_EQ(decoded.height, entry.Height);
             EXPECT_TRUE(decoded.frameDecoded);
             if (!entry.isMpeg2()) continue;
             RecordingPreview preview;
-            (void)testing::toldDone(View1Click(session, ui, preview), ui);
+            (void)testing::toldDone(viewPicture(selectedPicture(session), preview), ui);
             ASSERT_EQ(preview.shown.size(), 1u) << ui.logText();
             EXPECT_EQ(preview.shown[0].width, entry.Width);
             EXPECT_EQ(preview.shown[0].height, entry.Height);

@@ -114,7 +114,7 @@ TEST_F(PictureActions, SaveVideoProposesBaseAndNumberAndSavesTheStream) {
         useFirmware(p, false, c.index, c.firmwareName);
         const std::string saved = user.file(std::string("saved") + c.proposed);
         person.saveChoices.push_back(saved);
-        (void)testing::toldDone(Savevideo1Click(session, person), person);
+        (void)testing::toldDone(saveVideo(selectedPicture(session), person), person);
         ASSERT_EQ(person.saveRequests.size(), 1u);
         EXPECT_EQ(person.saveRequests[0].first, c.filter);
         EXPECT_EQ(person.saveRequests[0].second, c.proposed);
@@ -131,7 +131,7 @@ TEST_F(PictureActions, SaveVideoFromASwappedDumpSavesTheSameFile) {
             useFirmware(*p, swapped);
             const std::string saved = user.file(swapped ? "s1" : "s0");
             person.saveChoices.push_back(saved);
-            (void)testing::toldDone(Savevideo1Click(session, person), person);
+            (void)testing::toldDone(saveVideo(selectedPicture(session), person), person);
             EXPECT_EQ(readFile(saved), p->expected) << swapped;
         }
     }
@@ -139,7 +139,7 @@ TEST_F(PictureActions, SaveVideoFromASwappedDumpSavesTheSameFile) {
 
 TEST_F(PictureActions, CancellingSaveVideoWritesAndLogsNothing) {
     useFirmware(mpeg2, false);
-    (void)testing::toldDone(Savevideo1Click(session, ui), ui);
+    (void)testing::toldDone(saveVideo(selectedPicture(session), ui), ui);
     EXPECT_EQ(ui.saveRequests.size(), 1u);
     EXPECT_TRUE(ui.lines.empty());
     EXPECT_TRUE(ui.boxes.empty());
@@ -148,9 +148,9 @@ TEST_F(PictureActions, CancellingSaveVideoWritesAndLogsNothing) {
 TEST_F(PictureActions, AMissingFirmwareIsAnIoErrorBeforeAnyDialog) {
     useFirmware(mpeg2, false);
     session.FirmwarePath = user.file("gone.bin");
-    EXPECT_TRUE(Savevideo1Click(session, ui).is<IoFailure>());
-    EXPECT_TRUE(Savepicture1Click(session, ui).is<IoFailure>());
-    EXPECT_TRUE(View1Click(session, ui, preview).is<IoFailure>());
+    EXPECT_TRUE(saveVideo(selectedPicture(session), ui).is<IoFailure>());
+    EXPECT_TRUE(savePicture(selectedPicture(session), ui).is<IoFailure>());
+    EXPECT_TRUE(viewPicture(selectedPicture(session), preview).is<IoFailure>());
     EXPECT_TRUE(ui.saveRequests.empty());
     EXPECT_TRUE(ui.lines.empty());
 }
@@ -160,7 +160,7 @@ TEST_F(PictureActions, APictureRunningPastTheFileIsAnIoErrorAndLeavesNoFile) {
     session.PictureTable[0].End = 0x3000;
     const std::string saved = user.file("partial.m2v");
     ui.saveChoices.push_back(saved);
-    EXPECT_TRUE(Savevideo1Click(session, ui).is<IoFailure>());
+    EXPECT_TRUE(saveVideo(selectedPicture(session), ui).is<IoFailure>());
     EXPECT_FALSE(fileExists(saved));
     EXPECT_TRUE(ui.lines.empty());
 }
@@ -170,9 +170,9 @@ TEST_F(PictureActions, ASelectionOutsideTheTableIsRefused) {
     for (int selected : {-1, 1, 16}) {
         ScriptedDialogs person;
         session.SelectedPicture = selected;
-        (void)testing::toldDone(Savevideo1Click(session, person), person);
-        (void)testing::toldDone(View1Click(session, person, preview), person);
-        (void)testing::toldDone(Savepicture1Click(session, person), person);
+        (void)testing::toldDone(saveVideo(selectedPicture(session), person), person);
+        (void)testing::toldDone(viewPicture(selectedPicture(session), preview), person);
+        (void)testing::toldDone(savePicture(selectedPicture(session), person), person);
         ASSERT_EQ(person.boxes.size(), 3u);
         EXPECT_EQ(person.boxes[0].caption, "ERROR!");
         EXPECT_TRUE(person.saveRequests.empty());
@@ -185,7 +185,7 @@ TEST_F(PictureActions, ViewDecodesShowsTopRowFirstAndRemovesTheWorkFiles) {
         RecordingPreview shown;
         installDecoder(smallTga(depth));
         useFirmware(mpeg2, true, 4);
-        (void)testing::toldDone(View1Click(session, ui, shown), ui);
+        (void)testing::toldDone(viewPicture(selectedPicture(session), shown), ui);
         EXPECT_EQ(decoderInput(), mpeg2.expected);
         ASSERT_EQ(shown.shown.size(), 1u);
         const auto& picture = shown.shown[0];
@@ -203,7 +203,7 @@ TEST_F(PictureActions, ViewWithoutADecoderShowsTheErrorAndLeavesNoWorkFiles) {
     useFirmware(mpeg2, false);
     // A picture left by an earlier run must not be shown for this one.
     (void)work.write("$tga.tga", smallTga(24));
-    (void)testing::toldDone(View1Click(session, ui, preview), ui);
+    (void)testing::toldDone(viewPicture(selectedPicture(session), preview), ui);
     EXPECT_TRUE(preview.shown.empty());
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].kind, "error");
@@ -222,7 +222,7 @@ TEST_F(PictureActions, ViewOfAnUnreadableTgaShowsTheError) {
         ScriptedDialogs person;
         installDecoder(tga);
         useFirmware(mpeg2, false);
-        (void)testing::toldDone(View1Click(session, person, preview), person);
+        (void)testing::toldDone(viewPicture(selectedPicture(session), preview), person);
         EXPECT_TRUE(preview.shown.empty());
         ASSERT_EQ(person.boxes.size(), 1u);
         EXPECT_EQ(person.boxes[0].text, "Error with loading TGA image!");
@@ -234,7 +234,7 @@ TEST_F(PictureActions, ViewOfAnUnreadableTgaShowsTheError) {
 TEST_F(PictureActions, PlayHandsAnMpeg4StreamToTheDesktop) {
     installDecoder(smallTga(24));
     useFirmware(mpeg4, true);
-    (void)testing::toldDone(Play1Click(session, ui), ui);
+    (void)testing::toldDone(playPicture(selectedPicture(session), ui), ui);
     EXPECT_TRUE(preview.shown.empty());
     EXPECT_TRUE(ui.boxes.empty());
     EXPECT_EQ(ui.openedWithDesktop, std::vector<std::string>{work.file("$mpeg.m4v")});
@@ -245,7 +245,7 @@ TEST_F(PictureActions, PlayHandsAnMpeg4StreamToTheDesktop) {
 TEST_F(PictureActions, ViewOfAnUndecodableMpeg4PictureSaysSoAndLeavesNoFile) {
     installDecoder(smallTga(24));
     useFirmware(mpeg4, false);
-    tellPerson(View1Click(session, ui, preview), ui);
+    tellPerson(viewPicture(selectedPicture(session), preview), ui);
     EXPECT_TRUE(preview.shown.empty());
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, "Error with decoding the MPEG4 picture!");
@@ -271,7 +271,7 @@ TEST_F(PictureActions, SavePictureExtractsFirstProposesBaseAndNumberAndDecodes) 
     CheckingDialogs person;
     person.expectedWorkFile = work.file("$mpeg.m2v");
     person.saveChoices.push_back(user.file("dump_3"));
-    (void)testing::toldDone(Savepicture1Click(session, person), person);
+    (void)testing::toldDone(savePicture(selectedPicture(session), person), person);
     EXPECT_EQ(person.workFileAtDialog, mpeg2.expected);
     ASSERT_EQ(person.saveRequests.size(), 1u);
     EXPECT_EQ(person.saveRequests[0].first, "Targa Graph Image file (.tga)|*.tga");
@@ -287,7 +287,7 @@ TEST_F(PictureActions, SavePictureAlwaysAppendsTheExtension) {
     installDecoder(smallTga(24));
     useFirmware(mpeg2, true);
     ui.saveChoices.push_back(user.file("x.tga"));
-    (void)testing::toldDone(Savepicture1Click(session, ui), ui);
+    (void)testing::toldDone(savePicture(selectedPicture(session), ui), ui);
     EXPECT_TRUE(fileExists(user.file("x.tga.tga")));
     EXPECT_FALSE(fileExists(user.file("x.tga")));
 }
@@ -295,7 +295,7 @@ TEST_F(PictureActions, SavePictureAlwaysAppendsTheExtension) {
 TEST_F(PictureActions, CancellingSavePictureDecodesNothingAndRemovesTheStream) {
     installDecoder(smallTga(24));
     useFirmware(mpeg2, false);
-    (void)testing::toldDone(Savepicture1Click(session, ui), ui);
+    (void)testing::toldDone(savePicture(selectedPicture(session), ui), ui);
     EXPECT_EQ(ui.saveRequests.size(), 1u);
     EXPECT_TRUE(ui.lines.empty());
     EXPECT_FALSE(fileExists(tools.file("input.m2v")));
@@ -307,7 +307,7 @@ TEST_F(PictureActions, SavePictureWithoutADecoderSaysSoAndKeepsAnOlderFile) {
     const std::string older = user.write("pic.tga", {1, 2, 3});
     ui.saveChoices.push_back(user.file("pic"));
     ui.answers = {true};  // yes, replace pic.tga
-    (void)testing::toldDone(Savepicture1Click(session, ui), ui);
+    (void)testing::toldDone(savePicture(selectedPicture(session), ui), ui);
     EXPECT_TRUE(ui.lines.empty());
     ASSERT_EQ(ui.boxes.size(), 2u);
     EXPECT_EQ(ui.boxes[1].caption, "Error!");
@@ -323,7 +323,7 @@ TEST_F(PictureActions, SaveTgaAsksBeforeReplacingTheFileItWrites) {
     const std::string older = user.write("pic.tga", {1, 2, 3});
     ui.saveChoices.push_back(user.file("pic"));
     ui.answers = {false};
-    (void)testing::toldDone(Savepicture1Click(session, ui), ui);
+    (void)testing::toldDone(savePicture(selectedPicture(session), ui), ui);
     ASSERT_EQ(ui.questions, (std::vector<Question>{Question::Overwrite}));
     EXPECT_EQ(ui.boxes[0].caption, "Confirm Save As");
     EXPECT_EQ(ui.boxes[0].text, "pic.tga already exists.\rDo you want to replace it?");
@@ -332,14 +332,14 @@ TEST_F(PictureActions, SaveTgaAsksBeforeReplacingTheFileItWrites) {
 
     ui.saveChoices.push_back(user.file("pic"));
     ui.closeOn = Question::Overwrite;
-    (void)testing::toldDone(Savepicture1Click(session, ui), ui);
+    (void)testing::toldDone(savePicture(selectedPicture(session), ui), ui);
     EXPECT_EQ(readFile(older), (Bytes{1, 2, 3})) << "closing the question keeps it";
     EXPECT_EQ(ui.lines, std::vector<std::string>{"Cancelled."});
 
     ui.closeOn.reset();
     ui.saveChoices.push_back(user.file("pic"));
     ui.answers = {true};
-    (void)testing::toldDone(Savepicture1Click(session, ui), ui);
+    (void)testing::toldDone(savePicture(selectedPicture(session), ui), ui);
     EXPECT_NE(readFile(older), (Bytes{1, 2, 3})) << "Yes replaces it";
     EXPECT_TRUE(ui.hasLine("Original TGA picture #1 saved."));
 }
@@ -347,7 +347,7 @@ TEST_F(PictureActions, SaveTgaAsksBeforeReplacingTheFileItWrites) {
 TEST_F(PictureActions, SavePictureRefusesAnMpeg4Picture) {
     installDecoder(smallTga(24));
     useFirmware(mpeg4, false);
-    (void)testing::toldDone(Savepicture1Click(session, ui), ui);
+    (void)testing::toldDone(savePicture(selectedPicture(session), ui), ui);
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].caption, "ERROR!");
     EXPECT_TRUE(ui.saveRequests.empty());

@@ -55,7 +55,7 @@ TEST(BadDecoder, PreviewShowsTheLoadErrorAndNoPicture) {
         DecoderRun run(how);
         ScriptedDialogs ui;
         NoPreview preview;
-        (void)testing::toldDone(View1Click(run.session, ui, preview), ui);
+        (void)testing::toldDone(viewPicture(selectedPicture(run.session), preview), ui);
         EXPECT_EQ(preview.shown, 0);
         ASSERT_EQ(ui.boxes.size(), 1u);
         EXPECT_EQ(ui.boxes[0].caption, "Error!");
@@ -74,7 +74,7 @@ TEST(BadDecoder, SaveTgaSaysSoAndLeavesNoFileThatIsNoPicture) {
         ScriptedDialogs ui;
         ui.saveChoices.push_back(user.file("saved"));
         ui.answers = {true};  // yes, replace saved.tga
-        (void)testing::toldDone(Savepicture1Click(run.session, ui), ui);
+        (void)testing::toldDone(savePicture(selectedPicture(run.session), ui), ui);
         ASSERT_EQ(ui.boxes.size(), 2u);
         EXPECT_EQ(ui.boxes[1].caption, "Error!");
         EXPECT_EQ(ui.boxes[1].text, "Error with decoding the MPEG2 picture!");

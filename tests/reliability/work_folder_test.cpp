@@ -156,8 +156,8 @@ TEST(BadWorkFolder, ViewAndSaveTgaAreIoErrorsAndSaveNothing) {
         ScriptedDialogs ui;
         ui.saveChoices.push_back(dir.file("saved"));
         NoPreview preview;
-        EXPECT_TRUE(View1Click(session, ui, preview).is<IoFailure>());
-        EXPECT_TRUE(Savepicture1Click(session, ui).is<IoFailure>());
+        EXPECT_TRUE(viewPicture(selectedPicture(session), preview).is<IoFailure>());
+        EXPECT_TRUE(savePicture(selectedPicture(session), ui).is<IoFailure>());
         EXPECT_FALSE(std::filesystem::exists(dir.file("saved.tga")));
         EXPECT_EQ(readFile(firmware), before);
     }

@@ -115,11 +115,12 @@ struct Bench {
         session.TempDir = dir.path();
         session.FirmwarePath = dir.write(name, stored);
         session.FirmwareName = name;
+        session.UpdateImage = isUpdateImage(name);
         session.ByteSwapped = swapped;
         if (swapped) (void)dir.write(kWorkingCopy, normalised);
         session.FreeSpaceAddr = kFreeAddr;
         session.FreeSpaceSize = kFreeSize;
-        session.SegmentBase = 0x4000;
+        session.anchors.SegmentBase = 0x4000;
         session.PictureTable[0] = entry;
         session.PictureCount = 1;
         session.PicturesFound = true;

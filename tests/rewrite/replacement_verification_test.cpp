@@ -60,7 +60,7 @@ struct Written {
         plan.moved = moved;
         plan.freeSpaceAddr = session.FreeSpaceAddr;
         plan.freeSpaceSize = session.FreeSpaceSize;
-        plan.segmentBase = session.SegmentBase;
+        plan.segmentBase = session.anchors.SegmentBase;
         plan.streamLength = static_cast<std::int64_t>(stream.size());
         plan.updateImage = form == Form::Img;
         plan.imageSize = before.size();
@@ -75,13 +75,13 @@ struct Written {
         SilentDialogs quiet;
         if (e.isMpeg2()) {
             const Mpeg2Layout layout = placeMpeg2(changed, e, what, plan.moved, free.FreeSpaceAddr);
-            after = plan.moved ? recreateMpeg2Structure(changed, e, session.SegmentBase, free,
-                                                        layout.TailEnd)
+            after = plan.moved ? recreateMpeg2Structure(changed, e, session.anchors.SegmentBase,
+                                                        free, layout.TailEnd)
                                : free;
         } else {
             const Mpeg4Layout layout = placeMpeg4(changed, e, what, plan.moved, free.FreeSpaceAddr);
-            after = recreateMpeg4Structure(changed, quiet, e, session.SegmentBase, plan.moved, free,
-                                           layout.StreamLength, layout.NextFree);
+            after = recreateMpeg4Structure(changed, quiet, e, session.anchors.SegmentBase,
+                                           plan.moved, free, layout.StreamLength, layout.NextFree);
         }
         store();
     }

@@ -101,8 +101,9 @@ std::uint32_t u32At(const Bytes& image, std::uint32_t at) {
 // The flash address a FlashPointer stands for, in the natural or the anchor form.
 std::uint32_t addressOf(std::uint32_t pointer, const Session& s) {
     const std::uint32_t segment = pointer >> 16, offset = pointer & 0xFFFF;
-    if (s.AnchorSegment != 0 && segment == s.AnchorSegment) return s.AnchorPage * 256u + offset;
-    return (segment - s.SegmentBase) * 256 + offset;
+    if (s.anchors.AnchorSegment != 0 && segment == s.anchors.AnchorSegment)
+        return s.anchors.AnchorPage * 256u + offset;
+    return (segment - s.anchors.SegmentBase) * 256 + offset;
 }
 
 // The records at the old picture's PointerAddr lead to the picture found.

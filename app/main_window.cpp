@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -103,8 +104,9 @@ TForm1::TForm1(DialogsFactory makeDialogs, WindowCore core)
     resize(kDesignedWidth, kDesignedHeight);
     move(134, 113);
     createControls();
-    for (QWidget* below : std::initializer_list<QWidget*>{Label3, Label4, BitBtn2, BitBtn3,
-                                                          GroupBox1, GroupBox2, CheckBox1, Label5})
+    for (QWidget* below :
+         std::initializer_list<QWidget*>{Label3, Label4, BitBtn2, BitBtn3, GroupBox1, GroupBox2,
+                                         CheckBox1, Label5, EncoderChoice, FitChoice})
         belowGrid_.emplace_back(below, below->pos());
     dialogs_ =
         makeDialogs ? makeDialogs(*this) : std::make_unique<QtDialogs>(this, Memo1, ProgressBar1);
@@ -194,6 +196,19 @@ void TForm1::createOptionGroups() {
     CheckBox3 = option<QCheckBox>(GroupBox2, "CheckBox3", "H. mirroring", 89, 46, 86);
     RadioButton7->setChecked(true);
     GroupBox2->setEnabled(false);
+
+    // In the row of the log's caption, above the log.
+    EncoderChoice = place(new QComboBox(this), "EncoderChoice", 160, 279, 161, 17);
+    EncoderChoice->addItem(QStringLiteral("Built-in encoder"));
+    EncoderChoice->addItem(QStringLiteral("External tools (classic)"));
+    EncoderChoice->setToolTip(QStringLiteral("Which encoder turns a photo into the picture"));
+    EncoderChoice->setEnabled(false);
+    FitChoice = place(new QComboBox(this), "FitChoice", 320, 279, 177, 17);
+    FitChoice->addItem(QStringLiteral("Stretch"));
+    FitChoice->addItem(QStringLiteral("Crop to fill"));
+    FitChoice->addItem(QStringLiteral("Fit inside (black borders)"));
+    FitChoice->setToolTip(QStringLiteral("How a photo of other proportions fills the TV"));
+    FitChoice->setEnabled(false);
 }
 
 void TForm1::createGrid() {

@@ -15,6 +15,7 @@
 
 class QAction;
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QMenu;
@@ -77,6 +78,9 @@ class TForm1 : public QWidget {
     QRadioButton *RadioButton1, *RadioButton2, *RadioButton3, *RadioButton4, *RadioButton5,
         *RadioButton6, *RadioButton7;
     QCheckBox *CheckBox1, *CheckBox2, *CheckBox3, *CheckBox4;
+    // Beside the option groups: which encoder converts a photo, and how a
+    // photo of other proportions is fitted.
+    QComboBox *EncoderChoice, *FitChoice;
     QPlainTextEdit* Memo1;
     QMenu* PopupMenu1;
     QAction *View1, *Savevideo1, *Savepicture1, *Play1;

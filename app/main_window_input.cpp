@@ -1,5 +1,6 @@
 // The main window's keys, dropped files and room: what a desktop user reaches for.
 #include <QAction>
+#include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGroupBox>
@@ -199,6 +200,12 @@ void TForm1::fitOnScreen() {
 void TForm1::remember(std::unique_ptr<WindowMemory> memory) {
     memory_ = std::move(memory);
     memory_->restoreGeometry(*this);
+    EncoderChoice->setCurrentIndex(memory_->encoderChoice());
+    FitChoice->setCurrentIndex(memory_->fitChoice());
+    QObject::connect(EncoderChoice, &QComboBox::currentIndexChanged, this,
+                     [this](int index) { memory_->setEncoderChoice(index); });
+    QObject::connect(FitChoice, &QComboBox::currentIndexChanged, this,
+                     [this](int index) { memory_->setFitChoice(index); });
     if (auto* real = dynamic_cast<QtDialogs*>(dialogs_.get()))
         real->rememberFoldersIn(memory_.get());
 }

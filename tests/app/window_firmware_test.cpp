@@ -1,8 +1,10 @@
 // The window over the real core, on the fixture builder's firmware images.
 #include <gtest/gtest.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -285,6 +287,7 @@ class SlowEncoderReplacement : public WindowOverRealCore {
         WindowOverRealCore::SetUp();
         tools.slowEncoders("30");
         h.form->session().ToolDir = tools.folder();
+        h.form->EncoderChoice->setCurrentIndex(1);  // the external tools
         firmware = write("dump.bin", standard_->image);
         open(firmware);
         h.form->StringGrid1->setCurrentCell(1, 1);

@@ -3,9 +3,8 @@
 // declares the old picture's parameters, and decodes to the photo.
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <algorithm>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "catalogue/analysis.h"
@@ -170,22 +169,33 @@ TEST(BuiltinEncoder, ARoomTooSmallForAnyPictureIsRefusedWithTheUsualText) {
     EXPECT_FALSE(fileExists(a.session.workFile("$jpg_res.m4v")));
 }
 
+// The person cancels as soon as the first try is logged.
+class CancelAtFirstTry : public ScriptedDialogs {
+  public:
+    explicit CancelAtFirstTry(WorkControl& control) : control_(control) {}
+    void log(const std::string& line) override {
+        ScriptedDialogs::log(line);
+        if (line.rfind("Converting using", 0) == 0) control_.requestCancel();
+    }
+
+  private:
+    WorkControl& control_;
+};
+
 TEST(BuiltinEncoder, ACancelStopsTheSearchAndLeavesNoStream) {
     Analysed a;
     analyse(a, fixtures::photoJpeg(1024, 768));
     const PictureEntry entry = a.session.PictureTable[0];
-    ScriptedDialogs ui;
-    std::thread canceller([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        a.session.Control->requestCancel();
-    });
-    const auto start = std::chrono::steady_clock::now();
+    CancelAtFirstTry ui(*a.session.Control);
     const Result<ConvertedStream> made = convertJpegBuiltin(a.session, ui, entry, 1 << 20);
-    canceller.join();
     ASSERT_FALSE(made.ok());
     EXPECT_TRUE(made.outcome().is<Cancelled>()) << ui.logText();
+    EXPECT_EQ(std::count_if(
+                  ui.lines.begin(), ui.lines.end(),
+                  [](const std::string& line) { return line.rfind("Converting using", 0) == 0; }),
+              1)
+        << ui.logText();
     EXPECT_FALSE(fileExists(a.session.workFile("$jpg_res.m2v")));
-    (void)start;
 }
 
 }  // namespace

@@ -2,9 +2,9 @@
 #include "app/main_window.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -104,9 +104,8 @@ TForm1::TForm1(DialogsFactory makeDialogs, WindowCore core)
     resize(kDesignedWidth, kDesignedHeight);
     move(134, 113);
     createControls();
-    for (QWidget* below :
-         std::initializer_list<QWidget*>{Label3, Label4, BitBtn2, BitBtn3, GroupBox1, GroupBox2,
-                                         CheckBox1, Label5, EncoderChoice, FitChoice})
+    for (QWidget* below : std::initializer_list<QWidget*>{Label3, Label4, BitBtn2, BitBtn3,
+                                                          GroupBox1, GroupBox2, CheckBox1, Label5})
         belowGrid_.emplace_back(below, below->pos());
     dialogs_ =
         makeDialogs ? makeDialogs(*this) : std::make_unique<QtDialogs>(this, Memo1, ProgressBar1);
@@ -196,19 +195,6 @@ void TForm1::createOptionGroups() {
     CheckBox3 = option<QCheckBox>(GroupBox2, "CheckBox3", "H. mirroring", 89, 46, 86);
     RadioButton7->setChecked(true);
     GroupBox2->setEnabled(false);
-
-    // In the row of the log's caption, above the log.
-    EncoderChoice = place(new QComboBox(this), "EncoderChoice", 160, 279, 161, 17);
-    EncoderChoice->addItem(QStringLiteral("Built-in encoder"));
-    EncoderChoice->addItem(QStringLiteral("External tools (classic)"));
-    EncoderChoice->setToolTip(QStringLiteral("Which encoder turns a photo into the picture"));
-    EncoderChoice->setEnabled(false);
-    FitChoice = place(new QComboBox(this), "FitChoice", 320, 279, 177, 17);
-    FitChoice->addItem(QStringLiteral("Stretch"));
-    FitChoice->addItem(QStringLiteral("Crop to fill"));
-    FitChoice->addItem(QStringLiteral("Fit inside (black borders)"));
-    FitChoice->setToolTip(QStringLiteral("How a photo of other proportions fills the TV"));
-    FitChoice->setEnabled(false);
 }
 
 void TForm1::createGrid() {
@@ -258,7 +244,36 @@ void TForm1::createPopupMenu() {
     BeforeAfter1->setCheckable(true);
     BeforeAfter1->setChecked(false);
     Panel1->addAction(BeforeAfter1);
+    createEncoderChoices();
     Panel1->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void TForm1::createEncoderChoices() {
+    // Checked choices, one of each group: an action of its own each, so the
+    // keyboard and the tests reach them as they reach the other menu items.
+    const auto choice = [](QActionGroup* group, const char* name, const char* text) {
+        auto* action = new QAction(QString::fromLatin1(text), group);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setCheckable(true);
+        return action;
+    };
+    auto* separator = new QAction(this);
+    separator->setSeparator(true);
+    Panel1->addAction(separator);
+    auto* encoders = new QActionGroup(this);
+    EncoderBuiltin1 = choice(encoders, "EncoderBuiltin1", "Built-in encoder");
+    EncoderTools1 = choice(encoders, "EncoderTools1", "External tools (classic)");
+    EncoderBuiltin1->setChecked(true);
+    Panel1->addActions(encoders->actions());
+    auto* fitSeparator = new QAction(this);
+    fitSeparator->setSeparator(true);
+    Panel1->addAction(fitSeparator);
+    auto* fits = new QActionGroup(this);
+    FitStretch1 = choice(fits, "FitStretch1", "Stretch to the TV");
+    FitCrop1 = choice(fits, "FitCrop1", "Crop to fill");
+    FitInside1 = choice(fits, "FitInside1", "Fit inside (black borders)");
+    FitStretch1->setChecked(true);
+    Panel1->addActions(fits->actions());
 }
 
 }  // namespace velmora

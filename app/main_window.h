@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -15,7 +16,6 @@
 
 class QAction;
 class QCheckBox;
-class QComboBox;
 class QGroupBox;
 class QLabel;
 class QMenu;
@@ -78,9 +78,6 @@ class TForm1 : public QWidget {
     QRadioButton *RadioButton1, *RadioButton2, *RadioButton3, *RadioButton4, *RadioButton5,
         *RadioButton6, *RadioButton7;
     QCheckBox *CheckBox1, *CheckBox2, *CheckBox3, *CheckBox4;
-    // Beside the option groups: which encoder converts a photo, and how a
-    // photo of other proportions is fitted.
-    QComboBox *EncoderChoice, *FitChoice;
     QPlainTextEdit* Memo1;
     QMenu* PopupMenu1;
     QAction *View1, *Savevideo1, *Savepicture1, *Play1;
@@ -89,6 +86,10 @@ class TForm1 : public QWidget {
     // On the image-name panel's menu: look at the new picture before it is
     // written (off by default).
     QAction* BeforeAfter1;
+    // On the same menu, beside it: which encoder converts a photo, and how a
+    // photo of other proportions is fitted (one of each is checked).
+    QAction *EncoderBuiltin1, *EncoderTools1;
+    QAction *FitStretch1, *FitCrop1, *FitInside1;
 
     // From now on remembers folders, recent firmware files, place and size
     // there (the real program; tests leave the user's settings alone).
@@ -110,6 +111,10 @@ class TForm1 : public QWidget {
   private:
     void createControls();
     void createOptionGroups();
+    void createEncoderChoices();
+    // Checks the remembered one of choices and keeps each new choice.
+    void rememberChoices(const QList<QAction*>& choices, int remembered,
+                         const std::function<void(int)>& keep);
     void createGrid();
     void createPopupMenu();
     void createFirmwareNameMenu();

@@ -2,7 +2,6 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QMenu>
@@ -241,8 +240,6 @@ void TForm1::openSource(Dialogs& ui) {
     const AcceptedSource& accepted = session_.SourceAccepted;
     GroupBox1->setEnabled(accepted.isJpeg);
     GroupBox2->setEnabled(accepted.isJpeg);
-    EncoderChoice->setEnabled(accepted.isJpeg);
-    FitChoice->setEnabled(accepted.isJpeg);
     ChangeStat(session_.SourceOpened && session_.PicturesFound);
     Panel1->setText(QString::fromStdString(accepted.panelCaption));
     Panel1->setToolTip(thumbnailToolTip(sourceThumbnail(session_.SourcePath),
@@ -262,11 +259,10 @@ ReplaceOptions TForm1::optionsFromControls() const {
                                                       : Rotation::None;
     options.VMirror = CheckBox4->isChecked();
     options.HMirror = CheckBox3->isChecked();
-    options.Encoder =
-        EncoderChoice->currentIndex() == 1 ? EncoderChoice::Tools : EncoderChoice::Builtin;
-    options.Fit = FitChoice->currentIndex() == 1   ? FitMode::Crop
-                  : FitChoice->currentIndex() == 2 ? FitMode::Fit
-                                                   : FitMode::Stretch;
+    options.Encoder = EncoderTools1->isChecked() ? EncoderChoice::Tools : EncoderChoice::Builtin;
+    options.Fit = FitCrop1->isChecked()     ? FitMode::Crop
+                  : FitInside1->isChecked() ? FitMode::Fit
+                                            : FitMode::Stretch;
     return options;
 }
 

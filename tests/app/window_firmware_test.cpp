@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -287,7 +286,7 @@ class SlowEncoderReplacement : public WindowOverRealCore {
         WindowOverRealCore::SetUp();
         tools.slowEncoders("30");
         h.form->session().ToolDir = tools.folder();
-        h.form->EncoderChoice->setCurrentIndex(1);  // the external tools
+        h.form->EncoderTools1->setChecked(true);  // the external tools
         firmware = write("dump.bin", standard_->image);
         open(firmware);
         h.form->StringGrid1->setCurrentCell(1, 1);

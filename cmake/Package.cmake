@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package: cpack -G DEB (scripts/package.sh runs it) makes
 # velmora_VERSION_amd64.deb from what cmake --install puts into /usr.
 set(CPACK_PACKAGE_NAME velmora)

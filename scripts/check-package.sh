@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian package into a clean Debian 12 system made here with
 # mmdebstrap (from Debian's mirror), then runs the installed velmora-cli there:
 # analyze, analyze --json, and a JPEG replacement of an MPEG-2 and an MPEG-4

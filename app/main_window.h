@@ -146,6 +146,9 @@ inline constexpr int kDesignedHeight = 499;
 
 inline constexpr const char* kWindowTitle = "Velmora";
 inline constexpr const char* kGridHint = "DobleClick to view the image";
+inline constexpr const char* kUnreferencedHint =
+    "No record found leads the player to this picture (an old copy left by a move, for "
+    "one): the player may not show it.";
 inline constexpr const char* kCancelCaption = "Cancel";
 inline constexpr const char* kCloseDuringWorkCaption = "Confirmation";
 inline constexpr const char* kCloseDuringWorkText =

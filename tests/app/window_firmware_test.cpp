@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window over the real core, on the fixture builder's firmware images.
 #include <gtest/gtest.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -316,6 +317,7 @@ class SlowEncoderReplacement : public WindowOverRealCore {
         WindowOverRealCore::SetUp();
         tools.slowEncoders("30");
         h.form->session().ToolDir = tools.folder();
+        h.form->EncoderTools1->setChecked(true);  // the external tools
         firmware = write("dump.bin", standard_->image);
         open(firmware);
         h.form->StringGrid1->setCurrentCell(1, 1);

@@ -27,7 +27,7 @@ struct QualitySearchLimits {
     // The encoder takes any lambda as a quantiser of its own (MPEG-2, through a
     // scaled quantiser matrix); else whole quantisers, then lambda.
     int mostTries = 14;
-    double goodEnough = 0.99;  // of the limit
+    double goodEnough = 0.995;  // of the limit
     bool continuousQuantiser = false;
 };
 

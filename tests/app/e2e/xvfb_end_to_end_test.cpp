@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window end to end on a real X display: Xvfb, when it is installed.
 #include <fcntl.h>
 #include <signal.h>
@@ -100,6 +101,13 @@ TEST_F(XvfbEndToEnd, DropReplaceCancelAndPhotograph) {
     EXPECT_EQ(runDriver(server_->display(), dir, {dir.file("run"), dir.file("window.png")}, {}), 0)
         << "see the driver's lines above";
     EXPECT_TRUE(fs::exists(dir.file("window.png")));
+}
+
+TEST_F(XvfbEndToEnd, ClosingDuringAReplacementWritesNothingWhileTheQuestionIsOpen) {
+    EXPECT_EQ(runDriver(server_->display(), dir,
+                        {dir.file("run"), dir.file("window.png"), "--close-race"}, {}),
+              0)
+        << "see the driver's lines above";
 }
 
 TEST_F(XvfbEndToEnd, WindowAndPreviewFit1280x1024AtScaleFactorTwo) {

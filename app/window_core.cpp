@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/window_core.h"
 
 #include "catalogue/analysis.h"
@@ -16,6 +17,7 @@ WindowCore realCore() {
     core.view = View1Click;
     core.saveVideo = Savevideo1Click;
     core.savePicture = Savepicture1Click;
+    core.savePng = savePng;
     core.play = Play1Click;
     core.restore = restoreOriginal;
     return core;

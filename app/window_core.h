@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <array>
@@ -21,6 +22,7 @@ struct WindowCore {
     std::function<Outcome(const Session&, Dialogs&, PreviewSink&)> view;
     std::function<Outcome(const Session&, Dialogs&)> saveVideo;
     std::function<Outcome(const Session&, Dialogs&)> savePicture;
+    std::function<Outcome(const Session&, Dialogs&)> savePng;
     std::function<Outcome(const Session&, Dialogs&)> play;
     std::function<Outcome(const std::string&, Dialogs&)> restore;
 };

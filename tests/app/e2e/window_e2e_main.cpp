@@ -253,6 +253,7 @@ int main(int argc, char** argv) {
     }
     if (closeRace) {
         form.session().ToolDir = slowTools(dir);
+        form.EncoderTools1->trigger();  // the slowed tool chain does the work
         form.BeforeAfter1->setChecked(true);
         // No: the work goes on, shows its look, and writes.
         const auto original = velmora::readImageFile(demo).bytes();

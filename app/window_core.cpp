@@ -17,6 +17,7 @@ WindowCore realCore() {
     core.view = viewPicture;
     core.saveVideo = saveVideo;
     core.savePicture = savePicture;
+    core.savePng = savePng;
     core.play = playPicture;
     core.restore = restoreOriginal;
     return core;

@@ -22,6 +22,7 @@ struct WindowCore {
     std::function<Outcome(const PictureTarget&, PreviewSink&)> view;
     std::function<Outcome(const PictureTarget&, Dialogs&)> saveVideo;
     std::function<Outcome(const PictureTarget&, Dialogs&)> savePicture;
+    std::function<Outcome(const PictureTarget&, Dialogs&)> savePng;
     std::function<Outcome(const PictureTarget&, Dialogs&)> play;
     std::function<Outcome(const std::string&, Dialogs&)> restore;
 };

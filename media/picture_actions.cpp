@@ -11,6 +11,7 @@
 #include "firmware/work_file.h"
 #include "media/first_picture.h"
 #include "media/mpeg2_decoding.h"
+#include "media/png_file.h"
 #include "media/preview_picture.h"
 #include "media/preview_work_files.h"
 #include "media/save_names.h"
@@ -133,8 +134,8 @@ Outcome saveTarga(const PictureTarget& picture, const PictureEntry& entry, Dialo
     const auto chosen =
         ui.chooseSaveFile(kTargaFilter, proposedSaveName(firmware.FirmwareName, number, ""));
     if (!chosen) return Outcome::declined();
-    // The decoder appends the extension: the file to ask about is NAME.tga.
-    const std::string target = *chosen + kTargaExtension;
+    // The decoder's file is saved as NAME.tga: that is the file to ask about.
+    const std::string target = withExtension(*chosen, kTargaExtension);
     if (pathExists(target)) {
         const Answer answer =
             ui.ask(Question::Overwrite, kOverwriteCaption, overwriteQuestion(fileNameOf(target)));
@@ -152,6 +153,34 @@ Outcome saveTarga(const PictureTarget& picture, const PictureEntry& entry, Dialo
         return Outcome::refused("Error!", "Error with decoding the MPEG2 picture!");
     writeWholeFile(target, readImageFile(decoded).bytes());
     ui.log("Original TGA picture #" + std::to_string(number) + " saved.");
+    return Outcome::done();
+}
+
+Outcome saveAsPng(const PictureTarget& picture, const PictureEntry& entry, Dialogs& ui) {
+    const OpenedFirmware& session = picture.firmware;
+    const ByteImage stored = readImageFile(session.FirmwarePath);
+    const int number = picture.picture + 1;
+    const auto chosen =
+        ui.chooseSaveFile(kPngFilter, proposedSaveName(session.FirmwareName, number, ".png"));
+    if (!chosen) return Outcome::declined();
+    const std::string target = withExtension(*chosen, ".png");
+    if (target != *chosen && pathExists(target)) {
+        const Answer answer =
+            ui.ask(Question::Overwrite, kOverwriteCaption, overwriteQuestion(fileNameOf(target)));
+        if (answer == Answer::No) return Outcome::declined();
+        if (answer == Answer::Cancelled) return Outcome::cancelled();
+    }
+    const FirstPicture decoded =
+        decodeFirstPicture(extractPictureStream(stored, entry, session.ByteSwapped),
+                           entry.isMpeg2() ? VideoCodec::Mpeg2 : VideoCodec::Mpeg4);
+    if (!decoded.picture)
+        return Outcome::refused("Error!", entry.isMpeg2()
+                                              ? "Error with decoding the MPEG2 picture!"
+                                              : "Error with decoding the MPEG4 picture!");
+    const auto png = encodePng(*decoded.picture);
+    if (!png) return Outcome::refused("Error!", "The picture cannot be written as PNG.");
+    writeWholeFile(target, *png);
+    ui.log("PNG picture #" + std::to_string(number) + " saved.");
     return Outcome::done();
 }
 
@@ -197,6 +226,11 @@ Outcome saveVideo(const PictureTarget& target, Dialogs& ui) {
 Outcome savePicture(const PictureTarget& target, Dialogs& ui) {
     return onPicture(target,
                      [&](const PictureEntry& entry) { return saveTarga(target, entry, ui); });
+}
+
+Outcome savePng(const PictureTarget& target, Dialogs& ui) {
+    return onPicture(target,
+                     [&](const PictureEntry& entry) { return saveAsPng(target, entry, ui); });
 }
 
 Outcome playPicture(const PictureTarget& target, Dialogs& ui) {

@@ -56,5 +56,8 @@ struct PictureTarget {
 inline constexpr const char* kOverwriteCaption = "Confirm Save As";
 [[nodiscard]] std::string overwriteQuestion(const std::string& name);
 [[nodiscard]] Outcome savePicture(const PictureTarget& target, Dialogs& ui);
+// The first picture as decoded, at its stored size, under the chosen name
+// (".png" appended when it does not end so); both picture kinds.
+[[nodiscard]] Outcome savePng(const PictureTarget& target, Dialogs& ui);
 
 }  // namespace velmora

@@ -73,6 +73,10 @@ WindowCore FakeCore::core() {
         ++pictureSaves;
         return Outcome::done();
     };
+    c.savePng = [this](const PictureTarget&, Dialogs&) {
+        ++pngSaves;
+        return Outcome::done();
+    };
     c.play = [this](const PictureTarget&, Dialogs&) {
         ++plays;
         return Outcome::done();

@@ -40,6 +40,8 @@ void applyOptions(const std::vector<std::string>& flags, ReplaceOptions& options
             ui.answerMove = true;
         } else if (flag == "--force") {
             ui.answerConfirm = true;
+        } else if (flag == "--any-format") {
+            ui.answerAnyFormat = true;
         } else if (flag == "--no-spare") {
             options.UseSpareSpace = false;
         } else if (flag == "--greyscale") {

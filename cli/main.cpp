@@ -39,6 +39,8 @@ constexpr const char* kHelp =
     "  replace   replace picture N with the JPEG photo or MPEG stream SOURCE;\n"
     "            the firmware is rewritten in place, kept first as FIRMWARE.orig\n"
     "            (--dry-run: only say what would change; --no-backup: no .orig)\n"
+    "            (--any-format: also a stream whose size, frame rate or other\n"
+    "            format differs from the picture's, which a player may not show)\n"
     "  restore   put FIRMWARE.orig back\n"
     "\n"
     "  --help, -h      show this help\n"

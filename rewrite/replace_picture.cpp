@@ -20,6 +20,7 @@
 #include "rewrite/replace_texts.h"
 #include "rewrite/room.h"
 #include "rewrite/stream_checks.h"
+#include "rewrite/stream_format_check.h"
 #include "rewrite/structure.h"
 #include "rewrite/write_extent.h"
 
@@ -66,10 +67,12 @@ Result<SourceStream> convertedSource(const Session& session, Dialogs& ui,
 
 Result<SourceStream> readySource(const Session& session, Dialogs& ui, const PictureEntry& entry,
                                  std::int32_t roomSize) {
-    ByteImage file = readImageFile(session.SourcePath);
-    const Result<std::int64_t> offset = checkReadyStream(ui, file.bytes(), entry.Kind, roomSize);
+    std::vector<std::uint8_t> file = readImageFile(session.SourcePath).bytes();
+    if (Outcome prepared = prepareReadyStream(ui, file, entry.Kind); !prepared.isDone())
+        return prepared;
+    const Result<std::int64_t> offset = checkReadyStream(ui, file, entry.Kind, roomSize);
     if (!offset.ok()) return offset.outcome();
-    return SourceStream{file.bytes(), *offset};
+    return SourceStream{std::move(file), *offset};
 }
 
 // Lays the stream and its records into the image; returns the free area after.
@@ -107,7 +110,8 @@ ReplacementPlan planOf(const Session& session, const PictureEntry& entry, const 
 // The result as it would be stored, proven sound before anything is written.
 Outcome checkResult(const Session& session, const ByteImage& before, const ByteImage& changed,
                     const ReplacementPlan& plan, const SourceStream& source,
-                    const FreeSpace& freeSpace, const Verifier& verify) {
+                    const FreeSpace& freeSpace, const Verifier& verify,
+                    std::vector<std::string>& notes) {
     const std::vector<std::uint8_t> toStore =
         session.ByteSwapped ? restoreStoredOrder(changed) : changed.bytes();
     const VerificationInput check{
@@ -119,7 +123,8 @@ Outcome checkResult(const Session& session, const ByteImage& before, const ByteI
         std::span(session.PictureTable).first(static_cast<std::size_t>(session.PictureCount)),
         session.SelectedPicture,
         session.ByteSwapped,
-        freeSpace.FreeSpaceAddr};
+        freeSpace.FreeSpaceAddr,
+        &notes};
     if (const auto failure = verify(check))
         return Outcome::verificationFailed(failure->check, verificationText(*failure));
     return Outcome::done();
@@ -167,6 +172,11 @@ Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools, Re
             ? convertedSource(session, ui, tools.convertJpeg, entry, room->RoomSize)
             : readySource(session, ui, entry, room->RoomSize);
     if (!source.ok()) return source.outcome();
+    if (!isJpegSource(session.SourcePath))
+        if (Outcome format = checkStreamFormat(ui, target->image, entry,
+                                               session.SelectedPicture + 1, source->bytes);
+            !format.isDone())
+            return format;
 
     const auto streamLength = static_cast<std::int64_t>(source->stream().size());
     if (replacementExtent(entry, streamLength, room->MoveToFreeSpace, session.FreeSpaceAddr) >
@@ -188,10 +198,12 @@ Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools, Re
     if (session.ByteSwapped) held.log(replace_text::kRestoreLog);
 
     const ReplacementPlan plan = planOf(session, entry, *room, streamLength, changed.size());
-    if (Outcome checked =
-            checkResult(session, target->image, changed, plan, *source, freeSpace, tools.verify);
+    std::vector<std::string> notes;
+    if (Outcome checked = checkResult(session, target->image, changed, plan, *source, freeSpace,
+                                      tools.verify, notes);
         !checked.isDone())
         return checked;
+    for (const std::string& note : notes) held.log(note);
 
     const std::vector<ChangedRegion> regions =
         storedRegions(plannedRegions(plan), session.ByteSwapped);

@@ -2,6 +2,8 @@
 
 // The words "Replace Image" says to the person, exactly as the window shows
 // them. A "\r" joins the two lines of a question box.
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace velmora::replace_text {
@@ -62,6 +64,24 @@ inline std::string noBackupRefusal(const std::string& backupName, const std::str
     return "The original cannot be kept as " + backupName + " (" + cause +
            "). Nothing was written.";
 }
+// A ready-made stream made fit for the firmware.
+inline std::string userDataDroppedLog(std::size_t bytes) {
+    return "The encoder's user data in front of the first picture is left out (" +
+           std::to_string(bytes) + " bytes).";
+}
+inline std::string firstPictureOutOfReach(std::int64_t header) {
+    return "The first picture of this stream starts " + std::to_string(header) +
+           " bytes after its video object start code, where the analysis reads at most 130, in "
+           "whole pairs of bytes: the next analysis of the firmware would stop at this picture "
+           "and list none after it. Encode the stream with fewer headers in front of the picture.";
+}
+
+// A ready-made stream whose parameters differ from the picture's.
+inline constexpr const char* kDifferentFormatCaption = "Different picture format";
+inline constexpr const char* kDifferentFormatQuestion =
+    "A player may show nothing or garbage in place of this picture.\r"
+    "Replace the picture all the same?";
+
 // In place the player reads only the sectors the picture's record counts.
 inline std::string countedRoomLog(int sectors, int counted, int room) {
     return "The picture's pointer record counts " + std::to_string(sectors) +

@@ -183,6 +183,19 @@ std::int64_t flashAddress(const ByteImage& image, std::int64_t at, std::uint32_t
     return (segment - std::int64_t{segmentBase}) * 256 + offset;
 }
 
+// An MPEG-2 stream with an end code of its own: the scan ends the picture at
+// the first one after the sequence header.
+bool hasEndCode(std::span<const std::uint8_t> stream) {
+    for (std::size_t p = 8; p + 4 <= stream.size(); ++p)
+        if (stream[p] == 0 && stream[p + 1] == 0 && stream[p + 2] == 1 &&
+            (stream[p + 3] == 0xB7 || stream[p + 3] == 0xB9))
+            return true;
+    return false;
+}
+
+// The filler after a stream begins with the end code the scan accepts.
+constexpr std::array<std::uint8_t, 4> kFillerEndCode{0x00, 0x00, 0x01, 0xB9};
+
 // In place the player reads the sectors the record counts, and no further: the
 // stream, its end code included, must lie within them.
 Failure checkCountedSectors(const VerificationInput& in) {
@@ -191,9 +204,13 @@ Failure checkCountedSectors(const VerificationInput& in) {
     if (sectors == 0) return std::nullopt;
     const std::int64_t sectorsEnd = std::int64_t{e.Start} - e.GapLength + sectors * kSector;
     const Mpeg2Layout layout = planMpeg2(e, in.plan.streamLength, false, in.plan.freeSpaceAddr);
-    if (layout.DataEnd <= sectorsEnd) return std::nullopt;
+    // Without an end code of its own the stream ends with the filler's.
+    const std::int64_t end =
+        layout.DataEnd +
+        (hasEndCode(in.stream) ? 0 : static_cast<std::int64_t>(kFillerEndCode.size()));
+    if (end <= sectorsEnd) return std::nullopt;
     return fail("records",
-                "The stream ends at " + at(layout.DataEnd) + ", past the " +
+                "The stream, its end code included, ends at " + at(end) + ", past the " +
                     std::to_string(sectors) + " sectors the pointer record at " +
                     at(e.PointerAddr) + " counts (up to " + at(sectorsEnd) +
                     "): the player would read it cut short.",
@@ -300,19 +317,6 @@ std::int64_t newPictureStart(const ReplacementPlan& plan) {
         return planMpeg2(plan.entry, plan.streamLength, plan.moved, plan.freeSpaceAddr).FirstBlock;
     return planMpeg4(plan.entry, plan.streamLength, plan.moved, plan.freeSpaceAddr).ChunkStart;
 }
-
-// An MPEG-2 stream with an end code of its own: the scan ends the picture at
-// the first one after the sequence header.
-bool hasEndCode(std::span<const std::uint8_t> stream) {
-    for (std::size_t p = 8; p + 4 <= stream.size(); ++p)
-        if (stream[p] == 0 && stream[p + 1] == 0 && stream[p + 2] == 1 &&
-            (stream[p + 3] == 0xB7 || stream[p + 3] == 0xB9))
-            return true;
-    return false;
-}
-
-// The filler after a stream begins with the end code the scan accepts.
-constexpr std::array<std::uint8_t, 4> kFillerEndCode{0x00, 0x00, 0x01, 0xB9};
 
 // The stream read back from where the plan put it, as the records lead to it.
 std::vector<std::uint8_t> streamWhereWritten(const VerificationInput& in) {

@@ -263,6 +263,10 @@ ReplaceOptions TForm1::optionsFromControls() const {
                                                       : Rotation::None;
     options.VMirror = CheckBox4->isChecked();
     options.HMirror = CheckBox3->isChecked();
+    options.Encoder = EncoderTools1->isChecked() ? EncoderChoice::Tools : EncoderChoice::Builtin;
+    options.Fit = FitCrop1->isChecked()     ? FitMode::Crop
+                  : FitInside1->isChecked() ? FitMode::Fit
+                                            : FitMode::Stretch;
     return options;
 }
 

@@ -20,7 +20,8 @@ constexpr const char* kUsage =
     "       velmora-cli replace FIRMWARE N SOURCE [--move] [--force] [--no-spare]\n"
     "               [--colors 24|256|16] [--greyscale] [--rotate 90|180|270] [--hmirror] "
     "[--vmirror]\n"
-    "               [--dry-run] [--no-backup]\n"
+    "               [--dry-run] [--no-backup] [--encoder builtin|tools]\n"
+    "               [--fit stretch|crop|fit]\n"
     "       velmora-cli restore FIRMWARE   (puts FIRMWARE.orig back)\n"
     "common option: --tool-dir DIR\n";
 
@@ -39,6 +40,10 @@ constexpr const char* kHelp =
     "  replace   replace picture N with the JPEG photo or MPEG stream SOURCE;\n"
     "            the firmware is rewritten in place, kept first as FIRMWARE.orig\n"
     "            (--dry-run: only say what would change; --no-backup: no .orig)\n"
+    "            a photo is converted by the built-in encoder (--encoder builtin,\n"
+    "            the default) or the external tool chain (--encoder tools); --fit\n"
+    "            brings a photo of other proportions to the TV's: stretch (the\n"
+    "            default), crop (to fill) or fit (inside, black borders)\n"
     "            (--any-format: also a stream whose size, frame rate or other\n"
     "            format differs from the picture's, which a player may not show)\n"
     "  restore   put FIRMWARE.orig back\n"
@@ -50,7 +55,8 @@ constexpr const char* kHelp =
     "See velmora-cli(1).\n";
 
 // Options that take a value; the value is kept as "--name=value".
-const std::set<std::string> kValueOptions = {"--tool-dir", "--colors", "--rotate"};
+const std::set<std::string> kValueOptions = {"--tool-dir", "--colors", "--rotate", "--encoder",
+                                             "--fit"};
 
 Arguments parse(int argc, char** argv, int from) {
     Arguments args;

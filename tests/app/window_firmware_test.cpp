@@ -1,5 +1,6 @@
 // The window over the real core, on the fixture builder's firmware images.
 #include <gtest/gtest.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -315,6 +316,7 @@ class SlowEncoderReplacement : public WindowOverRealCore {
         WindowOverRealCore::SetUp();
         tools.slowEncoders("30");
         h.form->session().ToolDir = tools.folder();
+        h.form->EncoderTools1->setChecked(true);  // the external tools
         firmware = write("dump.bin", standard_->image);
         open(firmware);
         h.form->StringGrid1->setCurrentCell(1, 1);

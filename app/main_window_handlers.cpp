@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's handlers: each one a few steps over the core.
 #include <QAbstractButton>
 #include <QCheckBox>

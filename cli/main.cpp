@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-cli: the program's work without a window, for scripts and tests.
 #include <cstdlib>
 #include <iostream>

@@ -105,6 +105,10 @@ std::optional<std::vector<std::uint8_t>> mpeg4StreamOf(std::span<const std::uint
                 stream.end(), encoded.begin() + static_cast<std::ptrdiff_t>(*gov),
                 encoded.begin() + static_cast<std::ptrdiff_t>(nextStartCode(encoded, *gov + 4)));
     }
+    // The analysis reads the header in 2-byte units up to the picture's start
+    // code: that code must start at an even offset, else a zero byte in front
+    // of it (which a decoder skips as it looks for 00 00 01) puts it there.
+    if (stream.size() % 2 != 0) stream.push_back(0x00);
     stream.insert(stream.end(), encoded.begin() + static_cast<std::ptrdiff_t>(*vop), encoded.end());
     return stream;
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's handlers: each one a few steps over the core.
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -5,6 +6,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -101,6 +103,8 @@ void TForm1::FormCreate() {
     session_.ToolDir = chooseToolDir(currentDir(), executableDir());
     session_.TempDir = chooseTempDir();
     session_.Control->toolTimeout = toolTimeoutFrom(std::getenv("VELMORA_TOOL_TIMEOUT"));
+    if (const auto problem = toolTimeoutProblem(std::getenv("VELMORA_TOOL_TIMEOUT")))
+        Memo1->appendPlainText(QString::fromStdString(*problem));
     for (int column = 0; column < static_cast<int>(kColumnWidths.size()); ++column) {
         StringGrid1->setColumnWidth(column, kColumnWidths[static_cast<std::size_t>(column)]);
         StringGrid1->setHorizontalHeaderItem(

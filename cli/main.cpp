@@ -1,13 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-cli: the program's work without a window, for scripts and tests.
 #include <cstdlib>
 #include <iostream>
 #include <map>
 #include <set>
 
+#include "catalogue/working_copy.h"
 #include "cli/commands.h"
 #include "cli/stop_signals.h"
 #include "convert/tool_run.h"
 #include "convert/work_dirs.h"
+#include "firmware/file_io.h"
 
 namespace {
 
@@ -20,9 +23,9 @@ constexpr const char* kUsage =
     "       velmora-cli replace FIRMWARE N SOURCE [--move] [--force] [--no-spare]\n"
     "               [--colors 24|256|16] [--greyscale] [--rotate 90|180|270] [--hmirror] "
     "[--vmirror]\n"
-    "               [--dry-run] [--no-backup]\n"
+    "               [--dry-run] [--no-backup] [--no-wait]\n"
     "       velmora-cli restore FIRMWARE   (puts FIRMWARE.orig back)\n"
-    "common option: --tool-dir DIR\n";
+    "common option: --tool-dir DIR; -- ends the options\n";
 
 // What --help adds to the usage.
 constexpr const char* kHelp =
@@ -38,7 +41,10 @@ constexpr const char* kHelp =
     "  tga       save MPEG-2 picture N as the TGA picture OUTPUT.tga\n"
     "  replace   replace picture N with the JPEG photo or MPEG stream SOURCE;\n"
     "            the firmware is rewritten in place, kept first as FIRMWARE.orig\n"
-    "            (--dry-run: only say what would change; --no-backup: no .orig)\n"
+    "            (--dry-run: only say what would change; --no-backup: go on\n"
+    "            when FIRMWARE.orig cannot be made, which is still made when it can;\n"
+    "            --no-wait: refuse at once, rather than wait, while another Velmora\n"
+    "            is changing FIRMWARE)\n"
     "  restore   put FIRMWARE.orig back\n"
     "\n"
     "  --help, -h      show this help\n"
@@ -52,9 +58,12 @@ const std::set<std::string> kValueOptions = {"--tool-dir", "--colors", "--rotate
 
 Arguments parse(int argc, char** argv, int from) {
     Arguments args;
+    bool optionsEnded = false;
     for (int i = from; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a.rfind("--", 0) != 0) {
+        if (a == "--" && !optionsEnded) {
+            optionsEnded = true;  // what follows are names, even those starting with "--"
+        } else if (optionsEnded || a.rfind("--", 0) != 0) {
             args.positional.push_back(a);
         } else if (kValueOptions.count(a) != 0) {
             if (i + 1 >= argc) throw velmora::cli::UsageError{a + " needs a value"};
@@ -65,6 +74,16 @@ Arguments parse(int argc, char** argv, int from) {
     }
     return args;
 }
+
+// As the window does when it closes: the work copy goes with the program,
+// however the command ends.
+struct WorkCopyRemoval {
+    explicit WorkCopyRemoval(const velmora::Session& s) : session(s) {}
+    const velmora::Session& session;
+    WorkCopyRemoval(const WorkCopyRemoval&) = delete;
+    WorkCopyRemoval& operator=(const WorkCopyRemoval&) = delete;
+    ~WorkCopyRemoval() { velmora::removeFileIfExists(session.workFile(velmora::kWorkingCopy)); }
+};
 
 }  // namespace
 
@@ -95,8 +114,12 @@ int main(int argc, char** argv) {
         Arguments args = parse(argc, argv, 2);
         Session session;
         session.Control->toolTimeout = toolTimeoutFrom(std::getenv("VELMORA_TOOL_TIMEOUT"));
+        if (const auto problem = toolTimeoutProblem(std::getenv("VELMORA_TOOL_TIMEOUT")))
+            std::cerr << "velmora-cli: " << *problem << '\n';
         cli::cancelOnStopSignals(session.Control);
-        session.TempDir = chooseTempDir();
+        // Kept from other Velmoras' runs until the program ends.
+        const WorkFolderClaim workFolder(chooseTempDir());
+        session.TempDir = workFolder.path();
         session.ToolDir = chooseToolDir(currentDir(), executableDir());
         std::erase_if(args.flags, [&](const std::string& f) {
             if (f.rfind("--tool-dir=", 0) != 0) return false;
@@ -105,6 +128,7 @@ int main(int argc, char** argv) {
         });
         cli::CliDialogs ui;
         ui.control = session.Control.get();
+        const WorkCopyRemoval removal{session};
         return command->second(session, ui, args);
     } catch (const cli::UsageError& e) {
         std::cout.flush();  // log lines so far come first

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The words "Replace Image" says to the person, exactly as the window shows
@@ -63,5 +64,19 @@ inline std::string noBackupRefusal(const std::string& backupName, const std::str
            "). Nothing was written.";
 }
 inline constexpr const char* kNotWrittenLog = "ERROR! The firmware file was not changed.";
+// The firmware is changed and verified, but its work copy could not follow.
+inline std::string workCopyNotRefreshed(const std::string& copyName, const std::string& cause) {
+    return "Warning: the firmware file is changed and verified, but its work copy " + copyName +
+           " could not be refreshed (" + cause +
+           "), so it was removed: open the firmware again "
+           "before the next replacement.";
+}
+// A second name of the file is not changed by a replacement that renames.
+inline std::string otherNamesKeepOldContent(const std::string& fileName, int otherNames) {
+    return otherNames == 1
+               ? fileName + " has another name (a hard link), which keeps the old content."
+               : fileName + " has " + std::to_string(otherNames) +
+                     " other names (hard links), which keep the old content.";
+}
 
 }  // namespace velmora::replace_text

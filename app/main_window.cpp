@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -243,7 +244,36 @@ void TForm1::createPopupMenu() {
     BeforeAfter1->setCheckable(true);
     BeforeAfter1->setChecked(false);
     Panel1->addAction(BeforeAfter1);
+    createEncoderChoices();
     Panel1->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void TForm1::createEncoderChoices() {
+    // Checked choices, one of each group: an action of its own each, so the
+    // keyboard and the tests reach them as they reach the other menu items.
+    const auto choice = [](QActionGroup* group, const char* name, const char* text) {
+        auto* action = new QAction(QString::fromLatin1(text), group);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setCheckable(true);
+        return action;
+    };
+    auto* separator = new QAction(this);
+    separator->setSeparator(true);
+    Panel1->addAction(separator);
+    auto* encoders = new QActionGroup(this);
+    EncoderBuiltin1 = choice(encoders, "EncoderBuiltin1", "Built-in encoder");
+    EncoderTools1 = choice(encoders, "EncoderTools1", "External tools (classic)");
+    EncoderBuiltin1->setChecked(true);
+    Panel1->addActions(encoders->actions());
+    auto* fitSeparator = new QAction(this);
+    fitSeparator->setSeparator(true);
+    Panel1->addAction(fitSeparator);
+    auto* fits = new QActionGroup(this);
+    FitStretch1 = choice(fits, "FitStretch1", "Stretch to the TV");
+    FitCrop1 = choice(fits, "FitCrop1", "Crop to fill");
+    FitInside1 = choice(fits, "FitInside1", "Fit inside (black borders)");
+    FitStretch1->setChecked(true);
+    Panel1->addActions(fits->actions());
 }
 
 }  // namespace velmora

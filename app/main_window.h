@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -85,6 +86,10 @@ class TForm1 : public QWidget {
     // On the image-name panel's menu: look at the new picture before it is
     // written (off by default).
     QAction* BeforeAfter1;
+    // On the same menu, beside it: which encoder converts a photo, and how a
+    // photo of other proportions is fitted (one of each is checked).
+    QAction *EncoderBuiltin1, *EncoderTools1;
+    QAction *FitStretch1, *FitCrop1, *FitInside1;
 
     // From now on remembers folders, recent firmware files, place and size
     // there (the real program; tests leave the user's settings alone).
@@ -106,6 +111,10 @@ class TForm1 : public QWidget {
   private:
     void createControls();
     void createOptionGroups();
+    void createEncoderChoices();
+    // Checks the remembered one of choices and keeps each new choice.
+    void rememberChoices(const QList<QAction*>& choices, int remembered,
+                         const std::function<void(int)>& keep);
     void createGrid();
     void createPopupMenu();
     void createFirmwareNameMenu();
@@ -145,6 +154,9 @@ inline constexpr int kDesignedHeight = 499;
 
 inline constexpr const char* kWindowTitle = "Velmora";
 inline constexpr const char* kGridHint = "DobleClick to view the image";
+inline constexpr const char* kUnreferencedHint =
+    "No record found leads the player to this picture (an old copy left by a move, for "
+    "one): the player may not show it.";
 inline constexpr const char* kCancelCaption = "Cancel";
 inline constexpr const char* kCloseDuringWorkCaption = "Confirmation";
 inline constexpr const char* kCloseDuringWorkText =

@@ -220,11 +220,15 @@ void TForm1::showPictureRows() {
     const int count = session_.PictureCount;
     StringGrid1->setRowCount(count > 0 ? count : 1);
     for (int i = 0; i < count; ++i) {
-        const auto cells = core_.gridRow(session_.PictureTable[static_cast<std::size_t>(i)], i + 1);
+        const PictureEntry& entry = session_.PictureTable[static_cast<std::size_t>(i)];
+        const auto cells = core_.gridRow(entry, i + 1);
         for (int column = 0; column < static_cast<int>(cells.size()); ++column) {
-            StringGrid1->setItem(i, column,
-                                 new QTableWidgetItem(QString::fromStdString(
-                                     cells[static_cast<std::size_t>(column)])));
+            auto* item = new QTableWidgetItem(
+                QString::fromStdString(cells[static_cast<std::size_t>(column)]));
+            if (entry.PointerAddr == 0)
+                item->setToolTip(QString::fromLatin1(kGridHint) + QStringLiteral("\n") +
+                                 QString::fromLatin1(kUnreferencedHint));
+            StringGrid1->setItem(i, column, item);
         }
     }
 }
@@ -263,6 +267,10 @@ ReplaceOptions TForm1::optionsFromControls() const {
                                                       : Rotation::None;
     options.VMirror = CheckBox4->isChecked();
     options.HMirror = CheckBox3->isChecked();
+    options.Encoder = EncoderTools1->isChecked() ? EncoderChoice::Tools : EncoderChoice::Builtin;
+    options.Fit = FitCrop1->isChecked()     ? FitMode::Crop
+                  : FitInside1->isChecked() ? FitMode::Fit
+                                            : FitMode::Stretch;
     return options;
 }
 
@@ -276,12 +284,20 @@ void TForm1::Button3Click() {
     // The person who sees the changed regions first, when asked for.
     ChangesShownFirst changesShown(*dialogs_);
     Dialogs* person = ShowChanges1->isChecked() ? &changesShown : dialogs_.get();
+    const PictureEntry old = *session_.selected();
+    const std::uint32_t freeBefore = session_.FreeSpaceAddr;
     const bool replaced = runBusy([&](Dialogs& ui) { return core_.replace(session_, ui); }, person);
     if (replaced && !closeRequested_) {
         // The grid must show the new addresses and sizes: analyse again and
-        // stay on the picture just replaced.
-        const int row = session_.SelectedPicture;
+        // stay on the picture just replaced; a move took it into the free area.
+        int row = session_.SelectedPicture;
+        const bool moved = session_.FreeSpaceAddr != freeBefore;
+        const std::uint32_t start =
+            moved ? freeBefore + static_cast<std::uint32_t>(old.isMpeg2() ? old.GapLength : 0)
+                  : old.Start;
         analyseFirmwareFile(session_.FirmwarePath);
+        for (int i = 0; i < session_.PictureCount; ++i)
+            if (session_.PictureTable[static_cast<std::size_t>(i)].Start == start) row = i;
         if (row >= 0 && row < session_.PictureCount) {
             StringGrid1->setCurrentCell(row, 0);
             StringGrid1->selectRow(row);

@@ -196,9 +196,23 @@ void TForm1::fitOnScreen() {
     move(std::clamp(x(), available.left(), right), std::clamp(y(), available.top(), bottom));
 }
 
+void TForm1::rememberChoices(const QList<QAction*>& choices, int remembered,
+                             const std::function<void(int)>& keep) {
+    if (remembered >= 0 && remembered < choices.size()) choices[remembered]->setChecked(true);
+    for (int index = 0; index < choices.size(); ++index) {
+        QObject::connect(choices[index], &QAction::toggled, this, [keep, index](bool checked) {
+            if (checked) keep(index);
+        });
+    }
+}
+
 void TForm1::remember(std::unique_ptr<WindowMemory> memory) {
     memory_ = std::move(memory);
     memory_->restoreGeometry(*this);
+    rememberChoices({EncoderBuiltin1, EncoderTools1}, memory_->encoderChoice(),
+                    [this](int index) { memory_->setEncoderChoice(index); });
+    rememberChoices({FitStretch1, FitCrop1, FitInside1}, memory_->fitChoice(),
+                    [this](int index) { memory_->setFitChoice(index); });
     if (auto* real = dynamic_cast<QtDialogs*>(dialogs_.get()))
         real->rememberFoldersIn(memory_.get());
 }

@@ -8,6 +8,14 @@ namespace {
 
 const QString kRecentKey = QStringLiteral("recentFirmware");
 const QString kGeometryKey = QStringLiteral("window/geometry");
+const QString kEncoderKey = QStringLiteral("options/encoder");
+const QString kFitKey = QStringLiteral("options/fit");
+
+// A remembered index, or 0 when none or one out of range was kept.
+int choiceIn(const QSettings& settings, const QString& key, int count) {
+    const int index = settings.value(key, 0).toInt();
+    return index >= 0 && index < count ? index : 0;
+}
 
 QString folderKey(const QString& dialog) {
     // The dialog is named by its filter, which may hold '/' and other signs
@@ -44,6 +52,22 @@ void WindowMemory::addRecentFirmware(const QString& path) {
     recent.prepend(path);
     while (recent.size() > kRecentFirmwareCount) recent.removeLast();
     settings_->setValue(kRecentKey, recent);
+}
+
+int WindowMemory::encoderChoice() const {
+    return choiceIn(*settings_, kEncoderKey, 2);
+}
+
+void WindowMemory::setEncoderChoice(int index) {
+    settings_->setValue(kEncoderKey, index);
+}
+
+int WindowMemory::fitChoice() const {
+    return choiceIn(*settings_, kFitKey, 3);
+}
+
+void WindowMemory::setFitChoice(int index) {
+    settings_->setValue(kFitKey, index);
 }
 
 void WindowMemory::restoreGeometry(QWidget& window) const {

@@ -25,6 +25,13 @@ class WindowMemory {
     [[nodiscard]] QStringList recentFirmware() const;
     void addRecentFirmware(const QString& path);
 
+    // The encoder and fit chosen last, as the index of the window's choice
+    // (0: the built-in encoder, stretch).
+    [[nodiscard]] int encoderChoice() const;
+    void setEncoderChoice(int index);
+    [[nodiscard]] int fitChoice() const;
+    void setFitChoice(int index);
+
     void restoreGeometry(QWidget& window) const;
     void saveGeometry(const QWidget& window);
 

@@ -11,6 +11,52 @@ std::array<std::uint8_t, 4> le32(std::uint32_t v) {
             static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
 }
 
+constexpr std::int64_t kSector = 2048;
+
+// The flash address a FlashPointer in the natural form stands for.
+std::int64_t naturalAddress(std::uint32_t pointer, std::uint32_t segmentBase) {
+    return (std::int64_t{pointer >> 16} - std::int64_t{segmentBase}) * 256 + (pointer & 0xFFFF);
+}
+
+// How many entries of the SectorTable at `table`, from its first, lead to
+// consecutive sectors from the first header.
+std::int64_t consecutiveSectors(const ByteImage& image, std::int64_t table, std::int64_t header,
+                                std::uint32_t segmentBase, std::int64_t atMost) {
+    std::int64_t k = 0;
+    while (k < atMost && image.contains(table + 4 * k, 4) &&
+           naturalAddress(image.u32(table + 4 * k), segmentBase) == header + k * kSector)
+        ++k;
+    return k;
+}
+
+// A record that Velmora wrote itself keeps the count of the sectors it wrote,
+// which the length of a new stream no longer gives; and a moved picture lies
+// behind its record. So the whole file is looked at, for a record whose pointer
+// leads to the table found and whose count that many table entries bear out.
+std::uint32_t recordLeadingTo(const ByteImage& image, std::uint32_t table,
+                              std::uint32_t tablePointer, std::uint32_t header,
+                              std::uint32_t segmentBase) {
+    const std::int64_t lastRecordOffset = image.size() - 16;
+    const std::uint32_t natural = relativePointer(table, table, segmentBase);
+    std::uint32_t found = 0;
+    for (const std::uint32_t pointer : {tablePointer, natural}) {
+        for (std::int64_t p = 0;;) {
+            p = image.find(le32(pointer), p + 2, lastRecordOffset + 2, 2);
+            if (p < 0) break;
+            const std::int64_t record = p - 2;
+            const std::uint16_t count = image.u16(record);
+            if (count > 0 &&
+                consecutiveSectors(image, table, header, segmentBase, count) == count &&
+                (found == 0 || record < found)) {
+                found = static_cast<std::uint32_t>(record);
+                break;
+            }
+        }
+        if (pointer == natural) break;
+    }
+    return found;
+}
+
 }  // namespace
 
 std::uint32_t relativePointer(std::uint32_t e, std::uint32_t base, std::uint32_t segmentBase) {
@@ -45,7 +91,8 @@ std::uint32_t LocatePointer(const ByteImage& image, const Anchors& anchors, std:
                                             static_cast<std::uint8_t>(blocks >> 8)};
     for (std::int64_t p = end & ~std::uint32_t{3};;) {
         p = image.find(count, p, lastRecordOffset, 2);
-        if (p < 0) return 0;
+        if (p < 0)
+            return recordLeadingTo(image, tableAt, tablePointer, header, anchors.SegmentBase);
         if (image.u32(p + 2) == tablePointer) return static_cast<std::uint32_t>(p);
         p += 6;
     }

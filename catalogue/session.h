@@ -11,6 +11,11 @@ namespace velmora {
 
 enum class ColorMode { Colors24, Colors256, Colors16 };
 enum class Rotation { None, Rotate90, Rotate180, Rotate270 };
+// Which encoder turns a photo into the picture's stream: the external tool
+// chain, or the one built into the program.
+enum class EncoderChoice { Tools, Builtin };
+// How a photo of other proportions is brought to the picture's display aspect.
+enum class FitMode { Stretch, Crop, Fit };
 
 // The choices of the window's option controls ("Use Spare space", "Color
 // control", "Orientation"); they persist between replacements.
@@ -21,6 +26,9 @@ struct ReplaceOptions {
     Rotation Orientation = Rotation::None;
     bool HMirror = false;
     bool VMirror = false;
+    // The front ends choose the built-in encoder unless told otherwise.
+    EncoderChoice Encoder = EncoderChoice::Tools;
+    FitMode Fit = FitMode::Stretch;
 };
 
 // What "Open Image file" accepted, as the window shows it.

@@ -49,7 +49,10 @@ ordered_json pictureJson(const PictureEntry& e, int number) {
                         {"fragmented", fragmented},
                         {"block", fragmented ? ordered_json(e.BlockLength) : nullptr},
                         {"gap", fragmented ? ordered_json(e.GapLength) : nullptr},
-                        {"records", recordsJson(e)}};
+                        {"records", recordsJson(e)},
+                        // No record found leads the player here: an old copy
+                        // left behind by a move, for one.
+                        {"referenced", e.PointerAddr != 0}};
 }
 
 }  // namespace

@@ -20,6 +20,10 @@ std::string valueOf(const std::string& flag, const std::string& name) {
 
 const std::map<std::string, ColorMode> kColors = {
     {"24", ColorMode::Colors24}, {"256", ColorMode::Colors256}, {"16", ColorMode::Colors16}};
+const std::map<std::string, EncoderChoice> kEncoders = {{"builtin", EncoderChoice::Builtin},
+                                                        {"tools", EncoderChoice::Tools}};
+const std::map<std::string, FitMode> kFits = {
+    {"stretch", FitMode::Stretch}, {"crop", FitMode::Crop}, {"fit", FitMode::Fit}};
 const std::map<std::string, Rotation> kRotations = {
     {"90", Rotation::Rotate90}, {"180", Rotation::Rotate180}, {"270", Rotation::Rotate270}};
 
@@ -53,6 +57,11 @@ void applyOptions(const std::vector<std::string>& flags, ReplaceOptions& options
         } else if (flag.rfind("--colors=", 0) == 0) {
             options.Colors =
                 choice(kColors, valueOf(flag, "--colors"), "--colors takes 24, 256 or 16");
+        } else if (flag.rfind("--encoder=", 0) == 0) {
+            options.Encoder =
+                choice(kEncoders, valueOf(flag, "--encoder"), "--encoder takes builtin or tools");
+        } else if (flag.rfind("--fit=", 0) == 0) {
+            options.Fit = choice(kFits, valueOf(flag, "--fit"), "--fit takes stretch, crop or fit");
         } else if (flag.rfind("--rotate=", 0) == 0) {
             options.Orientation =
                 choice(kRotations, valueOf(flag, "--rotate"), "--rotate takes 90, 180 or 270");
@@ -68,6 +77,8 @@ int runReplace(Session& session, CliDialogs& ui, const Arguments& args) {
     if (args.positional.size() != 3) throw UsageError{"replace takes FIRMWARE N SOURCE"};
     const std::string& firmware = args.positional[0];
     const int number = pictureNumber(args.positional[1]);
+    // The command line converts with the built-in encoder unless told otherwise.
+    session.Options.Encoder = EncoderChoice::Builtin;
     applyOptions(args.flags, session.Options, ui);
     const bool dryRun =
         std::find(args.flags.begin(), args.flags.end(), "--dry-run") != args.flags.end();

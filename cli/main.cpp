@@ -23,7 +23,8 @@ constexpr const char* kUsage =
     "       velmora-cli replace FIRMWARE N SOURCE [--move] [--force] [--no-spare]\n"
     "               [--colors 24|256|16] [--greyscale] [--rotate 90|180|270] [--hmirror] "
     "[--vmirror]\n"
-    "               [--dry-run] [--no-backup] [--no-wait]\n"
+    "               [--dry-run] [--no-backup] [--encoder builtin|tools]\n"
+    "               [--fit stretch|crop|fit] [--no-wait]\n"
     "       velmora-cli restore FIRMWARE   (puts FIRMWARE.orig back)\n"
     "common option: --tool-dir DIR; -- ends the options\n";
 
@@ -45,6 +46,10 @@ constexpr const char* kHelp =
     "            when FIRMWARE.orig cannot be made, which is still made when it can;\n"
     "            --no-wait: refuse at once, rather than wait, while another Velmora\n"
     "            is changing FIRMWARE)\n"
+    "            a photo is converted by the built-in encoder (--encoder builtin,\n"
+    "            the default) or the external tool chain (--encoder tools); --fit\n"
+    "            brings a photo of other proportions to the TV's: stretch (the\n"
+    "            default), crop (to fill) or fit (inside, black borders)\n"
     "  restore   put FIRMWARE.orig back\n"
     "\n"
     "  --help, -h      show this help\n"
@@ -54,7 +59,8 @@ constexpr const char* kHelp =
     "See velmora-cli(1).\n";
 
 // Options that take a value; the value is kept as "--name=value".
-const std::set<std::string> kValueOptions = {"--tool-dir", "--colors", "--rotate"};
+const std::set<std::string> kValueOptions = {"--tool-dir", "--colors", "--rotate", "--encoder",
+                                             "--fit"};
 
 Arguments parse(int argc, char** argv, int from) {
     Arguments args;

@@ -170,7 +170,7 @@ Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools, Re
     const Result<ReplaceTarget> target = loadTarget(session);
     if (!target.ok()) return target.outcome();
 
-    const Result<Room> room = decideRoom(session, ui, entry);
+    const Result<Room> room = decideRoom(session, ui, entry, countedSectors(target->image, entry));
     if (!room.ok()) return room.outcome();
     const Result<SourceStream> source =
         isJpegSource(session.SourcePath)

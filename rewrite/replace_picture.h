@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "catalogue/session.h"
+#include "convert/chosen_conversion.h"
 #include "convert/jpeg_conversion.h"
 #include "firmware/file_system.h"
 #include "person/dialogs.h"
@@ -19,7 +20,7 @@ using JpegConverter = std::function<Result<ConvertedStream>(const Session&, Dial
 // What a replacement works with: the real converter and file system, or
 // stand-ins that tests put in.
 struct ReplacementTools {
-    ReplacementTools() : ReplacementTools(convertJpegToStream) {}
+    ReplacementTools() : ReplacementTools(convertJpegChosen) {}
     template <typename Converter>
     ReplacementTools(Converter convert,  // NOLINT: a converter alone is a set of tools
                      FileSystem& fileSystem = realFileSystem())

@@ -63,6 +63,13 @@ inline std::string noBackupRefusal(const std::string& backupName, const std::str
     return "The original cannot be kept as " + backupName + " (" + cause +
            "). Nothing was written.";
 }
+// In place the player reads only the sectors the picture's record counts.
+inline std::string countedRoomLog(int sectors, int counted, int room) {
+    return "The picture's pointer record counts " + std::to_string(sectors) +
+           " sectors: the room in place is " + std::to_string(counted) + " bytes, not " +
+           std::to_string(room) + ".";
+}
+
 inline constexpr const char* kNotWrittenLog = "ERROR! The firmware file was not changed.";
 // The firmware is changed and verified, but its work copy could not follow.
 inline std::string workCopyNotRefreshed(const std::string& copyName, const std::string& cause) {

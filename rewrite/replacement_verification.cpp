@@ -13,6 +13,7 @@
 #include "person/silent_dialogs.h"
 #include "rewrite/mpeg2_placement.h"
 #include "rewrite/mpeg4_placement.h"
+#include "rewrite/room.h"
 
 namespace velmora {
 namespace {
@@ -161,10 +162,27 @@ std::int64_t flashAddress(const ByteImage& image, std::int64_t at, std::uint32_t
     return (segment - std::int64_t{segmentBase}) * 256 + offset;
 }
 
+// In place the player reads the sectors the record counts, and no further: the
+// stream, its end code included, must lie within them.
+Failure checkCountedSectors(const VerificationInput& in) {
+    const PictureEntry& e = in.plan.entry;
+    const std::int32_t sectors = countedSectors(in.before, e);
+    if (sectors == 0) return std::nullopt;
+    const std::int64_t sectorsEnd = std::int64_t{e.Start} - e.GapLength + sectors * kSector;
+    const Mpeg2Layout layout = planMpeg2(e, in.plan.streamLength, false, in.plan.freeSpaceAddr);
+    if (layout.DataEnd <= sectorsEnd) return std::nullopt;
+    return fail("records", "The stream ends at " + at(layout.DataEnd) + ", past the " +
+                               std::to_string(sectors) + " sectors the pointer record at " +
+                               at(e.PointerAddr) + " counts (up to " + at(sectorsEnd) +
+                               "): the player would read it cut short. Make the stream at most " +
+                               std::to_string(roomInCountedSectors(e, sectors)) +
+                               " bytes long, or move the picture.");
+}
+
 Failure checkMpeg2Records(const VerificationInput& in) {
     const ReplacementPlan& plan = in.plan;
     const PictureEntry& e = plan.entry;
-    if (!plan.moved) return std::nullopt;  // the records in place stay as they were
+    if (!plan.moved) return checkCountedSectors(in);  // the records in place stay as they were
     const Mpeg2Layout layout = planMpeg2(e, plan.streamLength, true, plan.freeSpaceAddr);
     const ByteImage& image = in.changed;
     const std::int64_t sectors = image.u16(e.PointerAddr);

@@ -4,6 +4,7 @@
 
 #include "catalogue/picture_table.h"
 #include "catalogue/session.h"
+#include "firmware/byte_image.h"
 #include "person/dialogs.h"
 #include "person/outcome.h"
 
@@ -18,6 +19,15 @@ struct Room {
 // The picture's own room: its data, plus its spare room when that may be used.
 [[nodiscard]] std::int32_t roomInPlace(const PictureEntry& entry, bool useSpareSpace);
 
+// The stream bytes that fit in the sectors the picture's PointerRecord counts
+// (from its first gap header), less the gap headers inside them: in place the
+// record stays, so the player reads no further.
+[[nodiscard]] std::int32_t roomInCountedSectors(const PictureEntry& entry, std::int32_t sectors);
+
+// The sector count of an MPEG-2 picture's PointerRecord; 0 when the record is
+// not known (or the picture is no MPEG-2 picture).
+[[nodiscard]] std::int32_t countedSectors(const ByteImage& image, const PictureEntry& entry);
+
 // The move is offered only for a picture whose records are known and when the
 // unoccupied area is larger than the old picture's whole span.
 [[nodiscard]] bool moveIsOffered(const PictureEntry& entry, std::int32_t freeSpaceSize);
@@ -27,8 +37,10 @@ struct Room {
 [[nodiscard]] std::int32_t movedRoomSize(const PictureEntry& entry, std::int32_t freeSpaceSize);
 
 // Decides the room, asking "Move picture?" when the move is possible; a
-// question closed without an answer ends the replacement.
+// question closed without an answer ends the replacement. sectors: what the
+// picture's PointerRecord counts (0: unknown); the room in place ends there,
+// with a log line when that makes it smaller.
 [[nodiscard]] Result<Room> decideRoom(const Session& session, Dialogs& ui,
-                                      const PictureEntry& entry);
+                                      const PictureEntry& entry, std::int32_t sectors = 0);
 
 }  // namespace velmora

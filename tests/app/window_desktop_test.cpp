@@ -199,5 +199,25 @@ TEST_F(WindowDesktopTest, RecentFirmwareAndTheWindowsPlaceAreRemembered) {
               (QStringList{QStringLiteral("/fw/one.bin"), QStringLiteral("/fw/two.img")}));
 }
 
+TEST_F(WindowDesktopTest, TheEncoderAndFitChoicesReachTheReplacementAndAreRemembered) {
+    // The built-in encoder and stretching, until the person chooses otherwise.
+    EXPECT_EQ(form().optionsFromControls().Encoder, EncoderChoice::Builtin);
+    EXPECT_EQ(form().optionsFromControls().Fit, FitMode::Stretch);
+    TempDir temp;
+    const QString ini = QString::fromStdString(temp.file("settings.ini"));
+    form().remember(std::make_unique<WindowMemory>(ini));
+    form().EncoderTools1->trigger();
+    form().FitInside1->trigger();
+    EXPECT_EQ(form().optionsFromControls().Encoder, EncoderChoice::Tools);
+    EXPECT_EQ(form().optionsFromControls().Fit, FitMode::Fit);
+    form().close();
+    WindowHarness later;
+    later.form->remember(std::make_unique<WindowMemory>(ini));
+    EXPECT_TRUE(later.form->EncoderTools1->isChecked());
+    EXPECT_FALSE(later.form->EncoderBuiltin1->isChecked());
+    EXPECT_TRUE(later.form->FitInside1->isChecked());
+    EXPECT_EQ(later.form->optionsFromControls().Fit, FitMode::Fit);
+}
+
 }  // namespace
 }  // namespace velmora::testing

@@ -1,5 +1,6 @@
 // The window over the real core, on the fixture builder's firmware images.
 #include <gtest/gtest.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -164,6 +165,36 @@ TEST_F(WindowOverRealCore, ReplaceImageWritesAReadyStreamInPlace) {
         << "the states stay for the next replacement";
 }
 
+TEST_F(WindowOverRealCore, AfterAMoveTheMovedPictureIsSelectedAndMarkedAndTheOldCopyIsNot) {
+    const std::string firmware = write("dump.bin", standard_->image);
+    open(firmware);
+    h.form->StringGrid1->setCurrentCell(0, 1);  // the fragmented PAL MPEG-2 picture
+    const PictureEntry& target = standard_->entries[0];
+    h.ui->openChoices.push_back(write("new.m2v", fx::mpeg2Still(352, 288, false, 2000)));
+    h.form->BitBtn2->click();
+    h.ui->defaultAnswer = true;  // moved into the free space
+    h.form->BitBtn3->click();
+    ASSERT_TRUE(h.ui->hasLine("All operations completed successfully!")) << h.ui->logText();
+
+    const std::uint32_t moved =
+        standard_->freeSpace.FreeSpaceAddr + static_cast<std::uint32_t>(target.GapLength);
+    const Session& s = h.form->session();
+    int movedRow = -1, oldRow = -1;
+    for (int i = 0; i < s.PictureCount; ++i) {
+        if (s.PictureTable[static_cast<std::size_t>(i)].Start == moved) movedRow = i;
+        if (s.PictureTable[static_cast<std::size_t>(i)].Start == target.Start) oldRow = i;
+    }
+    ASSERT_GE(movedRow, 0);
+    ASSERT_GE(oldRow, 0);
+    EXPECT_EQ(h.form->StringGrid1->currentRow(), movedRow);
+    EXPECT_EQ(h.form->StringGrid1->item(movedRow, 0)->text(),
+              QString::number(movedRow + 1) + QStringLiteral("*"));
+    EXPECT_EQ(h.form->StringGrid1->item(oldRow, 0)->text(), QString::number(oldRow + 1));
+    EXPECT_TRUE(h.form->StringGrid1->item(oldRow, 1)->toolTip().contains(
+        QStringLiteral("No record found leads the player to this picture")));
+    EXPECT_TRUE(h.form->StringGrid1->item(movedRow, 1)->toolTip().isEmpty());
+}
+
 TEST_F(WindowOverRealCore, TheFirmwareNameOffersToPutTheOriginalBackAndAsksFirst) {
     const std::string firmware = write("dump.bin", standard_->image);
     open(firmware);
@@ -285,6 +316,7 @@ class SlowEncoderReplacement : public WindowOverRealCore {
         WindowOverRealCore::SetUp();
         tools.slowEncoders("30");
         h.form->session().ToolDir = tools.folder();
+        h.form->EncoderTools1->setChecked(true);  // the external tools
         firmware = write("dump.bin", standard_->image);
         open(firmware);
         h.form->StringGrid1->setCurrentCell(1, 1);

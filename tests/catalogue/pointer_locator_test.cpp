@@ -125,5 +125,50 @@ TEST(LocatePointer, RetryRelativeToAnotherPageFindsPointersCountedFromIt) {
     EXPECT_EQ(LocatePointer(image, a, second.start, second.end, firstHeader, 0x20), 0x20100u);
 }
 
+// The SectorTable of a picture whose first header is at `header`: `entries`
+// pointers to consecutive sectors.
+void putSectorTable(Bytes& image, std::uint32_t table, std::uint32_t header, int entries,
+                    std::uint32_t segmentBase) {
+    for (int k = 0; k < entries; ++k) {
+        const std::uint32_t sector = header + static_cast<std::uint32_t>(k) * 2048;
+        testing::putLe32(image, table + 4 * static_cast<std::uint32_t>(k),
+                         relativePointer(sector, sector, segmentBase));
+    }
+}
+
+TEST(LocatePointer, ARecordWithItsOwnCountIsFoundWhenTheTableBearsItOut) {
+    // After a replacement in place the record keeps the old picture's count (4
+    // sectors), while the new stream of 3000 bytes would give 2.
+    const Layout l;
+    const Anchors a = withSegmentBase();
+    const std::uint32_t header = l.start - 0x20;
+    Bytes bytes = imageWithRecords(l, 0x20010, 0x20100, a, 4);
+    putSectorTable(bytes, 0x20010, header, 4, a.SegmentBase);
+    EXPECT_EQ(LocatePointer(ByteImage("f.bin", bytes), a, l.start, l.end, header, l.gap), 0x20100u);
+    // A count the table does not bear out is no record of this picture.
+    testing::putLe16(bytes, 0x20100, 5);
+    EXPECT_EQ(LocatePointer(ByteImage("f.bin", bytes), a, l.start, l.end, header, l.gap), 0u);
+}
+
+TEST(LocatePointer, AMovedPictureIsFoundThroughItsRecordBeforeIt) {
+    // The moved picture lies in the free area, behind the record that was
+    // rewritten for it; its table follows it and may be pointed at naturally.
+    Layout l;
+    l.start = 0x30020;
+    l.end = l.start + 5000;
+    const Anchors a = withSegmentBase();
+    const std::uint32_t header = l.start - 0x20;
+    const std::uint32_t table = header + 3 * 2048;
+    Bytes bytes = testing::fillerImage(0x40000);
+    putSectorTable(bytes, table, header, 3, a.SegmentBase);
+    testing::putLe16(bytes, 0x8000, 3);
+    testing::putLe32(bytes, 0x8002, relativePointer(table, table, a.SegmentBase));
+    EXPECT_EQ(LocatePointer(ByteImage("f.bin", bytes), a, l.start, l.end, header, l.gap), 0x8000u);
+    // The old copy's table, which no record leads to, stays unpointed.
+    putSectorTable(bytes, 0x20010, 0x12320, 2, a.SegmentBase);
+    EXPECT_EQ(LocatePointer(ByteImage("f.bin", bytes), a, 0x12340, 0x12340 + 3000, 0x12320, 0x20),
+              0u);
+}
+
 }  // namespace
 }  // namespace velmora

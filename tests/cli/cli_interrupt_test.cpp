@@ -41,8 +41,9 @@ TEST_P(CliInterrupt, StopsTheToolWritesNothingAndExits130) {
     const std::string path = dir.file("dump.bin");
     fx::writeBytes(path, firmware.image);
 
-    const pid_t pid = startCli(
-        {"replace", path, "2", fx::photoJpeg(720, 480), "--tool-dir", tools.folder()}, work);
+    const pid_t pid = startCli({"replace", path, "2", fx::photoJpeg(720, 480), "--tool-dir",
+                                tools.folder(), "--encoder", "tools"},
+                               work);
     ASSERT_GT(pid, 0);
     // Once the encoder runs, the person presses Ctrl+C.
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);

@@ -163,6 +163,36 @@ TEST(CliJson, RecordsNotFoundAreNull) {
     EXPECT_TRUE(doc["pictures"][1]["records"]["size_record"].is_null());
 }
 
+// After a move the grid marks the moved picture, and the old copy, which
+// nothing leads to any more, is not referenced.
+TEST(CliJson, AfterAMoveTheOldCopyIsNotReferenced) {
+    const fixtures::Fixture f = fixtures::standardFirmware();
+    testing::TempDir dir;
+    const std::string firmware = dir.write("dump.bin", f.image);
+    const std::string source = dir.write("new.m2v", fixtures::mpeg2Still(352, 288, false, 2000));
+    const auto replaced = runCli({"replace", firmware, "1", source, "--move"}, dir.path());
+    ASSERT_EQ(replaced.exitCode, 0) << replaced.out << replaced.err;
+    const auto js = runCli({"analyze", firmware, "--json"}, dir.path());
+    const json doc = json::parse(js.out);
+    const auto moved =
+        f.freeSpace.FreeSpaceAddr + static_cast<std::uint32_t>(f.entries[0].GapLength);
+    int checked = 0;
+    for (const json& p : doc.at("pictures")) {
+        if (p.at("address") == f.entries[0].Start) {
+            EXPECT_EQ(p.at("referenced"), false);
+            EXPECT_TRUE(p.at("records").at("pointer_record").is_null());
+            ++checked;
+        } else if (p.at("address") == moved) {
+            EXPECT_EQ(p.at("referenced"), true);
+            EXPECT_EQ(p.at("records").at("pointer_record"), f.entries[0].PointerAddr);
+            ++checked;
+        } else {
+            EXPECT_EQ(p.at("referenced"), true) << p.dump();
+        }
+    }
+    EXPECT_EQ(checked, 2) << js.out;
+}
+
 TEST(CliJson, AnIoErrorPrintsNoDocument) {
     testing::TempDir dir;
     const auto r = runCli({"analyze", dir.file("missing.bin"), "--json"}, dir.path());

@@ -58,7 +58,8 @@ TEST(CliBadTools, AJpegReplacementWithABadToolExitsOneWithOneMessage) {
         const std::string tools =
             c.tool ? BadToolFolder(dir.file("tools"), c.tool, c.how).path() : dir.file("none");
         const auto r =
-            runCli({"replace", firmware, c.row, photo, "--tool-dir", tools}, work.path());
+            runCli({"replace", firmware, c.row, photo, "--tool-dir", tools, "--encoder", "tools"},
+                   work.path());
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_EQ(linesOf(r.err), std::vector<std::string>{c.message}) << r.err;
         EXPECT_EQ(readFile(firmware), swappedStandard());
@@ -166,8 +167,9 @@ TEST(CliOddPaths, RelativeNamesWithALeadingDash) {
     const auto analysis = runCli({"analyze", "-dump.bin"}, dir.path());
     const auto extract = runCli({"extract", "-dump.bin", "2", "-saved.m2v"}, dir.path());
     const auto ready = runCli({"replace", "-dump.bin", "1", "-new.m2v", "--force"}, dir.path());
-    const auto jpeg = runCli(
-        {"replace", "-dump.bin", "3", "-photo.jpg", "--tool-dir", VELMORA_TOOL_DIR}, dir.path());
+    const auto jpeg = runCli({"replace", "-dump.bin", "3", "-photo.jpg", "--tool-dir",
+                              VELMORA_TOOL_DIR, "--encoder", "tools"},
+                             dir.path());
     std::filesystem::current_path(here);
     EXPECT_EQ(analysis.exitCode, 0) << analysis.err;
     EXPECT_EQ(extract.exitCode, 0) << extract.err;

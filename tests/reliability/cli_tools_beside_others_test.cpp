@@ -78,8 +78,9 @@ TEST(CliToolsBesideOthers, TwoConversionsInOneWorkFolderKeepTheirOwnFiles) {
     auto replaceIn = [&](int which, const std::string& name) {
         const std::string fw = dir.write(name, standardImage());
         ::unlink((fw + ".orig").c_str());
-        const auto r =
-            runCli({"replace", fw, "1", photos[which], "--tool-dir", VELMORA_TOOL_DIR}, work);
+        const auto r = runCli({"replace", fw, "1", photos[which], "--encoder", "tools",
+                               "--tool-dir", VELMORA_TOOL_DIR},
+                              work);
         EXPECT_EQ(r.exitCode, 0) << r.err;
         return readFile(fw);
     };
@@ -125,7 +126,7 @@ TEST(CliToolsBesideOthers, NoWorkIsDoneInAFolderAnotherUserControls) {
     for (const std::string& tmp : {theirs, mineInTheirs, link}) {
         SCOPED_TRACE(tmp);
         const auto r = runCli({"replace", fw, "1", fixtures::photoJpeg(64, 48), "--dry-run",
-                               "--tool-dir", VELMORA_TOOL_DIR},
+                               "--encoder", "tools", "--tool-dir", VELMORA_TOOL_DIR},
                               tmp);
         EXPECT_EQ(r.exitCode, 0) << r.err;
         EXPECT_FALSE(std::filesystem::exists(theirs + "/velmora-0")) << "made in their folder";
@@ -151,9 +152,9 @@ truncate -s 6G "$out"
     ASSERT_EQ(::getrlimit(RLIMIT_AS, &before), 0);
     const rlimit small{2LL << 30, before.rlim_max};
     ASSERT_EQ(::setrlimit(RLIMIT_AS, &small), 0);
-    const auto r =
-        runCli({"replace", fw, "1", fixtures::photoJpeg(64, 48), "--tool-dir", tools.folder()},
-               dir.path());
+    const auto r = runCli({"replace", fw, "1", fixtures::photoJpeg(64, 48), "--encoder", "tools",
+                           "--tool-dir", tools.folder()},
+                          dir.path());
     ASSERT_EQ(::setrlimit(RLIMIT_AS, &before), 0);
     EXPECT_EQ(r.exitCode, 1) << r.err;
     EXPECT_NE(r.err.find("The tool mpeg2enc wrote more than 64 MiB into $jpg_res.m2v"),
@@ -173,9 +174,10 @@ TEST(CliToolsBesideOthers, ARunKilledDuringAConversionLeavesNoToolRunning) {
     const std::string fw = dir.write("fw.bin", standardImage());
     const std::string cli = std::string(VELMORA_BIN_DIR) + "/velmora-cli";
     for (int round = 0; round < 3; ++round) {
-        const pid_t pid = testing::startProgram(
-            {cli, "replace", fw, "1", fixtures::photoJpeg(64, 48), "--tool-dir", toolDir},
-            {"TMP=" + dir.path()}, true);
+        const pid_t pid =
+            testing::startProgram({cli, "replace", fw, "1", fixtures::photoJpeg(64, 48),
+                                   "--encoder", "tools", "--tool-dir", toolDir},
+                                  {"TMP=" + dir.path()}, true);
         ASSERT_GT(pid, 0);
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (processesNaming(toolDir + "/mpeg2enc").empty() &&

@@ -128,6 +128,7 @@ int main(int argc, char** argv) {
     TForm1 form;
     form.session().ToolDir = VELMORA_TOOL_DIR;
     form.session().TempDir = (dir / "work").string();
+    form.EncoderTools1->setChecked(true);  // the external tools, whose tries it counts
     form.show();
     check(QTest::qWaitForWindowExposed(&form), "the window is shown");
     BoxAnswerer answerer;

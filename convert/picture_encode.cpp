@@ -1,0 +1,260 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "convert/picture_encode.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/frame.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
+
+#include <array>
+
+namespace velmora {
+namespace {
+
+struct CodecContextDeleter {
+    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+struct FrameDeleter {
+    void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+struct PacketDeleter {
+    void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+
+AVRational frameRateOf(int code) {
+    static constexpr std::array<AVRational, 9> rates{{{25, 1},
+                                                      {24000, 1001},
+                                                      {24, 1},
+                                                      {25, 1},
+                                                      {30000, 1001},
+                                                      {30, 1},
+                                                      {50, 1},
+                                                      {60000, 1001},
+                                                      {60, 1}}};
+    return code >= 1 && code <= 8 ? rates[static_cast<std::size_t>(code)] : rates[0];
+}
+
+// Appends bits, most significant first.
+class BitWriter {
+  public:
+    void put(int count, std::uint32_t value) {
+        for (int i = count - 1; i >= 0; --i) {
+            if (bit_ == 0) bytes_.push_back(0);
+            if ((value >> i) & 1u)
+                bytes_.back() = static_cast<std::uint8_t>(bytes_.back() | (0x80u >> bit_));
+            bit_ = (bit_ + 1) % 8;
+        }
+    }
+    // MPEG-4 stuffing: a 0 and then 1s up to the byte boundary (a whole byte
+    // 0x7F when already aligned).
+    void stuff() {
+        put(1, 0);
+        while (bit_ != 0) put(1, 1);
+    }
+    [[nodiscard]] std::vector<std::uint8_t>& bytes() { return bytes_; }
+
+  private:
+    std::vector<std::uint8_t> bytes_;
+    int bit_ = 0;
+};
+
+// The new layer: the old layer's fields up to the coding tools as they stand,
+// then the tools the new picture was encoded with, in the old layer's syntax.
+std::vector<std::uint8_t> layerFor(const Mpeg4StreamParameters& old, const VolFields& made) {
+    const VolFields& was = old.fields;
+    BitWriter out;
+    for (int i = 0; i < was.interlacedBit; ++i)
+        out.put(1, readBits(old.vol, static_cast<std::size_t>(i), 1));
+    out.put(1, made.interlaced ? 1 : 0);
+    out.put(1, 1);                       // obmc disabled
+    out.put(was.verid == 1 ? 1 : 2, 0);  // no sprite
+    out.put(1, 0);                       // 8 bits
+    out.put(1, static_cast<std::uint32_t>(made.quantType));
+    if (made.quantType == 1) out.put(2, 0);  // standard matrices
+    if (was.verid != 1) out.put(1, 0);       // no quarter sample
+    out.put(1, 1);                           // no complexity estimation
+    out.put(1, made.resyncMarkerDisable ? 1 : 0);
+    out.put(1, 0);                      // not partitioned
+    if (was.verid != 1) out.put(2, 0);  // no newpred, no reduced resolution
+    out.put(1, 0);                      // no scalability
+    out.stuff();
+    return std::move(out.bytes());
+}
+
+std::optional<std::vector<std::uint8_t>> mpeg4StreamOf(std::span<const std::uint8_t> encoded,
+                                                       const Mpeg4StreamParameters& old) {
+    const std::optional<Mpeg4StreamParameters> made = readMpeg4Parameters(encoded);
+    const std::optional<std::size_t> vop = findStartCode(encoded, 0, 0xB6);
+    if (!made || !vop) return std::nullopt;
+    std::vector<std::uint8_t> stream{0x00, 0x00, 0x01, old.objectCode};
+    const bool keepLayer =
+        old.fields.readable && made->fields.readable && made->fields.width == old.fields.width &&
+        made->fields.height == old.fields.height &&
+        made->fields.timeIncrementResolution == old.fields.timeIncrementResolution;
+    const std::vector<std::uint8_t> layer = keepLayer ? layerFor(old, made->fields) : made->vol;
+    stream.insert(stream.end(), layer.begin(), layer.end());
+    // A group of VOPs header only when the old picture had one; user data
+    // (00 00 01 B2) never.
+    if (old.hasGroupOfVops) {
+        if (const auto gov = findStartCode(encoded, 0, 0xB3); gov && *gov < *vop)
+            stream.insert(
+                stream.end(), encoded.begin() + static_cast<std::ptrdiff_t>(*gov),
+                encoded.begin() + static_cast<std::ptrdiff_t>(nextStartCode(encoded, *gov + 4)));
+    }
+    stream.insert(stream.end(), encoded.begin() + static_cast<std::ptrdiff_t>(*vop), encoded.end());
+    return stream;
+}
+
+// The declarations of the old sequence written over the new one's: what the
+// player was set up for. The coding itself (chroma format, progressive flags,
+// size) is the encoder's, made to match.
+std::optional<std::vector<std::uint8_t>> mpeg2StreamOf(std::span<const std::uint8_t> encoded,
+                                                       const Mpeg2StreamParameters& old) {
+    std::vector<std::uint8_t> stream(encoded.begin(), encoded.end());
+    if (findStartCode(stream, 0, 0xB3) != std::size_t{0}) return std::nullopt;
+    const std::span<std::uint8_t> bytes(stream);
+    writeBits(bytes, 56, 4, static_cast<std::uint32_t>(old.aspectCode));
+    writeBits(bytes, 60, 4, static_cast<std::uint32_t>(old.frameRateCode));
+    writeBits(bytes, 64, 18, old.bitRateValue);
+    writeBits(bytes, 83, 10, static_cast<std::uint32_t>(old.vbvValue));
+    writeBits(bytes, 93, 1, old.constrained ? 1 : 0);
+    const std::size_t picture = findStartCode(stream, 4, 0x00).value_or(stream.size());
+    if (const auto ext = findStartCode(stream, 4, 0xB5);
+        ext && *ext < picture && old.hasExtension) {
+        const std::size_t bit = (*ext + 4) * 8;
+        writeBits(bytes, bit + 4, 8, static_cast<std::uint32_t>(old.profileLevel));
+        // An interlaced sequence may hold a progressive picture, coded as ours.
+        writeBits(bytes, bit + 12, 1, old.progressiveSequence ? 1 : 0);
+        writeBits(bytes, bit + 19, 12, static_cast<std::uint32_t>(old.bitRateExtension));
+        writeBits(bytes, bit + 32, 8, static_cast<std::uint32_t>(old.vbvExtension));
+        writeBits(bytes, bit + 40, 1, old.lowDelay ? 1 : 0);
+        writeBits(bytes, bit + 41, 7, static_cast<std::uint32_t>(old.frameRateExtension));
+    }
+    if (const auto coding = findStartCode(stream, picture, 0xB5); coding && old.hasExtension) {
+        const std::size_t bit = (*coding + 4) * 8;
+        if (readBits(stream, bit, 4) == 8) writeBits(bytes, bit + 24, 1, old.topFieldFirst ? 1 : 0);
+    }
+    const std::array<std::uint8_t, 4> end{0x00, 0x00, 0x01, 0xB7};
+    if (stream.size() < 4 || !std::equal(end.begin(), end.end(), stream.end() - 4))
+        stream.insert(stream.end(), end.begin(), end.end());
+    return stream;
+}
+
+void setOption(AVCodecContext* context, const char* name, std::int64_t value) {
+    (void)av_opt_set_int(context, name, value, AV_OPT_SEARCH_CHILDREN);
+}
+
+}  // namespace
+
+struct PictureEncoder::Frame {
+    std::unique_ptr<AVFrame, FrameDeleter> frame;
+};
+
+std::optional<OldStreamParameters> readOldStreamParameters(std::span<const std::uint8_t> stream,
+                                                           bool mpeg2) {
+    OldStreamParameters p;
+    p.mpeg2 = mpeg2;
+    if (mpeg2) {
+        const auto sequence = readMpeg2Parameters(stream);
+        if (!sequence || sequence->width <= 0 || sequence->height <= 0) return std::nullopt;
+        p.sequence = *sequence;
+        p.width = sequence->width | ((sequence->sizeExtension >> 2) << 12);
+        p.height = sequence->height | ((sequence->sizeExtension & 3) << 12);
+        return p;
+    }
+    const auto layer = readMpeg4Parameters(stream);
+    if (!layer || layer->fields.shape != 0 || layer->fields.width <= 0 || layer->fields.height <= 0)
+        return std::nullopt;
+    p.layer = *layer;
+    p.width = layer->fields.width;
+    p.height = layer->fields.height;
+    return p;
+}
+
+PictureEncoder::PictureEncoder(const OldStreamParameters& old, const PreparedPhoto& photo)
+    : old_(old), frame_(std::make_unique<Frame>()) {
+    const bool chroma422 = old.mpeg2 && old.sequence.chromaFormat == 2;
+    const AVPixelFormat format = chroma422 ? AV_PIX_FMT_YUV422P : AV_PIX_FMT_YUV420P;
+    frame_->frame.reset(av_frame_alloc());
+    AVFrame* f = frame_->frame.get();
+    if (f == nullptr) throw PreparationError("out of memory for the picture");
+    f->format = format;
+    f->width = old.width;
+    f->height = old.height;
+    if (av_frame_get_buffer(f, 0) < 0) throw PreparationError("out of memory for the picture");
+    SwsContext* scale =
+        sws_getContext(photo.width, photo.height, AV_PIX_FMT_RGB24, old.width, old.height, format,
+                       SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+    if (scale == nullptr) throw PreparationError("the picture cannot be converted for the encoder");
+    const std::uint8_t* source[1] = {photo.rgb.data()};
+    const int stride[1] = {photo.width * 3};
+    sws_scale(scale, source, stride, 0, photo.height, f->data, f->linesize);
+    sws_freeContext(scale);
+    if (!old.mpeg2 && old.layer.fields.interlaced) f->interlaced_frame = 1;
+    if (old.mpeg2 && !old.sequence.progressiveFrame) {
+        f->interlaced_frame = 1;
+        f->top_field_first = old.sequence.topFieldFirst ? 1 : 0;
+    }
+}
+
+PictureEncoder::~PictureEncoder() = default;
+
+std::optional<std::vector<std::uint8_t>> PictureEncoder::encode(
+    const EncoderSetting& setting) const {
+    const bool mpeg1 = old_.mpeg2 && !old_.sequence.hasExtension;
+    const AVCodec* codec = avcodec_find_encoder(
+        old_.mpeg2 ? (mpeg1 ? AV_CODEC_ID_MPEG1VIDEO : AV_CODEC_ID_MPEG2VIDEO) : AV_CODEC_ID_MPEG4);
+    if (codec == nullptr) return std::nullopt;
+    std::unique_ptr<AVCodecContext, CodecContextDeleter> context(avcodec_alloc_context3(codec));
+    if (!context) return std::nullopt;
+    AVCodecContext* c = context.get();
+    c->width = old_.width;
+    c->height = old_.height;
+    c->pix_fmt = static_cast<AVPixelFormat>(frame_->frame->format);
+    if (old_.mpeg2) {
+        c->framerate = frameRateOf(old_.sequence.frameRateCode);
+        c->time_base = av_inv_q(c->framerate);
+        if (!old_.sequence.progressiveFrame) c->flags |= AV_CODEC_FLAG_INTERLACED_DCT;
+        // The finest DC step and the intra table made for high detail.
+        if (!mpeg1) {
+            c->intra_dc_precision = 10;
+            setOption(c, "intra_vlc", 1);
+        }
+    } else {
+        const int resolution = old_.layer.fields.timeIncrementResolution;
+        c->time_base = AVRational{1, resolution > 0 ? resolution : 25};
+        c->framerate = av_inv_q(c->time_base);
+        if (old_.layer.fields.interlaced) c->flags |= AV_CODEC_FLAG_INTERLACED_DCT;
+        setOption(c, "mpeg_quant", old_.layer.fields.quantType);
+    }
+    c->gop_size = 0;  // intra only
+    c->max_b_frames = 0;
+    c->thread_count = 1;
+    c->flags |= AV_CODEC_FLAG_QSCALE | AV_CODEC_FLAG_BITEXACT;
+    // The quantiser stays as set whatever lambda the decisions use.
+    c->global_quality = setting.lambda;
+    c->qmin = setting.quantiser;
+    c->qmax = setting.quantiser;
+    setOption(c, "trellis", 1);
+    setOption(c, "mbd", 2);  // rate-distortion decisions
+    if (avcodec_open2(c, codec, nullptr) < 0) return std::nullopt;
+
+    AVFrame* f = frame_->frame.get();
+    f->pts = 0;
+    f->quality = setting.lambda;
+    f->pict_type = AV_PICTURE_TYPE_I;
+    std::vector<std::uint8_t> encoded;
+    std::unique_ptr<AVPacket, PacketDeleter> packet(av_packet_alloc());
+    if (!packet || avcodec_send_frame(c, f) < 0 || avcodec_send_frame(c, nullptr) < 0)
+        return std::nullopt;
+    while (avcodec_receive_packet(c, packet.get()) == 0) {
+        encoded.insert(encoded.end(), packet->data, packet->data + packet->size);
+        av_packet_unref(packet.get());
+    }
+    if (encoded.empty()) return std::nullopt;
+    return old_.mpeg2 ? mpeg2StreamOf(encoded, old_.sequence) : mpeg4StreamOf(encoded, old_.layer);
+}
+
+}  // namespace velmora

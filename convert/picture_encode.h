@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "convert/old_stream_parameters.h"
+#include "convert/photo_preparation.h"
+#include "convert/quality_search.h"
+
+namespace velmora {
+
+// What the new stream must declare: the old picture's stream parameters.
+struct OldStreamParameters {
+    bool mpeg2 = true;
+    Mpeg2StreamParameters sequence;  // MPEG-2 (or MPEG-1)
+    Mpeg4StreamParameters layer;     // MPEG-4
+    int width = 0;
+    int height = 0;
+
+    [[nodiscard]] DisplayAspect aspect() const {
+        return mpeg2 ? displayAspectOf(sequence) : displayAspectOf(layer);
+    }
+};
+
+// Reads them from the old picture's stream (as extracted); nothing when its
+// headers cannot be read.
+[[nodiscard]] std::optional<OldStreamParameters> readOldStreamParameters(
+    std::span<const std::uint8_t> stream, bool mpeg2);
+
+// One intra picture of the prepared photo, encoded in memory with libavcodec
+// (trellis quantisation, rate-distortion macroblock decisions) at a given
+// setting, the stream's headers made to declare the old
+// picture's parameters. MPEG-2 ends with a sequence end code; MPEG-4 starts at
+// the video object start code, with no user data before its picture.
+class PictureEncoder {
+  public:
+    PictureEncoder(const OldStreamParameters& old, const PreparedPhoto& photo);
+    ~PictureEncoder();
+    PictureEncoder(const PictureEncoder&) = delete;
+    PictureEncoder& operator=(const PictureEncoder&) = delete;
+
+    // The stream at this setting; nothing when the encoder failed.
+    [[nodiscard]] std::optional<std::vector<std::uint8_t>> encode(
+        const EncoderSetting& setting) const;
+
+    // The picture as the encoder takes it, in its planar form (for checks).
+    [[nodiscard]] const OldStreamParameters& parameters() const { return old_; }
+
+  private:
+    struct Frame;
+    OldStreamParameters old_;
+    std::unique_ptr<Frame> frame_;
+};
+
+inline constexpr int kLambdaPerQuantiser = 118;
+
+}  // namespace velmora

@@ -1,0 +1,136 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "convert/quality_search.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace velmora {
+namespace {
+
+constexpr int kLambdaPerQuantiser = 118;
+
+struct Point {
+    int x = 0;
+    std::int64_t size = 0;
+};
+
+// Where the line through two tries (log size over log setting) meets target.
+double interpolated(const Point& a, const Point& b, double target) {
+    const double xa = std::log(a.x), xb = std::log(b.x);
+    const double sa = std::log(static_cast<double>(a.size));
+    const double sb = std::log(static_cast<double>(b.size));
+    if (sa == sb) return std::exp((xa + xb) / 2);
+    return std::exp(xa + (std::log(target) - sa) * (xb - xa) / (sb - sa));
+}
+
+// A search along one setting x in [lowest, highest], bigger x smaller streams.
+class Search {
+  public:
+    Search(std::int64_t limit, const QualitySearchSteps& steps, const QualitySearchLimits& limits,
+           QualitySearchResult& result, int& tries)
+        : limit_(limit), steps_(steps), limits_(limits), result_(result), tries_(tries) {}
+
+    enum class Ended { Settled, Stopped };
+
+    // Tries x from `first` on; fits_ and tooBig_ hold the bounds found.
+    Ended run(int lowest, int highest, int first, std::optional<Point> tooBig,
+              const std::function<EncoderSetting(int)>& settingOf) {
+        fits_.reset();
+        tooBig_ = tooBig;
+        const double target = static_cast<double>(limit_) * (1.0 + limits_.goodEnough) / 2.0;
+        int x = std::clamp(first, lowest, highest);
+        while (tries_ < limits_.mostTries) {
+            if (steps_.cancelled()) return stop(SearchEnd::Cancelled);
+            const EncoderSetting setting = settingOf(x);
+            std::optional<std::vector<std::uint8_t>> stream = steps_.encode(setting);
+            if (!stream)
+                return stop(steps_.cancelled() ? SearchEnd::Cancelled : SearchEnd::EncoderFailed);
+            ++tries_;
+            const auto size = static_cast<std::int64_t>(stream->size());
+            steps_.tried(setting, size, tries_, limits_.mostTries);
+            if (size <= limit_) {
+                if (!fits_ || x < fits_->x) fits_ = Point{x, size};
+                if (result_.stream.empty() ||
+                    size > static_cast<std::int64_t>(result_.stream.size())) {
+                    result_.stream = std::move(*stream);
+                    result_.setting = setting;
+                }
+            } else if (!tooBig_ || x > tooBig_->x) {
+                tooBig_ = Point{x, size};
+            }
+            if (goodEnough()) return Ended::Stopped;
+            if (fits_ && fits_->x <= lowest) return Ended::Settled;
+            if (tooBig_ && tooBig_->x >= highest) return Ended::Settled;
+            double next = 0;
+            if (fits_ && tooBig_) {
+                if (fits_->x - tooBig_->x <= 1) return Ended::Settled;
+                next = interpolated(*tooBig_, *fits_, target);
+                // Each guess closes at least an eighth of the bracket.
+                const double margin = std::max(1.0, (fits_->x - tooBig_->x) / 8.0);
+                next = std::clamp(next, tooBig_->x + margin, fits_->x - margin);
+            } else if (fits_) {
+                next = fits_->x * std::pow(static_cast<double>(fits_->size) / target, 1.1);
+            } else {
+                next = tooBig_->x * std::pow(static_cast<double>(tooBig_->size) / target, 1.1);
+            }
+            const int rounded = static_cast<int>(std::lround(
+                std::clamp(next, static_cast<double>(lowest), static_cast<double>(highest))));
+            // At least one step on, towards the side not yet known.
+            x = rounded != x ? rounded : (size <= limit_ ? x - 1 : x + 1);
+            if (x < lowest || x > highest) return Ended::Settled;
+            if ((fits_ && x >= fits_->x) || (tooBig_ && x <= tooBig_->x)) return Ended::Settled;
+        }
+        return Ended::Stopped;
+    }
+
+    [[nodiscard]] const std::optional<Point>& fits() const { return fits_; }
+    [[nodiscard]] const std::optional<Point>& tooBig() const { return tooBig_; }
+
+  private:
+    Ended stop(SearchEnd end) {
+        result_.end = end;
+        return Ended::Stopped;
+    }
+    [[nodiscard]] bool goodEnough() const {
+        return !result_.stream.empty() && static_cast<double>(result_.stream.size()) >=
+                                              limits_.goodEnough * static_cast<double>(limit_);
+    }
+
+    std::int64_t limit_;
+    const QualitySearchSteps& steps_;
+    const QualitySearchLimits& limits_;
+    QualitySearchResult& result_;
+    int& tries_;
+    std::optional<Point> fits_;
+    std::optional<Point> tooBig_;
+};
+
+}  // namespace
+
+QualitySearchResult searchQuality(std::int64_t limit, const QualitySearchSteps& steps,
+                                  const QualitySearchLimits& limits) {
+    QualitySearchResult result;
+    result.end = SearchEnd::Found;
+    int tries = 0;
+    Search search(limit, steps, limits, result, tries);
+    const auto byQuantiser = [](int q) { return EncoderSetting{q, q * kLambdaPerQuantiser}; };
+    if (search.run(limits.finestQuantiser, limits.coarsestQuantiser, limits.firstQuantiser,
+                   std::nullopt, byQuantiser) == Search::Ended::Settled &&
+        search.fits() && search.tooBig()) {
+        // Between the finest quantiser that fits and the next finer one, too big.
+        const int q = search.tooBig()->x;
+        const int natural = q * kLambdaPerQuantiser;
+        const auto byLambda = [q](int lambda) { return EncoderSetting{q, lambda}; };
+        const Point tooBig{natural, search.tooBig()->size};
+        const double ratio =
+            static_cast<double>(search.tooBig()->size) / static_cast<double>(limit);
+        const int first = static_cast<int>(natural * std::pow(ratio, 3.0));
+        (void)search.run(natural, natural * limits.mostLambdaFactor, first, tooBig, byLambda);
+    }
+    if (result.end == SearchEnd::Found && result.stream.empty())
+        result.end = SearchEnd::NothingFits;
+    if (result.end != SearchEnd::Found) result.stream.clear();
+    return result;
+}
+
+}  // namespace velmora

@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace velmora {
+
+// One setting of the encoder: the quantiser of the picture, and the lambda
+// (118 per quantiser step) its rate-distortion decisions weigh bits with.
+// Lambda at quantiser * 118 is the encoder's own choice; above it, the
+// decisions drop detail that costs many bits, which fills the sizes between
+// two quantisers.
+struct EncoderSetting {
+    int quantiser = 4;
+    int lambda = 4 * 118;
+    friend bool operator==(const EncoderSetting&, const EncoderSetting&) = default;
+};
+
+struct QualitySearchLimits {
+    int finestQuantiser = 1;
+    int coarsestQuantiser = 31;
+    int firstQuantiser = 4;
+    int mostLambdaFactor = 6;  // lambda up to this many times the quantiser's own
+    int mostTries = 14;
+    double goodEnough = 0.99;  // of the limit
+};
+
+enum class SearchEnd { Found, Cancelled, EncoderFailed, NothingFits };
+
+struct QualitySearchResult {
+    SearchEnd end = SearchEnd::NothingFits;
+    std::vector<std::uint8_t> stream;  // Found: the biggest one that fits
+    EncoderSetting setting;
+};
+
+// encode: the stream at a setting, nothing when the encoder failed or the
+// person cancelled (cancelled() then says which); tried: after each try.
+struct QualitySearchSteps {
+    std::function<std::optional<std::vector<std::uint8_t>>(const EncoderSetting&)> encode;
+    std::function<bool()> cancelled;
+    std::function<void(const EncoderSetting&, std::int64_t size, int tryNumber, int mostTries)>
+        tried;
+};
+
+// The search for the best picture not longer than limit: first the finest
+// quantiser that fits, then, at the next finer one, the lowest lambda that
+// fits. Each step guesses from the sizes so far (size falls with the setting
+// roughly as a power law), within the bounds known to be too big and to fit.
+[[nodiscard]] QualitySearchResult searchQuality(std::int64_t limit, const QualitySearchSteps& steps,
+                                                const QualitySearchLimits& limits = {});
+
+}  // namespace velmora

@@ -1,0 +1,202 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The built-in encoder on the standard fixture's real pictures: the stream fits,
+// declares the old picture's parameters, and decodes to the photo.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "catalogue/analysis.h"
+#include "convert/builtin_conversion.h"
+#include "convert/chosen_conversion.h"
+#include "firmware/file_io.h"
+#include "tests/convert/picture_compare.h"
+#include "tests/fixtures/fixture_streams.h"
+#include "tests/fixtures/standard_fixtures.h"
+#include "tests/fixtures/stream_fields.h"
+#include "tests/support/scripted_dialogs.h"
+#include "tests/support/temp_dir.h"
+
+namespace velmora {
+namespace {
+
+using testing::ScriptedDialogs;
+using testing::TempDir;
+
+struct Analysed {
+    TempDir dir;
+    Session session;
+};
+
+// The standard firmware analysed, the photo accepted.
+void analyse(Analysed& a, const std::string& photo) {
+    a.session.TempDir = a.dir.path();
+    a.session.ToolDir = VELMORA_TOOL_DIR;
+    const std::string firmware = a.dir.write("dump.bin", fixtures::standardFirmware().image);
+    ScriptedDialogs ui;
+    ASSERT_TRUE(testing::foundPictures(analyzeFirmware(a.session, ui, firmware), a.session, ui));
+    ASSERT_EQ(a.session.PictureCount, 4);
+    a.session.SourcePath = photo;
+    a.session.SourceOpened = true;
+    a.session.Options.Encoder = EncoderChoice::Builtin;
+}
+
+std::int32_t roomOf(const PictureEntry& e) {
+    return e.DataSize + e.Spare;
+}
+
+testing::VideoCodec codecOf(const PictureEntry& e) {
+    return e.isMpeg2() ? testing::VideoCodec::Mpeg2 : testing::VideoCodec::Mpeg4;
+}
+
+testing::RgbPicture asPicture(const PreparedPhoto& photo) {
+    return {photo.width, photo.height, photo.rgb};
+}
+
+void expectSameDeclarations(const OldStreamParameters& made, const OldStreamParameters& old) {
+    EXPECT_EQ(made.width, old.width);
+    EXPECT_EQ(made.height, old.height);
+    if (old.mpeg2) {
+        const Mpeg2StreamParameters& n = made.sequence;
+        const Mpeg2StreamParameters& o = old.sequence;
+        EXPECT_EQ(n.aspectCode, o.aspectCode);
+        EXPECT_EQ(n.frameRateCode, o.frameRateCode);
+        EXPECT_EQ(n.hasExtension, o.hasExtension);
+        EXPECT_EQ(n.chromaFormat, o.chromaFormat);
+        EXPECT_EQ(n.profileLevel, o.profileLevel);
+        EXPECT_EQ(n.progressiveSequence, o.progressiveSequence);
+        EXPECT_EQ(n.progressiveFrame, o.progressiveFrame);
+        EXPECT_EQ(n.vbvBytes(), o.vbvBytes());
+        EXPECT_EQ(n.lowDelay, o.lowDelay);
+        EXPECT_EQ(n.topFieldFirst, o.topFieldFirst);
+        EXPECT_EQ(n.frameRateExtension, o.frameRateExtension);
+        return;
+    }
+    const VolFields& n = made.layer.fields;
+    const VolFields& o = old.layer.fields;
+    ASSERT_TRUE(n.readable);
+    EXPECT_EQ(made.layer.objectCode, old.layer.objectCode);
+    EXPECT_EQ(n.objectType, o.objectType);
+    EXPECT_EQ(n.verid, o.verid);
+    EXPECT_EQ(n.aspectRatioInfo, o.aspectRatioInfo);
+    EXPECT_EQ(n.volControl, o.volControl);
+    EXPECT_EQ(n.chromaFormat, o.chromaFormat);
+    EXPECT_EQ(n.lowDelay, o.lowDelay);
+    EXPECT_EQ(n.timeIncrementResolution, o.timeIncrementResolution);
+    EXPECT_EQ(n.fixedVopRate, o.fixedVopRate);
+    EXPECT_EQ(n.interlaced, o.interlaced);
+    EXPECT_EQ(n.quantType, o.quantType);
+    EXPECT_EQ(n.spriteEnable, o.spriteEnable);
+    EXPECT_EQ(made.layer.hasGroupOfVops, old.layer.hasGroupOfVops);
+}
+
+TEST(BuiltinEncoder, EveryPictureKindGetsAFittingStreamWithTheOldParametersThatLooksLikeThePhoto) {
+    Analysed a;
+    analyse(a, fixtures::photoJpeg(1024, 768));
+    for (int picture = 0; picture < a.session.PictureCount; ++picture) {
+        SCOPED_TRACE("picture " + std::to_string(picture + 1));
+        a.session.SelectedPicture = picture;
+        const PictureEntry entry = *a.session.selected();
+        const std::optional<OldStreamParameters> old = oldPictureParameters(a.session, entry);
+        ASSERT_TRUE(old);
+        ScriptedDialogs ui;
+        const Result<ConvertedStream> made = convertJpegChosen(a.session, ui, entry, roomOf(entry));
+        ASSERT_TRUE(made.ok()) << ui.logText();
+        EXPECT_EQ(ui.lines.front(), "Begin to convert JPEG image using Dichotomy method.");
+        EXPECT_EQ(ui.lines.back(), "Finished!");
+        EXPECT_GE(ui.lines.size(), 3u);
+        EXPECT_EQ(made->offset, 0);
+        const std::vector<std::uint8_t> stream = readImageFile(made->path).bytes();
+
+        const auto limit = static_cast<double>(streamLimit(*old, roomOf(entry)));
+        EXPECT_LE(static_cast<double>(stream.size()), limit);
+        EXPECT_GE(static_cast<double>(stream.size()), 0.98 * limit) << "the room is not filled\n"
+                                                                    << ui.logText();
+
+        const std::optional<OldStreamParameters> declared =
+            readOldStreamParameters(stream, entry.isMpeg2());
+        ASSERT_TRUE(declared);
+        expectSameDeclarations(*declared, *old);
+        if (entry.isMpeg2()) {
+            ASSERT_GE(stream.size(), 4u);
+            EXPECT_EQ(std::vector<std::uint8_t>(stream.end() - 4, stream.end()),
+                      (std::vector<std::uint8_t>{0x00, 0x00, 0x01, 0xB7}));
+        } else {
+            EXPECT_EQ(std::vector<std::uint8_t>(stream.begin(), stream.begin() + 3),
+                      (std::vector<std::uint8_t>{0x00, 0x00, 0x01}));
+            const int header = fixtures::mpeg4HeaderLength(stream);
+            EXPECT_GT(header, 0) << "the first VOP lies beyond the header window";
+            EXPECT_LE(header, 130);
+            EXPECT_EQ(fixtures::findCode(stream, 0, 0xB2), fixtures::kNotFound);
+        }
+
+        const std::optional<testing::RgbPicture> decoded =
+            testing::decodeFirstPicture(stream, codecOf(entry));
+        ASSERT_TRUE(decoded);
+        const PreparedPhoto prepared =
+            preparePhoto(a.session.SourcePath, a.session.Options, {old->width, old->height},
+                         fractionOf(old->aspect()));
+        EXPECT_GT(testing::psnr(*decoded, asPicture(prepared)), 30.0);
+    }
+}
+
+TEST(BuiltinEncoder, AMovedMpeg2PictureGrowsToTheDeclaredBufferAndNoFurther) {
+    Analysed a;
+    analyse(a, fixtures::photoJpeg(1024, 768));
+    const PictureEntry entry = a.session.PictureTable[0];
+    const std::optional<OldStreamParameters> old = oldPictureParameters(a.session, entry);
+    ASSERT_TRUE(old);
+    const std::int64_t buffer = old->sequence.vbvBytes();
+    ASSERT_GT(buffer, 0);
+    ScriptedDialogs ui;
+    const Result<ConvertedStream> made = convertJpegBuiltin(a.session, ui, entry, 1 << 20);
+    ASSERT_TRUE(made.ok()) << ui.logText();
+    const auto size = static_cast<std::int64_t>(readImageFile(made->path).bytes().size());
+    EXPECT_LE(size, buffer);
+}
+
+TEST(BuiltinEncoder, ARoomTooSmallForAnyPictureIsRefusedWithTheUsualText) {
+    Analysed a;
+    analyse(a, fixtures::photoJpeg(1024, 768));
+    const PictureEntry entry = a.session.PictureTable[2];
+    ScriptedDialogs ui;
+    const Result<ConvertedStream> made = convertJpegBuiltin(a.session, ui, entry, 500);
+    ASSERT_FALSE(made.ok());
+    tellPerson(made.outcome(), ui);
+    ASSERT_FALSE(ui.boxes.empty());
+    EXPECT_EQ(ui.boxes.back().text, "Sorry, I can not convert image into MPEG4...!");
+    EXPECT_FALSE(fileExists(a.session.workFile("$jpg_res.m4v")));
+}
+
+// The person cancels as soon as the first try is logged.
+class CancelAtFirstTry : public ScriptedDialogs {
+  public:
+    explicit CancelAtFirstTry(WorkControl& control) : control_(control) {}
+    void log(const std::string& line) override {
+        ScriptedDialogs::log(line);
+        if (line.rfind("Converting using", 0) == 0) control_.requestCancel();
+    }
+
+  private:
+    WorkControl& control_;
+};
+
+TEST(BuiltinEncoder, ACancelStopsTheSearchAndLeavesNoStream) {
+    Analysed a;
+    analyse(a, fixtures::photoJpeg(1024, 768));
+    const PictureEntry entry = a.session.PictureTable[0];
+    CancelAtFirstTry ui(*a.session.Control);
+    const Result<ConvertedStream> made = convertJpegBuiltin(a.session, ui, entry, 1 << 20);
+    ASSERT_FALSE(made.ok());
+    EXPECT_TRUE(made.outcome().is<Cancelled>()) << ui.logText();
+    EXPECT_EQ(std::count_if(
+                  ui.lines.begin(), ui.lines.end(),
+                  [](const std::string& line) { return line.rfind("Converting using", 0) == 0; }),
+              1)
+        << ui.logText();
+    EXPECT_FALSE(fileExists(a.session.workFile("$jpg_res.m2v")));
+}
+
+}  // namespace
+}  // namespace velmora

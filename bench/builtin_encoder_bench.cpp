@@ -15,6 +15,7 @@ extern "C" {
 
 #include "bench/bench_images.h"
 #include "convert/builtin_conversion.h"
+#include "convert/run_and_wait.h"
 #include "person/silent_dialogs.h"
 #include "tests/fixtures/fixture_streams.h"
 
@@ -128,6 +129,36 @@ BENCHMARK(BM_PlainFfmpegEncode)
     ->Arg(kKindMpeg2)
     ->Arg(kKindMpeg4)
     ->Iterations(10)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+// One run of the ffmpeg program on the same photo: decoded, scaled to the
+// picture and encoded once with the tuned options, written to a file. What
+// "one FFmpeg encode" costs a program that starts it.
+void BM_FfmpegCommand(benchmark::State& state) {
+    const int kind = static_cast<int>(state.range(0));
+    const std::string photo = photoOf(state.range(1) != 0);
+    const std::string out = benchWorkDir() + (kind == kKindMpeg2 ? "/ffmpeg.m2v" : "/ffmpeg.m4v");
+    for (auto _ : state) {
+        ToolCommand command = toolCommand("/usr/bin/ffmpeg");
+        command.words("-nostdin -v error -y -i").quoted(photo);
+        command.words("-frames:v 1 -vf scale=720:576 -pix_fmt yuv420p -c:v");
+        command.words(kind == kKindMpeg2 ? "mpeg2video" : "mpeg4");
+        command.words("-trellis 2 -mbd rd -q:v 4 -f");
+        command.words(kind == kKindMpeg2 ? "mpeg2video" : "m4v").quoted(out);
+        if (!RunAndWait(command)) {
+            state.SkipWithError("ffmpeg did not run");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_FfmpegCommand)
+    ->ArgNames({"kind", "24MP"})
+    ->Args({kKindMpeg2, 0})
+    ->Args({kKindMpeg4, 0})
+    ->Args({kKindMpeg2, 1})
+    ->Args({kKindMpeg4, 1})
+    ->Iterations(5)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 

@@ -22,8 +22,10 @@ namespace {
 
 using namespace velmora;
 
+// The log on standard error.
 class Quiet : public SilentDialogs {
   public:
+    void log(const std::string& line) override { std::cerr << line << '\n'; }
     void error(const std::string& caption, const std::string& text) override {
         std::cerr << caption << ": " << text << '\n';
     }

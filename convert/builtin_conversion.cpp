@@ -48,6 +48,10 @@ std::string tryLine(const EncoderSetting& setting, std::int64_t size) {
     char lambda[32];
     std::snprintf(lambda, sizeof lambda, "%.2f",
                   static_cast<double>(setting.lambda) / kLambdaPerQuantiser);
+    // A fractional quantiser is all there is to say; a whole one has its lambda.
+    if (setting.quantiser == 0)
+        return "Converting using quantizer " + std::string(lambda) +
+               " - file size= " + std::to_string(size);
     return "Converting using quantizer " + std::to_string(setting.quantiser) + " lambda " + lambda +
            " - file size= " + std::to_string(size);
 }
@@ -91,7 +95,11 @@ Result<std::vector<std::uint8_t>> encodeToFit(const OldStreamParameters& old,
         ui.log(tryLine(setting, size));
         ui.repaintLog();
     };
-    QualitySearchResult found = searchQuality(limit, steps);
+    // MPEG-2 may carry its own intra matrix: the quantiser then takes any
+    // value in between, and the stream meets the room closely.
+    QualitySearchLimits limits;
+    limits.continuousQuantiser = old.mpeg2;
+    QualitySearchResult found = searchQuality(limit, steps, limits);
     switch (found.end) {
         case SearchEnd::Found:
             return std::move(found.stream);

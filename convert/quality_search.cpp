@@ -33,9 +33,12 @@ class Search {
     enum class Ended { Settled, Stopped };
 
     // Tries x from `first` on; fits_ and tooBig_ hold the bounds found.
+    // steepness: how fast the size falls with x (size ~ x^-steepness), for
+    // guesses from one side only.
     Ended run(int lowest, int highest, int first, std::optional<Point> tooBig,
+              std::optional<Point> fits, double steepness,
               const std::function<EncoderSetting(int)>& settingOf) {
-        fits_.reset();
+        fits_ = fits;
         tooBig_ = tooBig;
         const double target = static_cast<double>(limit_) * (1.0 + limits_.goodEnough) / 2.0;
         int x = std::clamp(first, lowest, highest);
@@ -69,9 +72,11 @@ class Search {
                 const double margin = std::max(1.0, (fits_->x - tooBig_->x) / 8.0);
                 next = std::clamp(next, tooBig_->x + margin, fits_->x - margin);
             } else if (fits_) {
-                next = fits_->x * std::pow(static_cast<double>(fits_->size) / target, 1.1);
+                next =
+                    fits_->x * std::pow(static_cast<double>(fits_->size) / target, 1.0 / steepness);
             } else {
-                next = tooBig_->x * std::pow(static_cast<double>(tooBig_->size) / target, 1.1);
+                next = tooBig_->x *
+                       std::pow(static_cast<double>(tooBig_->size) / target, 1.0 / steepness);
             }
             const int rounded = static_cast<int>(std::lround(
                 std::clamp(next, static_cast<double>(lowest), static_cast<double>(highest))));
@@ -113,19 +118,32 @@ QualitySearchResult searchQuality(std::int64_t limit, const QualitySearchSteps& 
     result.end = SearchEnd::Found;
     int tries = 0;
     Search search(limit, steps, limits, result, tries);
-    const auto byQuantiser = [](int q) { return EncoderSetting{q, q * kLambdaPerQuantiser}; };
-    if (search.run(limits.finestQuantiser, limits.coarsestQuantiser, limits.firstQuantiser,
-                   std::nullopt, byQuantiser) == Search::Ended::Settled &&
-        search.fits() && search.tooBig()) {
-        // Between the finest quantiser that fits and the next finer one, too big.
-        const int q = search.tooBig()->x;
-        const int natural = q * kLambdaPerQuantiser;
-        const auto byLambda = [q](int lambda) { return EncoderSetting{q, lambda}; };
-        const Point tooBig{natural, search.tooBig()->size};
-        const double ratio =
-            static_cast<double>(search.tooBig()->size) / static_cast<double>(limit);
-        const int first = static_cast<int>(natural * std::pow(ratio, 3.0));
-        (void)search.run(natural, natural * limits.mostLambdaFactor, first, tooBig, byLambda);
+    const int finest = limits.finestQuantiser * kLambdaPerQuantiser;
+    const int coarsest = limits.coarsestQuantiser * kLambdaPerQuantiser;
+    const int first = limits.firstQuantiser * kLambdaPerQuantiser;
+    if (limits.continuousQuantiser) {
+        // Any lambda is a quantiser of its own: one search along it.
+        const auto byLambda = [](int lambda) { return EncoderSetting{0, lambda}; };
+        (void)search.run(finest / 2, coarsest, first, std::nullopt, std::nullopt, 0.9, byLambda);
+    } else {
+        const auto byQuantiser = [](int q) { return EncoderSetting{q, q * kLambdaPerQuantiser}; };
+        if (search.run(limits.finestQuantiser, limits.coarsestQuantiser, limits.firstQuantiser,
+                       std::nullopt, std::nullopt, 0.9, byQuantiser) == Search::Ended::Settled &&
+            search.fits() && search.tooBig()) {
+            // Between the finest quantiser that fits and the next finer one, too
+            // big: the one that fits with a lower lambda keeps more detail (a
+            // higher lambda at the finer one loses more than it keeps).
+            const int q = search.fits()->x;
+            const int natural = q * kLambdaPerQuantiser;
+            const auto atQuantiser = [q](int lambda) { return EncoderSetting{q, lambda}; };
+            const Point fits{natural, search.fits()->size};
+            // There the size grows only slowly as lambda falls (about lambda^-0.2).
+            const double ratio = static_cast<double>(limit) / static_cast<double>(fits.size);
+            const int guess = static_cast<int>(natural / std::pow(ratio, 5.0));
+            (void)search.run(natural / limits.mostLambdaFactor, natural,
+                             std::max(guess, natural / limits.mostLambdaFactor), std::nullopt, fits,
+                             0.2, atQuantiser);
+        }
     }
     if (result.end == SearchEnd::Found && result.stream.empty())
         result.end = SearchEnd::NothingFits;

@@ -10,9 +10,9 @@ namespace velmora {
 
 // One setting of the encoder: the quantiser of the picture, and the lambda
 // (118 per quantiser step) its rate-distortion decisions weigh bits with.
-// Lambda at quantiser * 118 is the encoder's own choice; above it, the
-// decisions drop detail that costs many bits, which fills the sizes between
-// two quantisers.
+// Lambda at quantiser * 118 is the encoder's own choice; below it, the
+// decisions keep detail that costs many bits. Quantiser 0: lambda / 118 is
+// the quantiser, fractions included.
 struct EncoderSetting {
     int quantiser = 4;
     int lambda = 4 * 118;
@@ -23,9 +23,12 @@ struct QualitySearchLimits {
     int finestQuantiser = 1;
     int coarsestQuantiser = 31;
     int firstQuantiser = 4;
-    int mostLambdaFactor = 6;  // lambda up to this many times the quantiser's own
+    int mostLambdaFactor = 4;  // lambda down to the quantiser's own over this
+    // The encoder takes any lambda as a quantiser of its own (MPEG-2, through a
+    // scaled quantiser matrix); else whole quantisers, then lambda.
     int mostTries = 14;
-    double goodEnough = 0.99;  // of the limit
+    double goodEnough = 0.995;  // of the limit
+    bool continuousQuantiser = false;
 };
 
 enum class SearchEnd { Found, Cancelled, EncoderFailed, NothingFits };
@@ -45,10 +48,10 @@ struct QualitySearchSteps {
         tried;
 };
 
-// The search for the best picture not longer than limit: first the finest
-// quantiser that fits, then, at the next finer one, the lowest lambda that
-// fits. Each step guesses from the sizes so far (size falls with the setting
-// roughly as a power law), within the bounds known to be too big and to fit.
+// The search for the best picture not longer than limit: along lambda when
+// it sets the quantiser; else first the finest whole quantiser that fits,
+// then at it the lowest lambda that fits. Each step guesses from the sizes so far (size falls with
+// the setting roughly as a power law), within the bounds known to be too big and to fit.
 [[nodiscard]] QualitySearchResult searchQuality(std::int64_t limit, const QualitySearchSteps& steps,
                                                 const QualitySearchLimits& limits = {});
 

@@ -51,6 +51,7 @@ std::string tryLine(const EncoderSetting& setting, std::int64_t size) {
     // A fractional quantiser is all there is to say; a whole one has its lambda.
     if (setting.quantiser == 0)
         return "Converting using quantizer " + std::string(lambda) +
+               (setting.detailTable ? "" : " and the first intra table") +
                " - file size= " + std::to_string(size);
     return "Converting using quantizer " + std::to_string(setting.quantiser) + " lambda " + lambda +
            " - file size= " + std::to_string(size);
@@ -99,6 +100,7 @@ Result<std::vector<std::uint8_t>> encodeToFit(const OldStreamParameters& old,
     // value in between, and the stream meets the room closely.
     QualitySearchLimits limits;
     limits.continuousQuantiser = old.mpeg2;
+    limits.chooseIntraTable = old.mpeg2 && old.sequence.hasExtension;
     QualitySearchResult found = searchQuality(limit, steps, limits);
     switch (found.end) {
         case SearchEnd::Found:

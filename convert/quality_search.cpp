@@ -51,13 +51,9 @@ class Search {
             ++tries_;
             const auto size = static_cast<std::int64_t>(stream->size());
             steps_.tried(setting, size, tries_, limits_.mostTries);
+            keepIfBest(std::move(*stream), size, setting);
             if (size <= limit_) {
                 if (!fits_ || x < fits_->x) fits_ = Point{x, size};
-                if (result_.stream.empty() ||
-                    size > static_cast<std::int64_t>(result_.stream.size())) {
-                    result_.stream = std::move(*stream);
-                    result_.setting = setting;
-                }
             } else if (!tooBig_ || x > tooBig_->x) {
                 tooBig_ = Point{x, size};
             }
@@ -88,6 +84,29 @@ class Search {
         return Ended::Stopped;
     }
 
+    // One try outside a run; nothing when the search must end.
+    std::optional<Point> once(const EncoderSetting& setting, int x) {
+        if (steps_.cancelled()) {
+            stop(SearchEnd::Cancelled);
+            return std::nullopt;
+        }
+        std::optional<std::vector<std::uint8_t>> stream = steps_.encode(setting);
+        if (!stream) {
+            stop(steps_.cancelled() ? SearchEnd::Cancelled : SearchEnd::EncoderFailed);
+            return std::nullopt;
+        }
+        ++tries_;
+        const auto size = static_cast<std::int64_t>(stream->size());
+        steps_.tried(setting, size, tries_, limits_.mostTries);
+        keepIfBest(std::move(*stream), size, setting);
+        return Point{x, size};
+    }
+
+    [[nodiscard]] bool goodEnough() const {
+        return !result_.stream.empty() && static_cast<double>(result_.stream.size()) >=
+                                              limits_.goodEnough * static_cast<double>(limit_);
+    }
+
     [[nodiscard]] const std::optional<Point>& fits() const { return fits_; }
     [[nodiscard]] const std::optional<Point>& tooBig() const { return tooBig_; }
 
@@ -96,9 +115,13 @@ class Search {
         result_.end = end;
         return Ended::Stopped;
     }
-    [[nodiscard]] bool goodEnough() const {
-        return !result_.stream.empty() && static_cast<double>(result_.stream.size()) >=
-                                              limits_.goodEnough * static_cast<double>(limit_);
+    void keepIfBest(std::vector<std::uint8_t>&& stream, std::int64_t size,
+                    const EncoderSetting& setting) {
+        if (size > limit_) return;
+        if (result_.stream.empty() || size > static_cast<std::int64_t>(result_.stream.size())) {
+            result_.stream = std::move(stream);
+            result_.setting = setting;
+        }
     }
 
     std::int64_t limit_;
@@ -123,8 +146,29 @@ QualitySearchResult searchQuality(std::int64_t limit, const QualitySearchSteps& 
     const int first = limits.firstQuantiser * kLambdaPerQuantiser;
     if (limits.continuousQuantiser) {
         // Any lambda is a quantiser of its own: one search along it.
-        const auto byLambda = [](int lambda) { return EncoderSetting{0, lambda}; };
-        (void)search.run(finest / 2, coarsest, first, std::nullopt, std::nullopt, 0.9, byLambda);
+        bool detailTable = true;
+        std::optional<Point> fits;
+        std::optional<Point> tooBig;
+        int start = first;
+        if (limits.chooseIntraTable) {
+            const std::optional<Point> other = search.once(EncoderSetting{0, first, false}, first);
+            if (!other) return result;
+            const std::optional<Point> detail = search.once(EncoderSetting{0, first, true}, first);
+            if (!detail) return result;
+            detailTable = detail->size <= other->size;
+            const Point kept = detailTable ? *detail : *other;
+            (kept.size <= limit ? fits : tooBig) = kept;
+            if (search.goodEnough()) return result;
+            start = static_cast<int>(std::lround(
+                first * std::pow(static_cast<double>(kept.size) /
+                                     (static_cast<double>(limit) * (1.0 + limits.goodEnough) / 2),
+                                 1.0 / 0.9)));
+            if (start == first) start += kept.size <= limit ? -1 : 1;
+        }
+        const auto byLambda = [detailTable](int lambda) {
+            return EncoderSetting{0, lambda, detailTable};
+        };
+        (void)search.run(finest / 2, coarsest, start, tooBig, fits, 0.9, byLambda);
     } else {
         const auto byQuantiser = [](int q) { return EncoderSetting{q, q * kLambdaPerQuantiser}; };
         if (search.run(limits.finestQuantiser, limits.coarsestQuantiser, limits.firstQuantiser,

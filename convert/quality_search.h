@@ -16,6 +16,9 @@ namespace velmora {
 struct EncoderSetting {
     int quantiser = 4;
     int lambda = 4 * 118;
+    // MPEG-2: the intra table made for detail (B-15), else the first (B-14),
+    // which codes smooth pictures shorter.
+    bool detailTable = true;
     friend bool operator==(const EncoderSetting&, const EncoderSetting&) = default;
 };
 
@@ -29,6 +32,8 @@ struct QualitySearchLimits {
     int mostTries = 14;
     double goodEnough = 0.995;  // of the limit
     bool continuousQuantiser = false;
+    // Tries both intra tables at the first setting and keeps the shorter.
+    bool chooseIntraTable = false;
 };
 
 enum class SearchEnd { Found, Cancelled, EncoderFailed, NothingFits };

@@ -10,6 +10,7 @@
 #include "catalogue/analysis.h"
 #include "convert/builtin_conversion.h"
 #include "convert/chosen_conversion.h"
+#include "convert/run_and_wait.h"
 #include "firmware/file_io.h"
 #include "tests/convert/picture_compare.h"
 #include "tests/fixtures/fixture_streams.h"
@@ -167,6 +168,43 @@ TEST(BuiltinEncoder, ARoomTooSmallForAnyPictureIsRefusedWithTheUsualText) {
     ASSERT_FALSE(ui.boxes.empty());
     EXPECT_EQ(ui.boxes.back().text, "Sorry, I can not convert image into MPEG4...!");
     EXPECT_FALSE(fileExists(a.session.workFile("$jpg_res.m4v")));
+}
+
+// An MPEG-4 picture of another encoder (Xvid: its own layer fields, user data
+// before the picture): the new stream declares its layer and carries none.
+TEST(BuiltinEncoder, AnXvidPictureKeepsItsLayerFields) {
+    const std::string xvid = joinPath(VELMORA_TOOL_DIR, "xvid_encraw");
+    if (!fileExists(xvid) || !fileExists("/usr/bin/ffmpeg")) GTEST_SKIP() << "no xvid_encraw";
+    TempDir dir;
+    const std::string photo = fixtures::photoJpeg(1024, 768);
+    ToolCommand raw = toolCommand("/usr/bin/ffmpeg");
+    raw.words("-nostdin -v error -y -i").quoted(photo);
+    raw.words("-s 720x576 -pix_fmt yuv420p -f rawvideo").quoted(dir.file("raw.yuv"));
+    ASSERT_TRUE(RunAndWait(raw));
+    ToolCommand encode = toolCommand(xvid);
+    encode.words("-i").quoted(dir.file("raw.yuv"));
+    encode.words("-type 0 -single -cq 4 -w 720 -h 576 -framerate 25 -frames 1 -qtype 0 -o");
+    encode.quoted(dir.file("old.m4v"));
+    ASSERT_TRUE(RunAndWait(encode));
+    const std::vector<std::uint8_t> oldStream = readImageFile(dir.file("old.m4v")).bytes();
+    const std::optional<OldStreamParameters> old = readOldStreamParameters(oldStream, false);
+    ASSERT_TRUE(old);
+    ASSERT_TRUE(old->layer.fields.readable);
+    const PreparedPhoto prepared =
+        preparePhoto(photo, ReplaceOptions{}, {old->width, old->height}, fractionOf(old->aspect()));
+    const PictureEncoder encoder(*old, prepared);
+    const std::optional<std::vector<std::uint8_t>> stream = encoder.encode(EncoderSetting{4, 472});
+    ASSERT_TRUE(stream);
+    const std::optional<OldStreamParameters> declared = readOldStreamParameters(*stream, false);
+    ASSERT_TRUE(declared);
+    expectSameDeclarations(*declared, *old);
+    EXPECT_EQ(fixtures::findCode(*stream, 0, 0xB2), fixtures::kNotFound);
+    const int header = fixtures::mpeg4HeaderLength(*stream);
+    EXPECT_GT(header, 0);
+    EXPECT_LE(header, 130);
+    const auto decoded = testing::decodeFirstPicture(*stream, testing::VideoCodec::Mpeg4);
+    ASSERT_TRUE(decoded);
+    EXPECT_GT(testing::psnr(*decoded, asPicture(prepared)), 30.0);
 }
 
 // The person cancels as soon as the first try is logged.

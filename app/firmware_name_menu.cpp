@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The firmware name panel's own menu: put the kept original back, and the
 // option to see a replacement's changes before they are written.
 #include <QMenu>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmora [FIRMWARE]: the window; a FIRMWARE given (as the desktop's "open
 // with" does) is analysed right after start-up. Hidden options for the
 // documentation screenshot:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's keys, dropped files and room: what a desktop user reaches for.
 #include <QAction>
 #include <QDragEnterEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole analysis ("Open Firmware file" once a file is chosen) on large
 // images, with and without pictures, beside the literal scan loop, and the
 // analysis' peak memory measured in a fresh process. Rates are per CPU

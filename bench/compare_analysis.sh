@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times `velmora-cli analyze` against md5sum and cat on the same file, in one
 # run, turn about, and prints the medians, the ratio to md5sum and the peak
 # memory of the analysis (GNU time's maximum resident set size).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The analysis of the constructed inputs beside the clean firmware of the same
 // size: each should cost about what the clean one does. The counter
 // `vs_clean` is filled in by the comparison script from two runs; here each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole JPEG conversion with the real tools, as "Replace Image" runs it for a
 // 720x576 picture: both converter runs and every encoder try of the bisection.
 // Wall time is what counts here (the work is in the child processes).

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package: cpack -G DEB (scripts/package.sh runs it) makes
 # velmora_VERSION_amd64.deb from what cmake --install puts into /usr.
 set(CPACK_PACKAGE_NAME velmora)
@@ -21,7 +22,9 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # velmora_VERSION_ARCH.deb
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${VELMORA_HOMEPAGE}")
+if(VELMORA_HOMEPAGE)
+  set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${VELMORA_HOMEPAGE}")
+endif()
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The conversion runs jpeg2yuv, yuvscaler and mpeg2enc from PATH.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "mjpegtools")

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared build settings: the warnings, optional sanitizers.
 set(VELMORA_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion)
 # Warnings stop the build only where asked (the test script and CI ask), so a

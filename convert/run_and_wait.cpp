@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "convert/run_and_wait.h"
 
 #include "convert/tool_run.h"

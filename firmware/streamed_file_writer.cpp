@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "firmware/streamed_file_writer.h"
 
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "media/mpeg2_decoding.h"
 
 #include "firmware/file_io.h"

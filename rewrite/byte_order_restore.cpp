@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "rewrite/byte_order_restore.h"
 
 #include "firmware/byte_order.h"

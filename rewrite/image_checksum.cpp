@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "rewrite/image_checksum.h"
 
 #include "firmware/file_io.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets with clang and runs one (or all) for a while.
 #   scripts/fuzz.sh [TARGET|all] [SECONDS]
 # Inputs that make a target fail are left in build-fuzz/findings/TARGET; keep

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package velmora_VERSION_amd64.deb into the top folder and
 # checks it with lintian (which must report no error).
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Velmora and starts it in a folder holding a demo firmware and a demo
 # photo, so every step can be tried at once.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds everything and runs every test: once as released (a Release build),
 # once under AddressSanitizer and UndefinedBehaviorSanitizer; in between it
 # builds the Release once more with clang, without running the suite again.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the window end to end under Xvfb with the real tools: drops the demo
 # firmware on it, replaces a picture with the demo photo, cancels a second
 # replacement half-way, and photographs the window with its refreshed grid.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Open with the desktop" hands the file to Qt's URL handling as a local file.
 #include <gtest/gtest.h>
 #include <QDesktopServices>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preview windows: caption, size, place, the shared newest picture, closing.
 #include <gtest/gtest.h>
 #include <QScreen>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real Qt dialogs, each closed by the test as a person would.
 #include <gtest/gtest.h>
 #include <QAbstractButton>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window while an action runs: its event loop keeps going, and the person
 // can cancel with the Cancel button or Escape.
 #include <gtest/gtest.h>

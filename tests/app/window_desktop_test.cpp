@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a desktop user reaches for: keys, focus, dropped files, a larger window.
 #include <gtest/gtest.h>
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window over the real core, on the fixture builder's firmware images.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The grid, its pop-up menu, the option controls, closing and the About box.
 #include <gtest/gtest.h>
 #include <QCheckBox>

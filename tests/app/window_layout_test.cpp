@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as designed: every control's place, text, look and state at start-up.
 #include <gtest/gtest.h>
 #include <QAbstractButton>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The enabled states through a whole work session, over a fake core.
 #include <gtest/gtest.h>
 #include <QCheckBox>

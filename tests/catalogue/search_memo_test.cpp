@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The searches that remember what they proved give, for every start in
 // increasing order, what a search from scratch gives.
 #include <gtest/gtest.h>

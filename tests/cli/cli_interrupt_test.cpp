@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ctrl+C during a replacement: the running tool is stopped, nothing is
 // written, the work files are gone, and the exit status is 130.
 #include <signal.h>

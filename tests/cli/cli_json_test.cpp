@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // analyze --json against the text output of the same analysis, on every
 // fixture firmware in every stored form.
 #include <gtest/gtest.h>

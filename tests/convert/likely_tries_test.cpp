@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "convert/likely_tries.h"
 
 #include <gtest/gtest.h>

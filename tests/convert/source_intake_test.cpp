@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "convert/source_intake.h"
 #include "convert/jpeg_size.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stopping a running tool: by a cancel from another thread, by the time limit.
 #include "convert/tool_run.h"
 

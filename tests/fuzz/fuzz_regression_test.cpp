@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every input a fuzzer once found troublesome is replayed on every build.
 #include <filesystem>
 #include <fstream>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The installed program, away from the build tree:
 #   install_test.sh install BUILD PREFIX   cmake --install BUILD into PREFIX (fresh)
 #   install_test.sh CHECK PREFIX DEMO       one check on the installation; DEMO is

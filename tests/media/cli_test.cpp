@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-cli extract and tga, run as a script would run them.
 #include <sys/wait.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real streams through the real extraction, FFmpeg's decoders and, once it is
 // built, the program's own MPEG-2 decoder tool.
 #include <gtest/gtest.h>

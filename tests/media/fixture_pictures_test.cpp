@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every picture of the standard fixture firmware, as the real analysis lists
 // it, is saved and decoded to the size the analysis reports, from the plain
 // and from the byte-swapped dump.

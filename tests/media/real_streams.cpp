@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/media/real_streams.h"
 
 #include <cstdio>

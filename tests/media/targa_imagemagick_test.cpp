@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TGA files as another program writes them: ImageMagick's convert, in every
 // type it makes, compared pixel by pixel with the picture it was given.
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The same bad inputs through velmora-cli: one clear message on standard
 // error, exit code 1, and the firmware and its working copy untouched; odd
 // characters in paths reach the files and the tools whole.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What keeps the user's files safe, through velmora-cli with the real tools:
 // a shared work folder cannot be turned against them.
 #include <gtest/gtest.h>

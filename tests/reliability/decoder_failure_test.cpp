@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A decoder that crashes, writes garbage or writes nothing: the preview and
 // "Save TGA picture" say so and save nothing that looks like a picture.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Relative names that begin with a dash reach the tools as file names.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Conversion tools that crash, write garbage or write nothing, and a tool
 // folder that is not there: a JPEG replacement then ends with one clear box
 // and leaves the firmware and its working copy exactly as they were.

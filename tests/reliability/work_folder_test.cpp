@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TMP naming a folder that does not exist, or a path under a regular file
 // (which no one can create, not even root): analysis, conversion and
 // replacement are I/O errors naming the work file, and nothing is written.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keeping the original, restoring it and the dry run, through velmora-cli on
 // the standard firmware in each stored form, with real streams.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A JPEG photo through the real conversion tools into the standard fixture
 // firmware; the picture found again decodes to something close to the photo.
 #include <gtest/gtest.h>

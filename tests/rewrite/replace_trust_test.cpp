@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The replacement never surprises the user's file: a question closed without
 // an answer, a read-only file, a backup that cannot be made, a result that
 // fails its checks, a No at the last look all leave it as it was.

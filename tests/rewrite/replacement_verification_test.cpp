@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The checks before a replacement is written, each shown firing on a fault
 // injected into what the real writer produced.
 #include "rewrite/replacement_verification.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replacements on the standard synthetic firmware, checked by analysing the
 // result again.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/tools/test_pictures.h"
 
 #include <Magick++.h>

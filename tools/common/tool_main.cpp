@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/common/tool_main.h"
 
 #include <fcntl.h>

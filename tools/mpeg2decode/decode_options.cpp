@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/mpeg2decode/decode_options.h"
 
 #include "tools/common/tool_main.h"

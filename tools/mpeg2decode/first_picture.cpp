@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/mpeg2decode/first_picture.h"
 
 #include "tools/common/tool_main.h"

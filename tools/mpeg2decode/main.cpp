@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // mpeg2decode: decodes the first picture of an MPEG-2 video stream into a TGA file,
 // for the preview and for saving a firmware picture.
 #include "tools/common/tool_main.h"

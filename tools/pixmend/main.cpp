@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pixmend: drops the frame header lines from a YUV4MPEG2 stream so that the MPEG-4
 // encoder gets bare planar 4:2:0 frames.
 #include <cstdio>

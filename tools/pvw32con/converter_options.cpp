@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/pvw32con/converter_options.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pvw32con: prepares the user's picture for the encoders: a 24-bit BMP with colour and
 // orientation options, then a JPEG of exactly the size of the picture being replaced.
 #include <Magick++.h>

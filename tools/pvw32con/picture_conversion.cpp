@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/pvw32con/picture_conversion.h"
 
 #include <Magick++.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // xvid_encraw: encodes one raw YUV 4:2:0 picture into a one-VOP MPEG-4 Part 2 stream
 // at a fixed quantizer, with the leading headers a DVD player's firmware expects.
 #include <iostream>

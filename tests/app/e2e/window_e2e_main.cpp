@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-window-e2e WORKDIR SCREENSHOT [--fit-only]: the real window with the real core,
 // dialogs and tools, driven as a person would on a real display (Xvfb): the
 // demo firmware is dropped on the window, a picture replaced with the demo

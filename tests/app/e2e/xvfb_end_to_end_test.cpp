@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window end to end on a real X display: Xvfb, when it is installed.
 #include <fcntl.h>
 #include <signal.h>

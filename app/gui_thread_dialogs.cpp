@@ -40,6 +40,8 @@ GuiThreadDialogs::GuiThreadDialogs(Dialogs& inner, QObject* context)
 
 template <typename Call>
 void GuiThreadDialogs::waitFor(Call&& call) {
+    // A box of the work must not open over the window's question and take its answer.
+    if (gate_ != nullptr && !onThreadOf(context_)) gate_->waitForNoQuestion();
     runThere(context_, std::forward<Call>(call));
 }
 
@@ -72,6 +74,7 @@ Answer GuiThreadDialogs::ask(Question question, const std::string& caption,
 }
 
 Answer GuiThreadDialogs::approveReplacement(const PendingReplacement& pending) {
+    if (gate_ != nullptr && !onThreadOf(context_)) gate_->waitForNoQuestion();
     if (control_ != nullptr && control_->cancelRequested()) return Answer::Cancelled;
     Answer answer = Answer::Yes;
     waitFor([&] {
@@ -82,6 +85,19 @@ Answer GuiThreadDialogs::approveReplacement(const PendingReplacement& pending) {
     if (answer == Answer::Yes && control_ != nullptr && control_->cancelRequested())
         return Answer::Cancelled;
     return answer;
+}
+
+Answer GuiThreadDialogs::beginWriting() {
+    if (gate_ != nullptr && !onThreadOf(context_)) gate_->beginWriting();
+    if (control_ != nullptr && control_->cancelRequested()) {
+        endWriting();
+        return Answer::Cancelled;
+    }
+    return Answer::Yes;
+}
+
+void GuiThreadDialogs::endWriting() {
+    if (gate_ != nullptr && !onThreadOf(context_)) gate_->endWriting();
 }
 
 void GuiThreadDialogs::error(const std::string& caption, const std::string& text) {

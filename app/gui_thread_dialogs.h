@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "app/question_gate.h"
 #include "catalogue/work_control.h"
 #include "media/picture_actions.h"
 #include "person/dialogs.h"
@@ -34,9 +35,15 @@ class GuiThreadDialogs : public Dialogs {
     // A cancel asked for by now cancels; else the before/after look (when
     // set), then the window's own dialogs decide.
     Answer approveReplacement(const PendingReplacement& pending) override;
+    // Waits while a question of the window is open; a cancel asked for by
+    // then cancels.
+    Answer beginWriting() override;
+    void endWriting() override;
 
     // Lets the person cancel the replacement right before it is written.
     void watchCancel(const WorkControl* control) { control_ = control; }
+    // Nothing is asked, shown or written while the window's own question is open.
+    void watchQuestions(QuestionGate* gate) { gate_ = gate; }
     // The window's before/after look at the new picture, on the window's thread.
     std::function<Answer(const PendingReplacement&)> beforeAfter;
 
@@ -49,6 +56,7 @@ class GuiThreadDialogs : public Dialogs {
     Dialogs& inner_;
     QPointer<QObject> context_;
     const WorkControl* control_ = nullptr;
+    QuestionGate* gate_ = nullptr;
 };
 
 // The preview windows are widgets: a decoded picture reaches them on their thread.

@@ -239,6 +239,9 @@ void TForm1::createPopupMenu() {
     Play1 = PopupMenu1->addAction(menuIcon(this, "media-playback-start", QStyle::SP_MediaPlay),
                                   QStringLiteral("Play in video player"));
     Play1->setObjectName(QStringLiteral("Play1"));
+    SavePng1 = PopupMenu1->addAction(menuIcon(this, "image-x-generic", QStyle::SP_DialogSaveButton),
+                                     QStringLiteral("Save as PNG…"));
+    SavePng1->setObjectName(QStringLiteral("SavePng1"));
 
     BeforeAfter1 = new QAction(QStringLiteral("Show before / after before writing"), this);
     BeforeAfter1->setObjectName(QStringLiteral("BeforeAfter1"));

@@ -9,6 +9,7 @@
 
 #include "app/dropped_files.h"
 #include "app/preview_window.h"
+#include "app/question_gate.h"
 #include "app/sunken_panel.h"
 #include "app/window_core.h"
 #include "app/window_memory.h"
@@ -54,7 +55,8 @@ class TForm1 : public QWidget {
     void View1Click();
     void Savevideo1Click();
     void Savepicture1Click();
-    void Play1Click();  // hands an MPEG-4 picture to the desktop's video player
+    void SavePng1Click();  // "Save as PNG…": either picture kind, as decoded
+    void Play1Click();     // hands an MPEG-4 picture to the desktop's video player
     void FormClose();
     void Panel5Click();
     void Restore1Click();  // "Restore the original firmware" on the firmware name
@@ -65,6 +67,8 @@ class TForm1 : public QWidget {
     [[nodiscard]] Dialogs& dialogs() { return *dialogs_; }
     [[nodiscard]] PreviewWindows& previews() { return previews_; }
     [[nodiscard]] bool busy() const { return busy_; }
+    // The work waits for the person to answer a question of the window.
+    [[nodiscard]] bool workWaitsForAnswer() const { return questionGate_.workWaits(); }
 
     // The option controls as the replacement reads them.
     [[nodiscard]] ReplaceOptions optionsFromControls() const;
@@ -81,7 +85,7 @@ class TForm1 : public QWidget {
     QCheckBox *CheckBox1, *CheckBox2, *CheckBox3, *CheckBox4;
     QPlainTextEdit* Memo1;
     QMenu* PopupMenu1;
-    QAction *View1, *Savevideo1, *Savepicture1, *Play1;
+    QAction *View1, *Savevideo1, *Savepicture1, *SavePng1, *Play1;
     QMenu* Panel2Menu;
     QAction *Restore1, *ShowChanges1;
     // On the image-name panel's menu: look at the new picture before it is
@@ -146,6 +150,9 @@ class TForm1 : public QWidget {
     QMenu* recentMenu_ = nullptr;
     bool busy_ = false;
     bool closeRequested_ = false;
+    bool askingToClose_ = false;
+    // Holds the work back while the window asks something of its own.
+    QuestionGate questionGate_;
     // Controls below the grid, at their designed places: they move down as it grows.
     std::vector<std::pair<QWidget*, QPoint>> belowGrid_;
 };

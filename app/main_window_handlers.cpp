@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QTimer>
 #include <array>
 #include <cstdlib>
 
@@ -95,6 +96,7 @@ void TForm1::connectHandlers() {
     QObject::connect(View1, &QAction::triggered, this, [this] { View1Click(); });
     QObject::connect(Savevideo1, &QAction::triggered, this, [this] { Savevideo1Click(); });
     QObject::connect(Savepicture1, &QAction::triggered, this, [this] { Savepicture1Click(); });
+    QObject::connect(SavePng1, &QAction::triggered, this, [this] { SavePng1Click(); });
     QObject::connect(Play1, &QAction::triggered, this, [this] { Play1Click(); });
     Panel5->onClick = [this] { Panel5Click(); };
 }
@@ -138,6 +140,7 @@ bool TForm1::runBusy(const std::function<Outcome(Dialogs&)>& action, Dialogs* pe
     const bool done = finish([&] {
         GuiThreadDialogs ui(person != nullptr ? *person : *dialogs_, this);
         ui.watchCancel(session_.Control.get());
+        ui.watchQuestions(&questionGate_);
         if (BeforeAfter1->isChecked())
             ui.beforeAfter = [this](const PendingReplacement& pending) {
                 return showBeforeAfter(pending);
@@ -321,6 +324,7 @@ void TForm1::PopupMenu1Popup() {
     Play1->setEnabled(picture != nullptr && !picture->isMpeg2());
     View1->setEnabled(true);
     Savevideo1->setEnabled(true);
+    SavePng1->setEnabled(picture != nullptr);
 }
 
 void TForm1::View1Click() {
@@ -356,6 +360,12 @@ void TForm1::Savepicture1Click() {
     closeIfAsked();
 }
 
+void TForm1::SavePng1Click() {
+    if (busy_ || !hasSelectedPicture()) return;
+    runBusy([&](Dialogs& ui) { return core_.savePng(session_, ui); });
+    closeIfAsked();
+}
+
 void TForm1::FormClose() {
     if (memory_ != nullptr) memory_->saveGeometry(*this);
     for (const char* name : {kWorkingCopy, kPreviewMpeg4})
@@ -363,20 +373,33 @@ void TForm1::FormClose() {
 }
 
 void TForm1::Panel5Click() {
+    // Running work waits while the box is open, so that its own boxes do not open over it.
+    const bool held = questionGate_.tryOpenQuestion();
     dialogs_->information(kAboutCaption, aboutText(VELMORA_VERSION));
+    if (held) questionGate_.closeQuestion();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
     // Closing during work cancels it, once the person agrees, and takes
     // effect when it has ended, so the work files are not deleted under it.
+    // The work waits before it writes or asks anything until the question is
+    // answered; while it writes (milliseconds), the question waits instead.
     if (busy_) {
         event->ignore();
-        if (closeRequested_) return;
-        if (dialogs_->ask(Question::CancelWork, kCloseDuringWorkCaption, kCloseDuringWorkText) !=
-            Answer::Yes)
+        if (closeRequested_ || askingToClose_) return;
+        if (!questionGate_.tryOpenQuestion()) {
+            QTimer::singleShot(10, this, [this] { close(); });
             return;
-        closeRequested_ = true;
-        cancelWork();
+        }
+        askingToClose_ = true;
+        const Answer answer =
+            dialogs_->ask(Question::CancelWork, kCloseDuringWorkCaption, kCloseDuringWorkText);
+        if (answer == Answer::Yes) {
+            closeRequested_ = true;
+            cancelWork();
+        }
+        askingToClose_ = false;
+        questionGate_.closeQuestion();
         return;
     }
     FormClose();

@@ -17,6 +17,7 @@ WindowCore realCore() {
     core.view = View1Click;
     core.saveVideo = Savevideo1Click;
     core.savePicture = Savepicture1Click;
+    core.savePng = savePng;
     core.play = Play1Click;
     core.restore = restoreOriginal;
     return core;

@@ -22,6 +22,7 @@ struct WindowCore {
     std::function<Outcome(const Session&, Dialogs&, PreviewSink&)> view;
     std::function<Outcome(const Session&, Dialogs&)> saveVideo;
     std::function<Outcome(const Session&, Dialogs&)> savePicture;
+    std::function<Outcome(const Session&, Dialogs&)> savePng;
     std::function<Outcome(const Session&, Dialogs&)> play;
     std::function<Outcome(const std::string&, Dialogs&)> restore;
 };

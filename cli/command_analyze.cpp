@@ -8,6 +8,7 @@
 namespace velmora::cli {
 
 int runAnalyze(Session& session, CliDialogs& ui, const Arguments& args) {
+    refuseUnknownOptions(args, {"--json"});
     const bool json = args.flags == std::vector<std::string>{"--json"};
     if (args.positional.size() != 1 || (!args.flags.empty() && !json))
         throw UsageError{"analyze takes one FIRMWARE"};

@@ -5,6 +5,7 @@
 namespace velmora::cli {
 
 int runRestore(Session& session, CliDialogs& ui, const Arguments& args) {
+    refuseUnknownOptions(args, {});
     if (args.positional.size() != 1 || !args.flags.empty())
         throw UsageError{"restore takes one FIRMWARE"};
     const Outcome restored = restoreOriginal(args.positional[0], ui);

@@ -15,6 +15,7 @@ using SaveAction = Outcome (*)(const Session&, Dialogs&);
 // OUTPUT as the answer to its save dialog.
 int runSave(Session& session, CliDialogs& ui, const Arguments& args, const char* command,
             SaveAction save) {
+    refuseUnknownOptions(args, {});
     if (args.positional.size() != 3 || !args.flags.empty())
         throw UsageError{std::string(command) + " takes FIRMWARE N OUTPUT"};
     const int number = pictureNumber(args.positional[1]);
@@ -32,9 +33,14 @@ int runExtract(Session& session, CliDialogs& ui, const Arguments& args) {
     return runSave(session, ui, args, "extract", Savevideo1Click);
 }
 
-// "Save TGA picture" of grid row N; the decoder writes OUTPUT.tga.
+// "Save TGA picture" of grid row N as OUTPUT.tga (OUTPUT when it ends so).
 int runTga(Session& session, CliDialogs& ui, const Arguments& args) {
     return runSave(session, ui, args, "tga", Savepicture1Click);
+}
+
+// "Save as PNG…" of grid row N: the picture as decoded, at its stored size.
+int runPng(Session& session, CliDialogs& ui, const Arguments& args) {
+    return runSave(session, ui, args, "png", savePng);
 }
 
 }  // namespace velmora::cli

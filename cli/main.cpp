@@ -20,6 +20,7 @@ constexpr const char* kUsage =
     "usage: velmora-cli analyze FIRMWARE [--json]\n"
     "       velmora-cli extract FIRMWARE N OUTPUT\n"
     "       velmora-cli tga     FIRMWARE N OUTPUT\n"
+    "       velmora-cli png     FIRMWARE N OUTPUT.png\n"
     "       velmora-cli replace FIRMWARE N SOURCE [--move] [--force] [--no-spare]\n"
     "               [--colors 24|256|16] [--greyscale] [--rotate 90|180|270] [--hmirror] "
     "[--vmirror]\n"
@@ -40,6 +41,8 @@ constexpr const char* kHelp =
     "            standard error)\n"
     "  extract   save picture N's stream as OUTPUT (.m2v or .m4v)\n"
     "  tga       save MPEG-2 picture N as the TGA picture OUTPUT.tga\n"
+    "            (OUTPUT itself when it ends in .tga)\n"
+    "  png       save picture N as decoded, at its stored size, as a PNG picture\n"
     "  replace   replace picture N with the JPEG photo or MPEG stream SOURCE;\n"
     "            the firmware is rewritten in place, kept first as FIRMWARE.orig\n"
     "            (--dry-run: only say what would change; --no-backup: go on\n"
@@ -109,7 +112,7 @@ int main(int argc, char** argv) {
     }
     const std::map<std::string, int (*)(Session&, cli::CliDialogs&, const Arguments&)> commands = {
         {"analyze", cli::runAnalyze}, {"extract", cli::runExtract}, {"tga", cli::runTga},
-        {"replace", cli::runReplace}, {"restore", cli::runRestore},
+        {"replace", cli::runReplace}, {"restore", cli::runRestore}, {"png", cli::runPng},
     };
     const auto command = commands.find(argv[1]);
     if (command == commands.end()) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/picture_selection.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "cli/commands.h"
@@ -13,6 +14,14 @@ int pictureNumber(const std::string& text) {
     if (ec != std::errc() || end != text.data() + text.size() || n < 1)
         throw UsageError{"N must be a picture number from 1 on, not '" + text + "'"};
     return n;
+}
+
+void refuseUnknownOptions(const Arguments& args, const std::vector<std::string>& known) {
+    for (const std::string& flag : args.flags) {
+        const std::string name = flag.substr(0, flag.find('='));
+        if (std::find(known.begin(), known.end(), name) == known.end())
+            throw UsageError{"unknown option " + name};
+    }
 }
 
 void selectPicture(Session& session, int number) {

@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "convert/source_intake.h"
 
+#include <algorithm>
+#include <fstream>
+#include <optional>
+
 #include "convert/jpeg_size.h"
+#include "convert/photo_reading.h"
 #include "firmware/file_io.h"
 
 namespace velmora {
@@ -23,20 +28,65 @@ std::string asciiUpper(std::string text) {
     return text;
 }
 
+bool hasJpegName(const std::string& path) {
+    const std::string extension = asciiUpper(extensionOf(path));
+    return extension == ".JPG" || extension == ".JPEG";
+}
+
+bool hasStreamName(const std::string& path) {
+    const std::string extension = asciiUpper(extensionOf(path));
+    return extension == ".M2V" || extension == ".M4V" || extension == ".MPG" ||
+           extension == ".MPEG";
+}
+
+// The first bytes of a file, enough to tell a picture format; empty when it
+// cannot be read.
+std::vector<std::uint8_t> headOf(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::vector<std::uint8_t> head(16);
+    file.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
+    head.resize(file ? head.size()
+                     : static_cast<std::size_t>(std::max<std::streamsize>(0, file.gcount())));
+    return head;
+}
+
+// A start code that begins an MPEG video stream (sequence header, visual
+// object sequence, video object, video object layer, pack).
+bool holdsMpegStartCode(std::span<const std::uint8_t> bytes) {
+    for (std::size_t i = 0; i + 3 < bytes.size(); ++i) {
+        if (bytes[i] != 0 || bytes[i + 1] != 0 || bytes[i + 2] != 1) continue;
+        const std::uint8_t code = bytes[i + 3];
+        if (code == 0xB3 || code == 0xB0 || code <= 0x2F || code == 0xBA) return true;
+    }
+    return false;
+}
+
+std::optional<PhotoFormat> pictureFormatOf(const std::string& path) {
+    if (hasStreamName(path)) return std::nullopt;
+    return photoFormatOf(headOf(path));
+}
+
+// Photos in the other formats the conversion reads, and every file (a
+// picture is told by its content, whatever its name).
+constexpr const char* kOtherSourceFilters =
+    "Other pictures|*.png;*.bmp;*.tif;*.tiff;*.webp;*.gif|All files|*";
+
 }  // namespace
 
 bool isJpegSource(const std::string& path) {
-    const std::string extension = asciiUpper(extensionOf(path));
-    return extension == ".JPG" || extension == ".JPEG";
+    if (hasStreamName(path)) return false;
+    return pictureFormatOf(path).has_value() || hasJpegName(path);
 }
 
 std::string sourceFilterFor(int kind) {
     if (kind == kKindMpeg2) {
         return "JPEG picture (*.jpeg; *.jpg)|*.jpg;*.jpeg|"
-               "Custom MPEG2 video (*.m2v;*.mpg; *.mpeg)|*.m2v;*.mpg;*.mpeg";
+               "Custom MPEG2 video (*.m2v;*.mpg; *.mpeg)|*.m2v;*.mpg;*.mpeg|" +
+               std::string(kOtherSourceFilters);
     }
     return "JPEG picture (*.jpeg; *.jpg)|*.jpg;*.jpeg|"
-           "Custom MPEG4 video (*.m4v;*.mpg; *.mpeg)|*.m4v;*.mpg;*.mpeg";
+           "Custom MPEG4 video (*.m4v;*.mpg; *.mpeg)|*.m4v;*.mpg;*.mpeg|" +
+           std::string(kOtherSourceFilters);
 }
 
 Outcome openReplacementSource(Session& session, Dialogs& ui) {
@@ -46,18 +96,31 @@ Outcome openReplacementSource(Session& session, Dialogs& ui) {
         if (!chosen) return Outcome::declined();
 
         AcceptedSource accepted;
+        const std::string name = fileNameOf(*chosen);
+        const std::optional<PhotoFormat> format = pictureFormatOf(*chosen);
         if (isJpegSource(*chosen)) {
-            const auto size = ReadJpegSize(*chosen);
-            if (!size) return Outcome::refused(kErrorCaption, "JPEG file corrupted!");
+            const PhotoFormat kind = format.value_or(PhotoFormat::Jpeg);
+            if (kind == PhotoFormat::Jpeg && !ReadJpegSize(*chosen))
+                return Outcome::refused(kErrorCaption, "JPEG file corrupted!");
+            // Decoded whole now: damage must not pass the header and show up
+            // as a half-grey picture in the firmware.
+            const PhotoReading reading = readPhoto(readImageFile(*chosen).bytes(), kind);
+            if (!reading.damage.empty())
+                return Outcome::refused(kErrorCaption,
+                                        name + " is damaged: " + reading.damage + ".");
             accepted.isJpeg = true;
-            accepted.panelCaption =
-                "JPEG " + std::to_string(size->width) + "x" + std::to_string(size->height) + ": ";
-            ui.log("JPEG Image opened.");
+            accepted.panelCaption = std::string(photoFormatName(kind)) + " " +
+                                    std::to_string(reading.width) + "x" +
+                                    std::to_string(reading.height) + ": ";
+            ui.log(std::string(photoFormatName(kind)) + " Image opened.");
         } else {
+            if (!hasStreamName(*chosen) && !holdsMpegStartCode(readImageFile(*chosen).bytes()))
+                return Outcome::refused(
+                    kErrorCaption, name + " holds neither a picture nor an MPEG video stream.");
             accepted.panelCaption = "MPEG file: ";
             ui.log("Custom MPEG file opened.");
         }
-        accepted.panelCaption += fileNameOf(*chosen);
+        accepted.panelCaption += name;
         session.SourceOpened = true;
         session.SourcePath = *chosen;
         session.SourceAccepted = accepted;

@@ -11,6 +11,7 @@
 #include "firmware/work_file.h"
 #include "media/first_picture.h"
 #include "media/mpeg2_decoding.h"
+#include "media/png_file.h"
 #include "media/preview_picture.h"
 #include "media/preview_work_files.h"
 #include "media/save_names.h"
@@ -129,8 +130,8 @@ Outcome savePicture(const Session& session, const PictureEntry& entry, Dialogs& 
     const auto chosen =
         ui.chooseSaveFile(kTargaFilter, proposedSaveName(session.FirmwareName, number, ""));
     if (!chosen) return Outcome::declined();
-    // The decoder appends the extension: the file to ask about is NAME.tga.
-    const std::string target = *chosen + kTargaExtension;
+    // The decoder's file is saved as NAME.tga: that is the file to ask about.
+    const std::string target = withExtension(*chosen, kTargaExtension);
     if (pathExists(target)) {
         const Answer answer =
             ui.ask(Question::Overwrite, kOverwriteCaption, overwriteQuestion(fileNameOf(target)));
@@ -148,6 +149,33 @@ Outcome savePicture(const Session& session, const PictureEntry& entry, Dialogs& 
         return Outcome::refused("Error!", "Error with decoding the MPEG2 picture!");
     writeWholeFile(target, readImageFile(decoded).bytes());
     ui.log("Original TGA picture #" + std::to_string(number) + " saved.");
+    return Outcome::done();
+}
+
+Outcome saveAsPng(const Session& session, const PictureEntry& entry, Dialogs& ui) {
+    const ByteImage stored = readImageFile(session.FirmwarePath);
+    const int number = session.SelectedPicture + 1;
+    const auto chosen =
+        ui.chooseSaveFile(kPngFilter, proposedSaveName(session.FirmwareName, number, ".png"));
+    if (!chosen) return Outcome::declined();
+    const std::string target = withExtension(*chosen, ".png");
+    if (target != *chosen && pathExists(target)) {
+        const Answer answer =
+            ui.ask(Question::Overwrite, kOverwriteCaption, overwriteQuestion(fileNameOf(target)));
+        if (answer == Answer::No) return Outcome::declined();
+        if (answer == Answer::Cancelled) return Outcome::cancelled();
+    }
+    const FirstPicture decoded =
+        decodeFirstPicture(extractPictureStream(stored, entry, session.ByteSwapped),
+                           entry.isMpeg2() ? VideoCodec::Mpeg2 : VideoCodec::Mpeg4);
+    if (!decoded.picture)
+        return Outcome::refused("Error!", entry.isMpeg2()
+                                              ? "Error with decoding the MPEG2 picture!"
+                                              : "Error with decoding the MPEG4 picture!");
+    const auto png = encodePng(*decoded.picture);
+    if (!png) return Outcome::refused("Error!", "The picture cannot be written as PNG.");
+    writeWholeFile(target, *png);
+    ui.log("PNG picture #" + std::to_string(number) + " saved.");
     return Outcome::done();
 }
 
@@ -189,6 +217,11 @@ Outcome Savevideo1Click(const Session& session, Dialogs& ui) {
 Outcome Savepicture1Click(const Session& session, Dialogs& ui) {
     return onSelectedPicture(
         session, [&](const PictureEntry& entry) { return savePicture(session, entry, ui); });
+}
+
+Outcome savePng(const Session& session, Dialogs& ui) {
+    return onSelectedPicture(
+        session, [&](const PictureEntry& entry) { return saveAsPng(session, entry, ui); });
 }
 
 Outcome Play1Click(const Session& session, Dialogs& ui) {

@@ -36,9 +36,13 @@ class PreviewSink {
 // "Save MPEG video".
 [[nodiscard]] Outcome Savevideo1Click(const Session& session, Dialogs& ui);
 // "Save TGA picture" (MPEG-2 pictures only). The decoder writes the chosen
-// name with ".tga" appended; when that file exists the person is asked first.
+// name, with ".tga" appended when it does not end so; when that file exists
+// the person is asked first.
 inline constexpr const char* kOverwriteCaption = "Confirm Save As";
 [[nodiscard]] std::string overwriteQuestion(const std::string& name);
 [[nodiscard]] Outcome Savepicture1Click(const Session& session, Dialogs& ui);
+// "Save as PNG…" (both picture kinds): the first picture as decoded, at its
+// stored size, under the chosen name (".png" appended when it does not end so).
+[[nodiscard]] Outcome savePng(const Session& session, Dialogs& ui);
 
 }  // namespace velmora

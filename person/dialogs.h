@@ -73,6 +73,13 @@ class Dialogs {
 
     // Called once a replacement is verified, right before it is written.
     virtual Answer approveReplacement(const PendingReplacement&) { return Answer::Yes; }
+
+    // The replacement is about to write (the backup, then the firmware): returns
+    // once writing may start, when no other question of the front end stands
+    // open. Yes goes on; anything else writes nothing. endWriting() follows a
+    // Yes once the writing is over.
+    virtual Answer beginWriting() { return Answer::Yes; }
+    virtual void endWriting() {}
 };
 
 // The caption of the box that reports a failed file operation.

@@ -34,6 +34,8 @@ class ForwardingDialogs : public Dialogs {
     Answer approveReplacement(const PendingReplacement& pending) override {
         return person_.approveReplacement(pending);
     }
+    Answer beginWriting() override { return person_.beginWriting(); }
+    void endWriting() override { person_.endWriting(); }
 
   protected:
     [[nodiscard]] Dialogs& person() { return person_; }

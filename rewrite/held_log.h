@@ -16,6 +16,9 @@ class HeldLog : public ForwardingDialogs {
     using ForwardingDialogs::ForwardingDialogs;
 
     void log(const std::string& line) override { held_.push_back(line); }
+    // Forgets the held lines equal to line (a dry run writes nothing, so
+    // nothing is "written" or "replaced").
+    void drop(const std::string& line) { std::erase(held_, line); }
     // Hands the held lines on, in their order.
     void release() {
         for (const std::string& line : held_) person().log(line);

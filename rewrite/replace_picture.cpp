@@ -129,6 +129,18 @@ Outcome checkResult(const Session& session, const ByteImage& before, const ByteI
     return Outcome::done();
 }
 
+// Tells the person's side that the writing is over, however it ended.
+class WritingDone {
+  public:
+    explicit WritingDone(Dialogs& ui) : ui_(ui) {}
+    ~WritingDone() { ui_.endWriting(); }
+    WritingDone(const WritingDone&) = delete;
+    WritingDone& operator=(const WritingDone&) = delete;
+
+  private:
+    Dialogs& ui_;
+};
+
 Outcome answered(Answer answer) {
     return answer == Answer::No ? Outcome::declined() : Outcome::cancelled();
 }
@@ -206,8 +218,11 @@ Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools, Re
     const std::vector<ChangedRegion> regions =
         storedRegions(plannedRegions(plan), session.ByteSwapped);
     if (mode == ReplaceMode::DryRun) {
+        held.drop(replace_text::kReplacedLog);
+        held.drop(replace_text::kChecksumDoneLog);
         held.release();
         for (const ChangedRegion& region : regions) ui.log(regionLine(region));
+        ui.log(replace_text::kDryRunLog);
         return Outcome::done();
     }
     const PendingReplacement pending{
@@ -216,14 +231,19 @@ Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools, Re
         entry.Height, session.SelectedPicture + 1};
     if (const Answer approval = ui.approveReplacement(pending); approval != Answer::Yes)
         return answered(approval);
-    if (Outcome kept = keepTheOriginal(session, *target, ui); !kept.isDone()) return kept;
-
+    // A question the person has open (closing the window) is answered first.
+    if (const Answer writing = ui.beginWriting(); writing != Answer::Yes) return answered(writing);
     const int otherNames = otherNamesOf(session.FirmwarePath);
     Result<Committed> stored = Committed{};
-    const Outcome committed = guardIo([&] {
-        stored = commitReplacement(session, *target, changed, *tools.files);
-        return stored.ok() ? Outcome::done() : stored.outcome();
-    });
+    Outcome committed;
+    {
+        const WritingDone writingDone(ui);
+        if (Outcome kept = keepTheOriginal(session, *target, ui); !kept.isDone()) return kept;
+        committed = guardIo([&] {
+            stored = commitReplacement(session, *target, changed, *tools.files);
+            return stored.ok() ? Outcome::done() : stored.outcome();
+        });
+    }
     if (!committed.isDone()) {
         ui.log(replace_text::kNotWrittenLog);  // the failure is in the log too
         return committed;

@@ -33,6 +33,7 @@ inline constexpr const char* kRestoreLog = "Wait, the swapped firmware is rewrit
 inline constexpr const char* kAllDoneLog = "All operations completed successfully!";
 inline constexpr const char* kDoneCaption = "Completed!";
 inline constexpr const char* kDoneText = "Completed! Old picture is replaced with the new!";
+inline constexpr const char* kDryRunLog = "Dry run: nothing was written.";
 
 // Refusals of our own, each shown once in an "ERROR!" box before anything is written.
 inline constexpr const char* kUnknownBlockLayout =

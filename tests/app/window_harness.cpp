@@ -73,6 +73,10 @@ WindowCore FakeCore::core() {
         ++pictureSaves;
         return Outcome::done();
     };
+    c.savePng = [this](const Session&, Dialogs&) {
+        ++pngSaves;
+        return Outcome::done();
+    };
     c.play = [this](const Session&, Dialogs&) {
         ++plays;
         return Outcome::done();

@@ -31,7 +31,8 @@ struct FakeCore {
     // this time has passed; replaceSawCancel tells which.
     std::chrono::milliseconds replaceTakes{0};
     bool replaceSawCancel = false;
-    int views = 0, videoSaves = 0, pictureSaves = 0, replaces = 0, analyses = 0, plays = 0;
+    int views = 0, videoSaves = 0, pictureSaves = 0, pngSaves = 0, replaces = 0, analyses = 0,
+        plays = 0;
     std::vector<ReplaceOptions> replaceOptions;
 
     [[nodiscard]] WindowCore core();

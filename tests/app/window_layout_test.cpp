@@ -221,13 +221,14 @@ TEST_F(WindowLayoutTest, TypicalTextsFitTheirColumnsAndTheLog) {
 
 TEST_F(WindowLayoutTest, PopupMenuHasItsItemsWithSmallIcons) {
     const QList<QAction*> actions = h.form->PopupMenu1->actions();
-    ASSERT_EQ(actions.size(), 4);
-    const char* names[] = {"View1", "Savevideo1", "Savepicture1", "Play1"};
-    const char* texts[] = {"View", "Save MPEG video", "Save TGA picture", "Play in video player"};
-    for (int i = 0; i < 4; ++i) {
+    ASSERT_EQ(actions.size(), 5);
+    const char* names[] = {"View1", "Savevideo1", "Savepicture1", "Play1", "SavePng1"};
+    const char* texts[] = {"View", "Save MPEG video", "Save TGA picture", "Play in video player",
+                           "Save as PNG…"};
+    for (int i = 0; i < 5; ++i) {
         SCOPED_TRACE(names[i]);
         EXPECT_EQ(actions[i]->objectName(), QString::fromLatin1(names[i]));
-        EXPECT_EQ(actions[i]->text(), QString::fromLatin1(texts[i]));
+        EXPECT_EQ(actions[i]->text(), QString::fromUtf8(texts[i]));
         ASSERT_FALSE(actions[i]->icon().isNull());
         EXPECT_FALSE(actions[i]->icon().pixmap(16, 16).isNull());
         EXPECT_TRUE(actions[i]->isEnabled());

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -180,10 +181,12 @@ TEST(IsJpegSource, ExtensionDecides) {
 TEST(SourceFilterFor, OneFilterPerKind) {
     EXPECT_EQ(sourceFilterFor(2),
               "JPEG picture (*.jpeg; *.jpg)|*.jpg;*.jpeg|Custom MPEG2 video (*.m2v;*.mpg; "
-              "*.mpeg)|*.m2v;*.mpg;*.mpeg");
+              "*.mpeg)|*.m2v;*.mpg;*.mpeg|Other pictures|*.png;*.bmp;*.tif;*.tiff;*.webp;*.gif|"
+              "All files|*");
     const std::string mpeg4 =
         "JPEG picture (*.jpeg; *.jpg)|*.jpg;*.jpeg|Custom MPEG4 video (*.m4v;*.mpg; "
-        "*.mpeg)|*.m4v;*.mpg;*.mpeg";
+        "*.mpeg)|*.m4v;*.mpg;*.mpeg|Other pictures|*.png;*.bmp;*.tif;*.tiff;*.webp;*.gif|"
+        "All files|*";
     EXPECT_EQ(sourceFilterFor(4), mpeg4);
     EXPECT_EQ(sourceFilterFor(0), mpeg4);
 }
@@ -197,9 +200,17 @@ class OpenReplacementSource : public ::testing::Test {
         session.PicturesFound = true;
     }
 
+    // A real photo: it is decoded whole when opened.
     std::string goodJpeg(const std::string& name, int width, int height) {
-        return dir.write(name,
-                         jpeg({kApp0, kQuantTable, segment(0xC0, frameHeader(width, height))}));
+        const std::string path = dir.file(name);
+        EXPECT_TRUE(makePicture(path, std::to_string(width) + "x" + std::to_string(height), false));
+        return path;
+    }
+    std::string picture(const std::string& name, const std::string& format, int width, int height) {
+        const std::string made = goodJpeg("made." + format, width, height);
+        const std::string path = dir.file(name);
+        std::filesystem::rename(made, path);
+        return path;
     }
 
     testing::TempDir dir;
@@ -284,6 +295,63 @@ TEST_F(OpenReplacementSource, RealBaselinePicture) {
     ASSERT_TRUE(openReplacementSource(session, ui).isDone());
     const AcceptedSource* accepted = &session.SourceAccepted;
     EXPECT_EQ(accepted->panelCaption, "JPEG 720x576: photo.jpg");
+}
+
+TEST_F(OpenReplacementSource, APhotoCutShortIsRefusedWhenOpenedNamingTheFile) {
+    const std::string whole = goodJpeg("whole.jpg", 720, 576);
+    Bytes bytes = readImageFile(whole).bytes();
+    bytes.resize(bytes.size() * 2 / 3);  // the header is whole, the picture data is not
+    ui.openChoices.push_back(dir.write("photo.jpg", bytes));
+    ASSERT_TRUE(ReadJpegSize(dir.file("photo.jpg")));
+    EXPECT_FALSE(testing::toldDone(openReplacementSource(session, ui), ui));
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].caption, "ERROR!");
+    EXPECT_EQ(ui.boxes[0].text, "photo.jpg is damaged: its picture data ends early.");
+    EXPECT_FALSE(session.SourceOpened);
+}
+
+TEST_F(OpenReplacementSource, PhotosInOtherFormatsAreToldByTheirContent) {
+    struct Case {
+        const char* name;
+        const char* format;
+        const char* caption;
+    };
+    for (const Case& c : {Case{"photo.png", "png", "PNG 64x48: photo.png"},
+                          Case{"photo.bmp", "bmp", "BMP 64x48: photo.bmp"},
+                          Case{"photo.tif", "tif", "TIFF 64x48: photo.tif"},
+                          Case{"photo.webp", "webp", "WebP 64x48: photo.webp"},
+                          Case{"photo.gif", "gif", "GIF 64x48: photo.gif"},
+                          Case{"really-a-png.jpg", "png", "PNG 64x48: really-a-png.jpg"},
+                          Case{"no-name-ending", "jpg", "JPEG 64x48: no-name-ending"}}) {
+        SCOPED_TRACE(c.name);
+        const std::string path = picture(c.name, c.format, 64, 48);
+        ui.openChoices.push_back(path);
+        ASSERT_TRUE(openReplacementSource(session, ui).isDone());
+        EXPECT_EQ(session.SourceAccepted.panelCaption, c.caption);
+        EXPECT_TRUE(session.SourceAccepted.isJpeg) << "converted like a JPEG";
+        EXPECT_TRUE(isJpegSource(path));
+    }
+    EXPECT_EQ(ui.lines.front(), "PNG Image opened.");
+}
+
+TEST_F(OpenReplacementSource, AFileThatIsNeitherPictureNorStreamIsRefusedSayingSo) {
+    ui.openChoices.push_back(dir.write("notes.txt", Bytes(200, 'a')));
+    EXPECT_FALSE(testing::toldDone(openReplacementSource(session, ui), ui));
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "notes.txt holds neither a picture nor an MPEG video stream.");
+    EXPECT_FALSE(session.SourceOpened);
+    // A stream by its content, and by its name whatever it holds.
+    Bytes stream(64, 0);
+    stream[10] = 0x01;
+    stream[11] = 0xB3;
+    ui.openChoices.push_back(dir.write("clip.es", stream));
+    ASSERT_TRUE(openReplacementSource(session, ui).isDone());
+    EXPECT_FALSE(session.SourceAccepted.isJpeg);
+    const std::string pngNamedM2v = picture("clip.mpeg", "png", 16, 16);
+    ui.openChoices.push_back(pngNamedM2v);
+    ASSERT_TRUE(openReplacementSource(session, ui).isDone());
+    EXPECT_EQ(session.SourceAccepted.panelCaption, "MPEG file: clip.mpeg");
+    EXPECT_FALSE(isJpegSource(pngNamedM2v));
 }
 
 }  // namespace

@@ -284,13 +284,16 @@ TEST_F(PictureActions, SavePictureExtractsFirstProposesBaseAndNumberAndDecodes) 
     EXPECT_FALSE(workFileLeft("$tga.tga"));
 }
 
-TEST_F(PictureActions, SavePictureAlwaysAppendsTheExtension) {
+TEST_F(PictureActions, SavePictureAppendsTheExtensionOnlyWhenTheNameLacksIt) {
     installDecoder(smallTga(24));
     useFirmware(mpeg2, true);
     ui.saveChoices.push_back(user.file("x.tga"));
     (void)testing::toldDone(Savepicture1Click(session, ui), ui);
-    EXPECT_TRUE(fileExists(user.file("x.tga.tga")));
-    EXPECT_FALSE(fileExists(user.file("x.tga")));
+    EXPECT_TRUE(fileExists(user.file("x.tga")));
+    EXPECT_FALSE(fileExists(user.file("x.tga.tga")));
+    ui.saveChoices.push_back(user.file("y"));
+    (void)testing::toldDone(Savepicture1Click(session, ui), ui);
+    EXPECT_TRUE(fileExists(user.file("y.tga")));
 }
 
 TEST_F(PictureActions, CancellingSavePictureDecodesNothingAndRemovesTheStream) {

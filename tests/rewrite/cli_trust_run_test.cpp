@@ -98,6 +98,12 @@ TEST(CliTrust, DryRunListsEveryRegionTheReplacementChangesAndWritesNothing) {
                 EXPECT_FALSE(
                     contains(linesOf(preview.out), "All operations completed successfully!"))
                     << what;
+                EXPECT_FALSE(contains(linesOf(preview.out),
+                                      "Completed! The old picture is replaced with the new!"))
+                    << what;
+                EXPECT_FALSE(contains(linesOf(preview.out), "Done! New CRC byte is written."))
+                    << what;
+                EXPECT_EQ(linesOf(preview.out).back(), "Dry run: nothing was written.") << what;
 
                 const auto real = runCli(args, dir.path());
                 ASSERT_EQ(real.exitCode, 0) << what << real.err;

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// velmora-window-e2e WORKDIR SCREENSHOT [--fit-only]: the real window with the real core,
-// dialogs and tools, driven as a person would on a real display (Xvfb): the
-// demo firmware is dropped on the window, a picture replaced with the demo
-// photo, a second replacement cancelled half-way, and the window photographed
-// with its refreshed grid. Prints the worst pause of the event loop during the
-// JPEG replacement. With --fit-only it only checks that the window and a
-// preview fit the screen (for a run with a high QT_SCALE_FACTOR). Exit 0 when
-// every step did what it should.
+// velmora-window-e2e WORKDIR SCREENSHOT [--fit-only|--close-race]: the real window with the real
+// core, dialogs and tools, driven as a person would on a real display (Xvfb): the demo firmware is
+// dropped on the window, a picture replaced with the demo photo, a second replacement cancelled
+// half-way, and the window photographed with its refreshed grid. Prints the worst pause of the
+// event loop during the JPEG replacement. With --fit-only it only checks that the window and a
+// preview fit the screen (for a run with a high QT_SCALE_FACTOR). With
+// --close-race the window is closed during a slowed-down replacement and its
+// question held open: nothing may be shown or written before it is answered.
+// Exit 0 when every step did what it should.
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -22,6 +23,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 
 #include "app/main_window.h"
@@ -44,7 +46,8 @@ void check(bool ok, const std::string& what) {
 }
 
 // Answers every box as soon as it shows: "Move picture?" No, other questions
-// Yes, other boxes OK. Error boxes are failures.
+// Yes, other boxes OK, the before/after look "Write it". Error boxes are
+// failures. The question asked on closing during work is left to the test.
 class BoxAnswerer {
   public:
     BoxAnswerer() {
@@ -55,8 +58,16 @@ class BoxAnswerer {
 
   private:
     void answer() {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != nullptr && modal->objectName() == QStringLiteral("BeforeAfter")) {
+            std::cout << "look:   before / after\n";
+            if (auto* write = modal->findChild<QPushButton*>(QStringLiteral("Write")))
+                write->click();
+            return;
+        }
+        auto* box = qobject_cast<QMessageBox*>(modal);
         if (box == nullptr || !box->isVisible()) return;
+        if (box->text().startsWith(QString::fromLatin1(velmora::kCloseDuringWorkText))) return;
         const QString caption = box->windowTitle();
         std::cout << "box:    " << caption.toStdString() << ": "
                   << box->text().simplified().toStdString() << '\n';
@@ -108,13 +119,90 @@ int countLines(const TForm1& form, const QString& line) {
     return static_cast<int>(form.Memo1->toPlainText().split(QLatin1Char('\n')).count(line));
 }
 
+int countTries(const TForm1& form) {
+    return static_cast<int>(
+        form.Memo1->toPlainText().count(QStringLiteral("Converting using bitrate")));
+}
+
+// The real tools, but the encoder takes a while longer each run: real work in the window.
+std::string slowTools(const fs::path& dir) {
+    const fs::path slow = dir / "slow-tools";
+    fs::create_directories(slow);
+    for (const auto& tool : fs::directory_iterator(VELMORA_TOOL_DIR)) {
+        const fs::path link = slow / tool.path().filename();
+        fs::remove(link);
+        if (tool.path().filename() != "mpeg2enc") {
+            fs::create_symlink(fs::canonical(tool.path()), link);
+            continue;
+        }
+        std::ofstream script(link);
+        script << "#!/bin/sh\nsleep 0.4\nexec '" << fs::canonical(tool.path()).string()
+               << "' \"$@\"\n";
+        script.close();
+        fs::permissions(link,
+                        fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read);
+    }
+    return slow.string();
+}
+
+// Closes the window once the replacement's first try is logged, and holds the
+// question "Cancel the work and close the window?" open until the work waits
+// for it; meanwhile nothing may be written, nor any box or look shown. Then
+// answers it with `press`.
+void closeDuringReplacement(TForm1& form, const std::string& firmware,
+                            QMessageBox::StandardButton press) {
+    const auto before = velmora::readImageFile(firmware).bytes();
+    const int triesBefore = countTries(form);
+    QTimer watcher;
+    watcher.setInterval(5);
+    bool closed = false;
+    bool overrun = false;
+    QElapsedTimer held;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        if (!closed) {
+            if (countTries(form) <= triesBefore) return;
+            closed = true;
+            QTimer::singleShot(0, &form, [&form] { form.close(); });
+            return;
+        }
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr ||
+            !box->text().startsWith(QString::fromLatin1(velmora::kCloseDuringWorkText))) {
+            // Something of the work opened over the question: a failure, and the
+            // question is answered once it is on top again, so the run ends.
+            if (held.isValid() && !overrun)
+                check(false, "only the question is open while it is open");
+            overrun = overrun || held.isValid();
+            return;
+        }
+        if (!held.isValid()) held.start();
+        if (overrun) {
+            watcher.stop();
+            box->button(press)->click();
+            return;
+        }
+        if (!form.workWaitsForAnswer() && held.elapsed() < 60000) return;
+        check(form.workWaitsForAnswer(), "the work waits for the question to be answered");
+        QTest::qWait(300);  // the work would go on meanwhile, if it did not wait
+        check(QApplication::activeModalWidget() == box, "nothing opened over the question");
+        check(velmora::readImageFile(firmware).bytes() == before,
+              "nothing is written while the question is open");
+        watcher.stop();
+        box->button(press)->click();
+    });
+    watcher.start();
+    form.BitBtn3->click();
+    check(held.isValid(), "the question was asked during the work");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const bool fitOnly = argc == 4 && std::string(argv[3]) == "--fit-only";
-    if (argc != 3 && !fitOnly) {
-        std::cerr << "usage: velmora-window-e2e WORKDIR SCREENSHOT.png [--fit-only]\n";
+    const bool closeRace = argc == 4 && std::string(argv[3]) == "--close-race";
+    if (argc != 3 && !fitOnly && !closeRace) {
+        std::cerr << "usage: velmora-window-e2e WORKDIR SCREENSHOT.png [--fit-only|--close-race]\n";
         return 2;
     }
     const fs::path dir = argv[1];
@@ -160,6 +248,29 @@ int main(int argc, char** argv) {
     form.StringGrid1->setCurrentCell(1, 0);
     if (fitOnly) {
         form.close();
+        std::cout << (failures == 0 ? "PASSED\n" : "FAILED\n");
+        return failures == 0 ? 0 : 1;
+    }
+    if (closeRace) {
+        form.session().ToolDir = slowTools(dir);
+        form.EncoderTools1->trigger();  // the slowed tool chain does the work
+        form.BeforeAfter1->setChecked(true);
+        // No: the work goes on, shows its look, and writes.
+        const auto original = velmora::readImageFile(demo).bytes();
+        closeDuringReplacement(form, demo, QMessageBox::No);
+        check(countLines(form, QStringLiteral("All operations completed successfully!")) == 1,
+              "after No the picture is replaced");
+        check(velmora::readImageFile(demo).bytes() != original, "after No the firmware is written");
+        check(form.isVisible(), "after No the window stays");
+        // Yes: the work is cancelled, nothing is written, the window closes.
+        form.CheckBox2->setChecked(true);
+        const auto replaced = velmora::readImageFile(demo).bytes();
+        closeDuringReplacement(form, demo, QMessageBox::Yes);
+        check(velmora::readImageFile(demo).bytes() == replaced, "after Yes nothing is written");
+        check(countLines(form, QStringLiteral("All operations completed successfully!")) == 1,
+              "after Yes no second success");
+        QTest::qWait(100);
+        check(!form.isVisible(), "after Yes the window closes");
         std::cout << (failures == 0 ? "PASSED\n" : "FAILED\n");
         return failures == 0 ? 0 : 1;
     }

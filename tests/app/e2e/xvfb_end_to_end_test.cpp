@@ -103,6 +103,13 @@ TEST_F(XvfbEndToEnd, DropReplaceCancelAndPhotograph) {
     EXPECT_TRUE(fs::exists(dir.file("window.png")));
 }
 
+TEST_F(XvfbEndToEnd, ClosingDuringAReplacementWritesNothingWhileTheQuestionIsOpen) {
+    EXPECT_EQ(runDriver(server_->display(), dir,
+                        {dir.file("run"), dir.file("window.png"), "--close-race"}, {}),
+              0)
+        << "see the driver's lines above";
+}
+
 TEST_F(XvfbEndToEnd, WindowAndPreviewFit1280x1024AtScaleFactorTwo) {
     EXPECT_EQ(
         runDriver(server_->display(), dir, {dir.file("run"), dir.file("window.png"), "--fit-only"},

@@ -13,6 +13,7 @@
 #include "rewrite/byte_order_restore.h"
 #include "rewrite/changed_regions.h"
 #include "rewrite/commit.h"
+#include "rewrite/firmware_lock.h"
 #include "rewrite/held_log.h"
 #include "rewrite/image_checksum.h"
 #include "rewrite/mpeg2_placement.h"
@@ -113,12 +114,14 @@ Outcome checkResult(const Session& session, const ByteImage& before, const ByteI
                     const ReplacementPlan& plan, const SourceStream& source,
                     const FreeSpace& freeSpace, const Verifier& verify,
                     std::vector<std::string>& notes) {
+    // Unswapped, the changed image is what is stored: no second copy.
     const std::vector<std::uint8_t> toStore =
-        session.ByteSwapped ? restoreStoredOrder(changed) : changed.bytes();
+        session.ByteSwapped ? restoreStoredOrder(changed) : std::vector<std::uint8_t>{};
     const VerificationInput check{
         before,
         changed,
-        toStore,
+        session.ByteSwapped ? std::span<const std::uint8_t>(toStore)
+                            : std::span<const std::uint8_t>(changed.bytes()),
         plan,
         source.stream(),
         std::span(session.PictureTable).first(static_cast<std::size_t>(session.PictureCount)),
@@ -152,7 +155,7 @@ Outcome answered(Answer answer) {
 // --no-backup.
 Outcome keepTheOriginal(const Session& session, const ReplaceTarget& target, Dialogs& ui) {
     const std::string backup = fileNameOf(backupPathOf(session.FirmwarePath));
-    const BackupAttempt attempt = keepOriginal(session.FirmwarePath, target.storedFirmware);
+    const BackupAttempt attempt = keepOriginal(session.FirmwarePath, target.stored());
     if (attempt.result == BackupResult::Kept) ui.log(replace_text::kBackupKeptLog + backup);
     if (attempt.result != BackupResult::Failed) return Outcome::done();
     switch (ui.ask(Question::ReplaceWithoutBackup, replace_text::kNoBackupCaption,
@@ -175,6 +178,12 @@ Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools, Re
     // A file the person marked read-only is theirs to protect, even from root.
     if (const auto readOnly = readOnlyProblem(session.FirmwarePath))
         return Outcome::refused(replace_text::kErrorCaption, *readOnly);
+    // No other Velmora may change the file between the reading and the commit.
+    Result<FirmwareLock> lock = FirmwareLock();
+    if (mode == ReplaceMode::Write && tools.lockFirmware) {
+        lock = lockFirmware(session.FirmwarePath, ui, *session.Control);
+        if (!lock.ok()) return lock.outcome();
+    }
     const Result<ReplaceTarget> target = loadTarget(session);
     if (!target.ok()) return target.outcome();
 
@@ -236,7 +245,8 @@ Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools, Re
         return answered(approval);
     // A question the person has open (closing the window) is answered first.
     if (const Answer writing = ui.beginWriting(); writing != Answer::Yes) return answered(writing);
-    Result<std::vector<std::uint8_t>> stored = std::vector<std::uint8_t>{};
+    const int otherNames = otherNamesOf(session.FirmwarePath);
+    Result<Committed> stored = Committed{};
     Outcome committed;
     {
         const WritingDone writingDone(ui);
@@ -251,8 +261,12 @@ Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools, Re
         return committed;
     }
     held.release();
+    if (!(*stored).warning.empty()) ui.log((*stored).warning);
+    if (otherNames > 0)
+        ui.log(
+            replace_text::otherNamesKeepOldContent(fileNameOf(session.FirmwarePath), otherNames));
 
-    session.FirmwareFingerprint = fingerprint(*stored);
+    session.FirmwareFingerprint = (*stored).storedFingerprint;
     session.FreeSpaceAddr = freeSpace.FreeSpaceAddr;
     session.FreeSpaceSize = freeSpace.FreeSpaceSize;
     ui.log(replace_text::kAllDoneLog);

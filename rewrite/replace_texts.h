@@ -92,5 +92,19 @@ inline std::string countedRoomLog(int sectors, int counted, int room) {
 }
 
 inline constexpr const char* kNotWrittenLog = "ERROR! The firmware file was not changed.";
+// The firmware is changed and verified, but its work copy could not follow.
+inline std::string workCopyNotRefreshed(const std::string& copyName, const std::string& cause) {
+    return "Warning: the firmware file is changed and verified, but its work copy " + copyName +
+           " could not be refreshed (" + cause +
+           "), so it was removed: open the firmware again "
+           "before the next replacement.";
+}
+// A second name of the file is not changed by a replacement that renames.
+inline std::string otherNamesKeepOldContent(const std::string& fileName, int otherNames) {
+    return otherNames == 1
+               ? fileName + " has another name (a hard link), which keeps the old content."
+               : fileName + " has " + std::to_string(otherNames) +
+                     " other names (hard links), which keep the old content.";
+}
 
 }  // namespace velmora::replace_text

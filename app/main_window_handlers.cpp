@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -104,6 +105,8 @@ void TForm1::FormCreate() {
     session_.ToolDir = chooseToolDir(currentDir(), executableDir());
     session_.TempDir = chooseTempDir();
     session_.Control->toolTimeout = toolTimeoutFrom(std::getenv("VELMORA_TOOL_TIMEOUT"));
+    if (const auto problem = toolTimeoutProblem(std::getenv("VELMORA_TOOL_TIMEOUT")))
+        Memo1->appendPlainText(QString::fromStdString(*problem));
     for (int column = 0; column < static_cast<int>(kColumnWidths.size()); ++column) {
         StringGrid1->setColumnWidth(column, kColumnWidths[static_cast<std::size_t>(column)]);
         StringGrid1->setHorizontalHeaderItem(

@@ -51,9 +51,14 @@ QMessageBox::StandardButton QtDialogs::box(QMessageBox::Icon icon, const std::st
     return static_cast<QMessageBox::StandardButton>(message.exec());
 }
 
-Answer QtDialogs::ask(Question, const std::string& caption, const std::string& text) {
-    QMessageBox message(QMessageBox::NoIcon, QString::fromStdString(caption), toDisplayText(text),
+Answer QtDialogs::ask(Question question, const std::string& caption, const std::string& text) {
+    // A stream unlike the picture may leave the player's screen empty: a
+    // warning, and Enter alone does not write it.
+    const bool warning = question == Question::DifferentFormat;
+    QMessageBox message(warning ? QMessageBox::Warning : QMessageBox::NoIcon,
+                        QString::fromStdString(caption), toDisplayText(text),
                         QMessageBox::Yes | QMessageBox::No, owner_);
+    if (warning) message.setDefaultButton(QMessageBox::No);
     // Escape and the title bar's close button leave the question unanswered:
     // they press this hidden button, never No.
     QAbstractButton* unanswered = message.addButton(QMessageBox::Cancel);

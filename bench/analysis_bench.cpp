@@ -105,6 +105,8 @@ BENCHMARK(BM_AnalysisPeakMemory)
     ->UseRealTime()
     ->Iterations(1);
 
+}  // namespace
+
 // The high-water mark of this process since it was started: VmHWM belongs to
 // the address space made at exec, unlike ru_maxrss, which keeps the
 // spawner's mark. Both are printed; the first line is the one read above.
@@ -121,8 +123,6 @@ void reportPeakMemory() {
     ::getrusage(RUSAGE_SELF, &usage);
     std::printf("peak_kib %ld\nru_maxrss_kib %ld\n", hwm, usage.ru_maxrss);
 }
-
-}  // namespace
 
 int analyzeOnce(const char* path) {
     Session session = freshSession();

@@ -7,4 +7,11 @@ namespace velmora::bench {
 // memory measurement). Returns the process exit code.
 int analyzeOnce(const char* path);
 
+// Prints this process's peak memory as "peak_kib N" (first line).
+void reportPeakMemory();
+
+// Analyses the firmware at path, replaces its first picture in place with its
+// own stream, commits it, and prints the peak memory; for a fresh process.
+int replaceOnce(const char* path);
+
 }  // namespace velmora::bench

@@ -28,10 +28,13 @@ int printConstructedPath(const char* name, const char* mib) {
 
 // With --velmora-analyze FILE the program runs one analysis and exits, so the
 // peak memory benchmark can measure a process that did nothing else.
+// With --velmora-replace FILE it runs one replacement (and changes FILE).
 // With --velmora-input NAME MIB it writes a constructed input and prints its path.
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--velmora-analyze") == 0)
         return velmora::bench::analyzeOnce(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--velmora-replace") == 0)
+        return velmora::bench::replaceOnce(argv[2]);
     if (argc == 4 && std::strcmp(argv[1], "--velmora-input") == 0)
         return printConstructedPath(argv[2], argv[3]);
     benchmark::Initialize(&argc, argv);

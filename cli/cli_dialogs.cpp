@@ -1,7 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/cli_dialogs.h"
 
+#include <algorithm>
+#include <string>
+
 namespace velmora::cli {
+namespace {
+
+// A box's lines, joined by "\r", one a line on the terminal.
+std::string linesOf(std::string text) {
+    std::replace(text.begin(), text.end(), '\r', '\n');
+    return text;
+}
+
+}  // namespace
 
 Answer CliDialogs::ask(Question question, const std::string&, const std::string& text) {
     std::cout.flush();  // the log so far comes before anything on standard error
@@ -12,6 +24,11 @@ Answer CliDialogs::ask(Question question, const std::string&, const std::string&
             if (answerConfirm) return Answer::Yes;
             std::cerr << "Confirmation: " << text
                       << "\nNot confirmed (use --force); nothing written.\n";
+            return Answer::No;
+        case Question::DifferentFormat:
+            if (answerAnyFormat) return Answer::Yes;
+            std::cerr << "Different picture format: " << linesOf(text)
+                      << "\nNot replaced (use --any-format); nothing written.\n";
             return Answer::No;
         case Question::Overwrite:
             return Answer::Yes;  // OUTPUT names the file to write, whatever is there

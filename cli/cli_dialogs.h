@@ -15,6 +15,7 @@ class CliDialogs : public Dialogs {
   public:
     bool answerMove = false;                // --move answers "Move picture?"
     bool answerConfirm = false;             // --force answers "Confirmation"
+    bool answerAnyFormat = false;           // --any-format answers "Different picture format"
     bool answerNoBackup = false;            // --no-backup: replace even without NAME.orig
     std::optional<std::string> openChoice;  // the SOURCE argument
     std::optional<std::string> saveChoice;  // the OUTPUT argument

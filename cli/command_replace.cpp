@@ -8,6 +8,7 @@
 #include "cli/commands.h"
 #include "cli/picture_selection.h"
 #include "convert/source_intake.h"
+#include "rewrite/firmware_lock.h"
 #include "rewrite/replace_picture.h"
 
 namespace velmora::cli {
@@ -37,14 +38,16 @@ T choice(const std::map<std::string, T>& choices, const std::string& value, cons
 // answers to its questions.
 void applyOptions(const std::vector<std::string>& flags, ReplaceOptions& options, CliDialogs& ui) {
     for (const std::string& flag : flags) {
-        if (flag == "--dry-run") {
-            continue;  // not an option of the window's controls
+        if (flag == "--dry-run" || flag == "--no-wait") {
+            continue;  // not options of the window's controls
         } else if (flag == "--no-backup") {
             ui.answerNoBackup = true;
         } else if (flag == "--move") {
             ui.answerMove = true;
         } else if (flag == "--force") {
             ui.answerConfirm = true;
+        } else if (flag == "--any-format") {
+            ui.answerAnyFormat = true;
         } else if (flag == "--no-spare") {
             options.UseSpareSpace = false;
         } else if (flag == "--greyscale") {
@@ -79,17 +82,28 @@ int runReplace(Session& session, CliDialogs& ui, const Arguments& args) {
     // The command line converts with the built-in encoder unless told otherwise.
     session.Options.Encoder = EncoderChoice::Builtin;
     applyOptions(args.flags, session.Options, ui);
+    const bool dryRun =
+        std::find(args.flags.begin(), args.flags.end(), "--dry-run") != args.flags.end();
+    const bool noWait =
+        std::find(args.flags.begin(), args.flags.end(), "--no-wait") != args.flags.end();
 
+    // Another Velmora must not change the file from this analysis to the commit.
+    Result<FirmwareLock> lock = FirmwareLock();
+    if (!dryRun) {
+        lock = lockFirmware(firmware, ui, *session.Control,
+                            noWait ? WhenBusy::Refuse : WhenBusy::Wait);
+        if (!lock.ok()) return finish(lock.outcome(), ui);
+    }
     if (const Outcome analysed = analyzeFirmware(session, ui, firmware); !analysed.isDone())
         return finish(analysed, ui);
     selectPicture(session, number);
     ui.openChoice = args.positional[2];
     if (const Outcome opened = openReplacementSource(session, ui); !opened.isDone())
         return finish(opened, ui);
-    const bool dryRun =
-        std::find(args.flags.begin(), args.flags.end(), "--dry-run") != args.flags.end();
+    ReplacementTools tools;
+    tools.lockFirmware = false;  // held since before the analysis
     return finish(
-        replacePicture(session, ui, {}, dryRun ? ReplaceMode::DryRun : ReplaceMode::Write), ui);
+        replacePicture(session, ui, tools, dryRun ? ReplaceMode::DryRun : ReplaceMode::Write), ui);
 }
 
 }  // namespace velmora::cli

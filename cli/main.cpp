@@ -5,10 +5,12 @@
 #include <map>
 #include <set>
 
+#include "catalogue/working_copy.h"
 #include "cli/commands.h"
 #include "cli/stop_signals.h"
 #include "convert/tool_run.h"
 #include "convert/work_dirs.h"
+#include "firmware/file_io.h"
 
 namespace {
 
@@ -23,9 +25,9 @@ constexpr const char* kUsage =
     "               [--colors 24|256|16] [--greyscale] [--rotate 90|180|270] [--hmirror] "
     "[--vmirror]\n"
     "               [--dry-run] [--no-backup] [--encoder builtin|tools]\n"
-    "               [--fit stretch|crop|fit]\n"
+    "               [--fit stretch|crop|fit] [--no-wait]\n"
     "       velmora-cli restore FIRMWARE   (puts FIRMWARE.orig back)\n"
-    "common option: --tool-dir DIR\n";
+    "common option: --tool-dir DIR; -- ends the options\n";
 
 // What --help adds to the usage.
 constexpr const char* kHelp =
@@ -43,11 +45,16 @@ constexpr const char* kHelp =
     "  png       save picture N as decoded, at its stored size, as a PNG picture\n"
     "  replace   replace picture N with the JPEG photo or MPEG stream SOURCE;\n"
     "            the firmware is rewritten in place, kept first as FIRMWARE.orig\n"
-    "            (--dry-run: only say what would change; --no-backup: no .orig)\n"
+    "            (--dry-run: only say what would change; --no-backup: go on\n"
+    "            when FIRMWARE.orig cannot be made, which is still made when it can;\n"
+    "            --no-wait: refuse at once, rather than wait, while another Velmora\n"
+    "            is changing FIRMWARE)\n"
     "            a photo is converted by the built-in encoder (--encoder builtin,\n"
     "            the default) or the external tool chain (--encoder tools); --fit\n"
     "            brings a photo of other proportions to the TV's: stretch (the\n"
     "            default), crop (to fill) or fit (inside, black borders)\n"
+    "            (--any-format: also a stream whose size, frame rate or other\n"
+    "            format differs from the picture's, which a player may not show)\n"
     "  restore   put FIRMWARE.orig back\n"
     "\n"
     "  --help, -h      show this help\n"
@@ -62,9 +69,12 @@ const std::set<std::string> kValueOptions = {"--tool-dir", "--colors", "--rotate
 
 Arguments parse(int argc, char** argv, int from) {
     Arguments args;
+    bool optionsEnded = false;
     for (int i = from; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a.rfind("--", 0) != 0) {
+        if (a == "--" && !optionsEnded) {
+            optionsEnded = true;  // what follows are names, even those starting with "--"
+        } else if (optionsEnded || a.rfind("--", 0) != 0) {
             args.positional.push_back(a);
         } else if (kValueOptions.count(a) != 0) {
             if (i + 1 >= argc) throw velmora::cli::UsageError{a + " needs a value"};
@@ -75,6 +85,16 @@ Arguments parse(int argc, char** argv, int from) {
     }
     return args;
 }
+
+// As the window does when it closes: the work copy goes with the program,
+// however the command ends.
+struct WorkCopyRemoval {
+    explicit WorkCopyRemoval(const velmora::Session& s) : session(s) {}
+    const velmora::Session& session;
+    WorkCopyRemoval(const WorkCopyRemoval&) = delete;
+    WorkCopyRemoval& operator=(const WorkCopyRemoval&) = delete;
+    ~WorkCopyRemoval() { velmora::removeFileIfExists(session.workFile(velmora::kWorkingCopy)); }
+};
 
 }  // namespace
 
@@ -105,8 +125,12 @@ int main(int argc, char** argv) {
         Arguments args = parse(argc, argv, 2);
         Session session;
         session.Control->toolTimeout = toolTimeoutFrom(std::getenv("VELMORA_TOOL_TIMEOUT"));
+        if (const auto problem = toolTimeoutProblem(std::getenv("VELMORA_TOOL_TIMEOUT")))
+            std::cerr << "velmora-cli: " << *problem << '\n';
         cli::cancelOnStopSignals(session.Control);
-        session.TempDir = chooseTempDir();
+        // Kept from other Velmoras' runs until the program ends.
+        const WorkFolderClaim workFolder(chooseTempDir());
+        session.TempDir = workFolder.path();
         session.ToolDir = chooseToolDir(currentDir(), executableDir());
         std::erase_if(args.flags, [&](const std::string& f) {
             if (f.rfind("--tool-dir=", 0) != 0) return false;
@@ -115,6 +139,7 @@ int main(int argc, char** argv) {
         });
         cli::CliDialogs ui;
         ui.control = session.Control.get();
+        const WorkCopyRemoval removal{session};
         return command->second(session, ui, args);
     } catch (const cli::UsageError& e) {
         std::cout.flush();  // log lines so far come first

@@ -112,8 +112,12 @@ void EncoderTries::start(std::int32_t setting, int slot) {
     run.tool = toolName(command);
     run.control = std::make_shared<WorkControl>();
     run.control->toolTimeout = session_.Control->toolTimeout;
-    run.ended = std::async(std::launch::async, [command, control = run.control, signal = signal_] {
-        ToolRun ended = runTool(command, *control);
+    // Nothing a try writes may pass what any picture could be.
+    OutputLimit limit{{session_.workFile(files.stream), session_.workFile(files.rawPicture)},
+                      kLargestToolOutput};
+    run.ended = std::async(std::launch::async, [command, control = run.control, signal = signal_,
+                                                limit = std::move(limit)] {
+        ToolRun ended = runTool(command, *control, limit);
         {
             const std::lock_guard lock(signal->mutex);
             ++signal->ends;
@@ -146,7 +150,17 @@ void EncoderTries::keepEndedRuns() {
             const TryFiles files = tryFiles(run->slot, mpeg2_);
             outcome.batchFile = files.batch;
             const std::string stream = session_.workFile(files.stream);
-            if (ended.end == ToolEnd::Finished || ended.end == ToolEnd::NotStarted) {
+            const bool outgrown = !ended.outgrown.empty() ||
+                                  (fileExists(stream) && fileSize(stream) > kLargestToolOutput);
+            if (outgrown) {
+                // Never read: it could take all the memory there is.
+                outcome.outgrownTool = fileNameOf(ended.outgrown) == files.rawPicture
+                                           ? "pixmend"
+                                           : (mpeg2_ ? "mpeg2enc" : "xvid_encraw");
+                outcome.outgrownFile = fileNameOf(ended.outgrown.empty() ? stream : ended.outgrown);
+                removeFileIfExists(session_.workFile(files.stream));
+                removeFileIfExists(session_.workFile(files.rawPicture));
+            } else if (ended.end == ToolEnd::Finished || ended.end == ToolEnd::NotStarted) {
                 if (fileExists(stream)) outcome.stream = readImageFile(stream).bytes();
             }
             outcomes_[run->setting] = std::move(outcome);

@@ -28,6 +28,10 @@ struct TryOutcome {
     std::optional<std::vector<std::uint8_t>> stream;
     // The work file of the batch that ran it.
     std::string batchFile;
+    // A try whose output grew past what any picture could be: the program
+    // that wrote it and the file (the output was not read); else empty.
+    std::string outgrownTool;
+    std::string outgrownFile;
 };
 
 // The encoder runs of one conversion. The search asks for one setting at a

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "convert/jpeg_conversion.h"
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <optional>
 #include <vector>
@@ -72,8 +74,42 @@ void keepBatchFileOf(const Session& session, const TryOutcome& made) {
                             ignored);
 }
 
+bool isProgram(const std::string& path) {
+    return fileExists(path) && ::access(path.c_str(), X_OK) == 0;
+}
+
+// Which programs of the conversion cannot be run at all, and where they were
+// looked for: one line each, none when every one is there.
+std::vector<std::string> missingPrograms(const Session& session, bool mpeg2) {
+    const BatchPrograms programs = findBatchPrograms(session.ToolDir);
+    struct Needed {
+        const std::string& path;
+        const char* name;
+        bool onPath;  // also looked for in the folders of PATH
+    };
+    const std::string converter = joinPath(session.ToolDir, "pvw32con");
+    std::vector<Needed> needed = {{converter, "pvw32con", false},
+                                  {programs.jpeg2yuv, "jpeg2yuv", true}};
+    if (mpeg2) {
+        needed.push_back({programs.mpeg2enc, "mpeg2enc", true});
+    } else {
+        needed.push_back({programs.yuvscaler, "yuvscaler", true});
+        needed.push_back({programs.pixmend, "pixmend", false});
+        needed.push_back({programs.xvidEncraw, "xvid_encraw", false});
+    }
+    std::vector<std::string> lines;
+    for (const Needed& program : needed) {
+        if (isProgram(program.path)) continue;
+        lines.push_back(std::string("The program ") + program.name +
+                        " was not found: it was looked for in " + session.ToolDir +
+                        (program.onPath ? " and in the folders of PATH." : "."));
+    }
+    return lines;
+}
+
 // A try that did not end in a stream ends the conversion.
-Outcome failedTry(const Session& session, const TryOutcome& made, const std::string& streamPath) {
+Outcome failedTry(const Session& session, Dialogs& ui, const TryOutcome& made,
+                  const std::string& streamPath, bool mpeg2) {
     removeFileIfExists(streamPath);
     if (made.end == ToolEnd::Cancelled || made.end == ToolEnd::TimedOut) {
         removeWorkFiles(session);
@@ -81,7 +117,11 @@ Outcome failedTry(const Session& session, const TryOutcome& made, const std::str
         return Outcome::refused(kErrorCaption,
                                 toolTimeoutText(made.stoppedTool, session.Control->toolTimeout));
     }
-    // The batch file stays for a look.
+    if (!made.outgrownTool.empty())
+        return Outcome::refused(kErrorCaption,
+                                toolOutputTooLargeText(made.outgrownTool, made.outgrownFile));
+    // The batch file stays for a look; a program that is not there at all is named.
+    for (const std::string& line : missingPrograms(session, mpeg2)) ui.log(line);
     return Outcome::refused("Error!", "Error with target file creation!");
 }
 
@@ -119,7 +159,7 @@ Result<ConvertedStream> convertJpegToStream(const Session& session, Dialogs& ui,
         if (made.end == ToolEnd::Cancelled || made.end == ToolEnd::TimedOut || !made.stream) {
             keepBatchFileOf(session, made);
             tries.stopAll();
-            return failedTry(session, made, streamPath);
+            return failedTry(session, ui, made, streamPath, entry.isMpeg2());
         }
         stream = &*made.stream;
         // The bar shows the tries: try k of at most mostTries.

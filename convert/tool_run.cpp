@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <vector>
 
@@ -125,9 +127,64 @@ std::string stopGroup(pid_t pid) {
     return running;
 }
 
+// A process that kills the tool's group once this program is gone, however
+// it ends (SIGKILL included): it waits on a pipe whose only writer is this
+// program. A line on the pipe says the tool ended and nothing is to be done.
+class GroupWatcher {
+  public:
+    explicit GroupWatcher(pid_t group) {
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC) != 0) return;
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            // Only async-signal-safe calls from here: this program has threads.
+            ::setpgid(0, 0);  // Ctrl+C at a terminal is not for the watcher
+            ::dup2(ends[0], 0);
+            ::syscall(SYS_close_range, 1U, ~0U, 0U);
+            char note = 0;
+            ssize_t n = 0;
+            do {
+                n = ::read(0, &note, 1);
+            } while (n < 0 && errno == EINTR);
+            if (n <= 0) ::kill(-group, SIGKILL);
+            ::_exit(0);
+        }
+        ::close(ends[0]);
+        if (pid < 0) {
+            ::close(ends[1]);
+            return;
+        }
+        pid_ = pid;
+        writeEnd_ = ends[1];
+    }
+    ~GroupWatcher() {
+        if (writeEnd_ < 0) return;
+        const char note = '\n';
+        (void)!::write(writeEnd_, &note, 1);
+        ::close(writeEnd_);
+        static_cast<void>(reaped(pid_, true));
+    }
+    GroupWatcher(const GroupWatcher&) = delete;
+    GroupWatcher& operator=(const GroupWatcher&) = delete;
+
+  private:
+    pid_t pid_ = -1;
+    int writeEnd_ = -1;
+};
+
+// The first output that passed the limit, else empty.
+std::string outgrownOutput(const OutputLimit& limit) {
+    if (limit.maxBytes <= 0) return {};
+    for (const std::string& output : limit.outputs) {
+        struct stat st {};
+        if (::stat(output.c_str(), &st) == 0 && st.st_size > limit.maxBytes) return output;
+    }
+    return {};
+}
+
 }  // namespace
 
-ToolRun runTool(const ToolCommand& command, const WorkControl& control) {
+ToolRun runTool(const ToolCommand& command, const WorkControl& control, const OutputLimit& limit) {
     if (command.arguments.empty()) return {ToolEnd::NotStarted, {}};
     // A cancel asked for before the start: not started at all.
     if (control.cancelRequested()) return {ToolEnd::Cancelled, {}};
@@ -168,12 +225,17 @@ ToolRun runTool(const ToolCommand& command, const WorkControl& control) {
     if (posix_spawn(&pid, argv[0], &setup.actions_, &setup.attributes_, argv.data(), envp.data()) !=
         0)
         return {ToolEnd::NotStarted, {}};
+    const GroupWatcher watcher(pid);
 
     const ChildWatch watch(pid);
     const Clock::time_point deadline = Clock::now() + control.toolTimeout;
     for (;;) {
-        if (reaped(pid, false)) return {ToolEnd::Finished, {}};
+        if (reaped(pid, false)) return {ToolEnd::Finished, {}, outgrownOutput(limit)};
         if (control.cancelRequested()) return {ToolEnd::Cancelled, stopGroup(pid)};
+        if (std::string outgrown = outgrownOutput(limit); !outgrown.empty()) {
+            static_cast<void>(stopGroup(pid));
+            return {ToolEnd::Finished, {}, outgrown};
+        }
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) return {ToolEnd::TimedOut, stopGroup(pid)};
@@ -190,15 +252,40 @@ std::string toolName(const ToolCommand& command) {
     return slash == std::string::npos ? program : program.substr(slash + 1);
 }
 
+namespace {
+
+constexpr double kLongestToolTimeout = 1e6;
+
+// The limit a value asks for, or nullopt when it is no positive number of seconds.
+std::optional<std::chrono::milliseconds> timeoutOf(const char* value) {
+    char* end = nullptr;
+    const double seconds = std::strtod(value, &end);
+    if (end == value || *end != '\0' || !std::isfinite(seconds) || seconds <= 0 ||
+        seconds > kLongestToolTimeout)
+        return std::nullopt;
+    return std::chrono::milliseconds(static_cast<std::int64_t>(std::ceil(seconds * 1000)));
+}
+
+}  // namespace
+
 std::chrono::milliseconds toolTimeoutFrom(const char* environmentValue) {
     const std::chrono::milliseconds fallback = std::chrono::seconds(120);
     if (environmentValue == nullptr || *environmentValue == '\0') return fallback;
-    char* end = nullptr;
-    const double seconds = std::strtod(environmentValue, &end);
-    if (end == environmentValue || *end != '\0' || !std::isfinite(seconds) || seconds <= 0 ||
-        seconds > 1e6)
-        return fallback;
-    return std::chrono::milliseconds(static_cast<std::int64_t>(std::ceil(seconds * 1000)));
+    return timeoutOf(environmentValue).value_or(fallback);
+}
+
+std::optional<std::string> toolTimeoutProblem(const char* environmentValue) {
+    if (environmentValue == nullptr || *environmentValue == '\0' || timeoutOf(environmentValue))
+        return std::nullopt;
+    return std::string("VELMORA_TOOL_TIMEOUT=\"") + environmentValue +
+           "\" is not a number of seconds (more than 0, at most 1000000): the limit of 120 "
+           "seconds is used.";
+}
+
+std::string toolOutputTooLargeText(const std::string& tool, const std::string& file) {
+    return "The tool " + tool + " wrote more than " + std::to_string(kLargestToolOutput >> 20) +
+           " MiB into " + file +
+           ", more than any picture can be; it was stopped and its output was not read.";
 }
 
 std::string toolTimeoutText(const std::string& tool, std::chrono::milliseconds limit) {

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "convert/work_dirs.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,6 +55,28 @@ bool isPrivateFolder(const std::string& dir) {
     return own;
 }
 
+bool ownedByUsOrRoot(const struct stat& st) {
+    return st.st_uid == ::geteuid() || st.st_uid == 0;
+}
+
+// True when no other user (root aside) can own, rename or replace anything
+// on the way to dir, nor inside it but their own entries: every folder from
+// the root down is ours or root's, and none that others may write in lacks
+// the sticky bit (which keeps them off entries not theirs).
+bool onlyWeControl(const std::string& dir) {
+    char resolved[PATH_MAX];
+    if (::realpath(dir.c_str(), resolved) == nullptr) return false;
+    std::string folder = resolved;
+    for (;;) {
+        struct stat st {};
+        if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+        if (!ownedByUsOrRoot(st)) return false;
+        if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0 && (st.st_mode & S_ISVTX) == 0) return false;
+        if (folder == "/") return true;
+        folder = parentOf(folder);
+    }
+}
+
 }  // namespace
 
 std::string chooseToolDir(const std::string& current, const std::string& exeDir) {
@@ -93,6 +117,9 @@ std::string chooseTempDir() {
 std::string workFolderIn(const std::string& base) {
     struct stat st {};
     if (::stat(base.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return base;
+    // A folder another user controls (directly or through a link) could have
+    // our work files swapped under us: the system's shared folder instead.
+    if (!onlyWeControl(base)) return base == "/tmp" ? base : workFolderIn("/tmp");
     const bool shared = st.st_uid != ::geteuid() || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0;
     if (!shared) return base;
 
@@ -115,6 +142,39 @@ std::string executableDir() {
 std::string currentDir() {
     char buffer[PATH_MAX];
     return ::getcwd(buffer, sizeof buffer) != nullptr ? std::string(buffer) : std::string(".");
+}
+
+}  // namespace velmora
+
+namespace velmora {
+
+WorkFolderClaim::WorkFolderClaim(const std::string& folder) : path_(folder) {
+    lock_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (lock_ < 0) return;  // the work itself reports the folder
+    if (::flock(lock_, LOCK_EX | LOCK_NB) == 0) return;
+    ::close(lock_);
+    lock_ = -1;
+    // Another Velmora works here: a fresh private folder of our own inside.
+    std::string fresh = joinPath(folder, "velmora-run-XXXXXX");
+    if (::mkdtemp(fresh.data()) == nullptr) return;
+    path_ = fresh;
+    fresh_ = true;
+}
+
+WorkFolderClaim::~WorkFolderClaim() {
+    if (lock_ >= 0) ::close(lock_);
+    if (!fresh_) return;
+    // Our own folder goes with its files; nothing but files was made in it.
+    if (DIR* dir = ::opendir(path_.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            struct stat st {};
+            if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                !S_ISDIR(st.st_mode))
+                (void)::unlinkat(::dirfd(dir), entry->d_name, 0);
+        }
+        ::closedir(dir);
+    }
+    (void)::rmdir(path_.c_str());
 }
 
 }  // namespace velmora

@@ -119,14 +119,23 @@ void writeWholeFile(const std::string& path, std::span<const std::uint8_t> bytes
     if (::close(fd.release()) != 0) fail("Cannot write", path);
 }
 
+std::string folderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 void writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
                          FileSystem& fs) {
+    // Through a symbolic link the file it names is replaced; the link stays.
+    std::string target;
+    if (fs.resolve(path, target) != 0) failCreating("Cannot create a temporary file beside", path);
     mode_t mode = 0666 & ~0022;
     struct stat st {};
-    const bool replacing = ::stat(path.c_str(), &st) == 0;
+    const bool replacing = fs.status(target, st) == 0;
     if (replacing) mode = st.st_mode & 07777;
 
-    std::string temporaryPath = path + ".velmora-XXXXXX";
+    std::string temporaryPath = target + ".velmora-XXXXXX";
     const int fd = fs.createUnique(temporaryPath);
     if (fd < 0) failCreating("Cannot create a temporary file beside", path);
     Temporary temporary(fs, temporaryPath);
@@ -137,14 +146,23 @@ void writeFileAtomically(const std::string& path, std::span<const std::uint8_t> 
         fail(what, path);
     };
     if (!writeAll(fs, fd, bytes)) closeAndFail("Cannot write");
-    // The file keeps its group where the user may give it (before the mode,
-    // which a change of group can clear).
-    if (replacing) (void)::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
+    if (replacing) {
+        // The file keeps its owner where we may give it (root may), else its
+        // group where the user may give it; both before the mode, which a
+        // change of owner can clear.
+        if (fs.changeOwner(fd, st.st_uid, st.st_gid) != 0)
+            (void)fs.changeOwner(fd, static_cast<uid_t>(-1), st.st_gid);
+        if (fs.copyAttributes(target, fd) != 0) closeAndFail("Cannot keep the attributes of");
+    }
     if (fs.setMode(fd, mode) != 0) closeAndFail("Cannot set the mode of");
     if (fs.flush(fd) != 0) closeAndFail("Cannot flush");
     if (fs.close(fd) != 0) fail("Cannot write", path);
-    if (fs.rename(temporaryPath, path) != 0) fail("Cannot replace", path);
+    if (fs.rename(temporaryPath, target) != 0) fail("Cannot replace", path);
     temporary.keep();
+    // Without this a power cut could still bring the old file back.
+    // (It cannot be undone now: a folder that cannot be flushed is no reason
+    // to report a file as unchanged that is replaced.)
+    (void)fs.flushFolder(folderOf(target));
 }
 
 void removeFileIfExists(const std::string& path) {

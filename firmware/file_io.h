@@ -14,6 +14,9 @@ namespace velmora {
 // The file-name part of a path ("dump.bin" of "/a/b/dump.bin").
 [[nodiscard]] std::string fileNameOf(const std::string& path);
 
+// The folder part of a path ("/a/b" of "/a/b/dump.bin", "." of "dump.bin").
+[[nodiscard]] std::string folderOf(const std::string& path);
+
 // path joined with name by one separator.
 [[nodiscard]] std::string joinPath(const std::string& dir, const std::string& name);
 
@@ -32,8 +35,10 @@ void writeWholeFile(const std::string& path, std::span<const std::uint8_t> bytes
 
 // Replaces path by bytes so that at every moment path holds either its old or
 // its new content: a temporary file beside it is written, flushed and renamed
-// over it, keeping the old file's mode bits and group. Throws IoError and leaves path
-// untouched on failure.
+// over it, and the folder flushed. The new file keeps the old one's mode bits,
+// owner and group (as far as the user may give them) and extended attributes
+// (ACLs among them). Through a symbolic link the file it names is replaced and
+// the link stays. Throws IoError and leaves path untouched on failure.
 void writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
                          FileSystem& fs = realFileSystem());
 

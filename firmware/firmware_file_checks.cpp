@@ -18,6 +18,10 @@ std::optional<std::string> firmwareFileProblem(const std::string& path) {
     if (st.st_size < kSmallestFirmware)
         return name + " is too small to be a firmware dump (" + std::to_string(st.st_size) +
                " bytes).";
+    if (st.st_size >= kLargestFirmware)
+        return name + " is too large to be a firmware dump (" + std::to_string(st.st_size) +
+               " bytes): the offsets of these firmware formats are 32-bit, so a firmware file "
+               "is smaller than 4 GiB.";
     return std::nullopt;
 }
 
@@ -28,6 +32,16 @@ std::optional<std::string> readOnlyProblem(const std::string& path) {
         return "The firmware file " + fileNameOf(path) +
                " is read-only. Nothing was written; make it writable to replace a picture in it.";
     return std::nullopt;
+}
+
+}  // namespace velmora
+
+namespace velmora {
+
+int otherNamesOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink < 2) return 0;
+    return static_cast<int>(st.st_nlink - 1);
 }
 
 }  // namespace velmora

@@ -8,6 +8,8 @@ namespace velmora {
 
 // The smallest file that holds one 16-byte row of flash.
 inline constexpr long long kSmallestFirmware = 16;
+// The formats' offsets are 32-bit: no firmware file reaches 4 GiB.
+inline constexpr long long kLargestFirmware = 1LL << 32;
 
 // What makes path unusable as a firmware file, said so the person can act on
 // it (a folder, an empty file, a file too small to be a dump); nullopt when
@@ -18,5 +20,9 @@ inline constexpr long long kSmallestFirmware = 16;
 // bit (as chmod 444 leaves it, which even root respects here) or the user
 // cannot write it. nullopt when it may be written.
 [[nodiscard]] std::optional<std::string> readOnlyProblem(const std::string& path);
+
+// How many other names (hard links) the file has, which a replacement by
+// rename leaves holding the old content; 0 for none.
+[[nodiscard]] int otherNamesOf(const std::string& path);
 
 }  // namespace velmora

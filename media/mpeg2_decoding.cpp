@@ -19,7 +19,9 @@ std::string mpeg2DecodeCommand(const std::string& toolDir, const std::string& in
 
 ToolRun RunMpeg2Decode(const WorkSettings& session, const std::string& input,
                        const std::string& output) {
-    return runTool(mpeg2DecodeToolCommand(session.ToolDir, input, output), *session.Control);
+    // The decoder writes OUTPUT.tga: one picture, never more than a tool may write.
+    return runTool(mpeg2DecodeToolCommand(session.ToolDir, input, output), *session.Control,
+                   OutputLimit{{output + ".tga"}, kLargestToolOutput});
 }
 
 }  // namespace velmora

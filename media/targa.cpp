@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "convert/tool_run.h"
 #include "firmware/file_io.h"
 #include "person/outcome.h"
 
@@ -186,6 +187,8 @@ bool LoadTarga(const std::string& path, TargaImage& image) {
     ByteImage file;
     // A file that cannot be opened is no picture, not an error.
     const Outcome opened = guardIo([&] {
+        // Larger than any picture a tool may write: not read into memory.
+        if (fileSize(path) > kLargestToolOutput) return Outcome::refused(kErrorCaption, path);
         file = readImageFile(path);
         return Outcome::done();
     });

@@ -14,6 +14,7 @@ namespace velmora {
 enum class Question {
     MovePicture,           // "Move picture?": write the new picture into the unoccupied area
     Confirmation,          // "Confirmation": write a stream larger than its room
+    DifferentFormat,       // "Different picture format": write a stream unlike the picture
     Overwrite,             // a file of the chosen name exists already
     ReplaceWithoutBackup,  // the original cannot be kept as NAME.orig: write all the same
     Restore,               // put NAME.orig back in place of the firmware

@@ -2,6 +2,7 @@
 #include "rewrite/commit.h"
 
 #include "catalogue/working_copy.h"
+#include "firmware/chunked_reader.h"
 #include "firmware/file_io.h"
 #include "firmware/fingerprint.h"
 #include "firmware/io_error.h"
@@ -24,6 +25,22 @@ Result<ByteImage> readUnchangedFirmware(const Session& session) {
     return firmware;
 }
 
+// The digest of a file, read piece by piece: no second copy in memory.
+std::uint64_t fingerprintOfFile(const std::string& path) {
+    ChunkedReader file(path);
+    Fingerprinter digest;
+    for (auto piece = file.next(); !piece.empty(); piece = file.next()) digest.add(piece);
+    return digest.digest();
+}
+
+// Why the firmware is no longer as the analysis saw it; nullptr when it is.
+const char* firmwareChangedSince(const Session& session) {
+    if (!fileExists(session.FirmwarePath)) return replace_text::kFirmwareMissing;
+    if (fingerprintOfFile(session.FirmwarePath) != session.FirmwareFingerprint)
+        return replace_text::kFirmwareChanged;
+    return nullptr;
+}
+
 bool isNormalisedTwin(const std::vector<std::uint8_t>& working,
                       const std::vector<std::uint8_t>& stored) {
     if (working.size() != stored.size() || stored.size() % 2 != 0) return false;
@@ -42,15 +59,21 @@ Outcome writeAtomically(const std::string& path, std::span<const std::uint8_t> b
 
 }  // namespace
 
+std::span<const std::uint8_t> ReplaceTarget::stored() const {
+    return storedFirmware.empty() ? std::span<const std::uint8_t>(image.bytes())
+                                  : std::span<const std::uint8_t>(storedFirmware);
+}
+
 Result<ReplaceTarget> loadTarget(const Session& session) {
     Result<ByteImage> firmware = readUnchangedFirmware(session);
     if (!firmware.ok()) return firmware.outcome();
     ReplaceTarget target;
-    target.storedFirmware = firmware->bytes();
     if (!session.ByteSwapped) {
+        // The image is the firmware as stored: one copy serves both.
         target.image = std::move(*firmware);
         return target;
     }
+    target.storedFirmware = firmware->bytes();
     const std::string workingPath = session.workFile(kWorkingCopy);
     if (!fileExists(workingPath)) return refused(replace_text::kWorkingCopyStale);
     target.image = readImageFile(workingPath);
@@ -60,32 +83,33 @@ Result<ReplaceTarget> loadTarget(const Session& session) {
     return target;
 }
 
-Result<std::vector<std::uint8_t>> commitReplacement(const Session& session,
-                                                    const ReplaceTarget& target,
-                                                    const ByteImage& changed, FileSystem& files) {
-    if (const Result<ByteImage> firmware = readUnchangedFirmware(session); !firmware.ok())
-        return firmware.outcome();
+Result<Committed> commitReplacement(const Session& session, const ReplaceTarget& target,
+                                    const ByteImage& changed, FileSystem& files) {
+    if (const char* changedSince = firmwareChangedSince(session)) return refused(changedSince);
     if (!session.ByteSwapped) {
         writeFileAtomically(session.FirmwarePath, changed.bytes(), files);
-        return changed.bytes();
+        return Committed{fingerprint(changed.bytes()), {}};
     }
 
     const std::string workingPath = session.workFile(kWorkingCopy);
-    if (!fileExists(workingPath) ||
-        fingerprint(readImageFile(workingPath).bytes()) != target.workingCopyFingerprint)
+    if (!fileExists(workingPath) || fingerprintOfFile(workingPath) != target.workingCopyFingerprint)
         return refused(replace_text::kWorkingCopyStale);
-    std::vector<std::uint8_t> stored = restoreStoredOrder(changed);
-    writeFileAtomically(session.FirmwarePath, stored, files);
+    const std::uint64_t storedDigest = [&] {
+        const std::vector<std::uint8_t> stored = restoreStoredOrder(changed);
+        writeFileAtomically(session.FirmwarePath, stored, files);
+        return fingerprint(stored);
+    }();
     const Outcome copyWritten = writeAtomically(workingPath, changed.bytes(), files);
-    if (copyWritten.isDone()) return stored;
+    if (copyWritten.isDone()) return Committed{storedDigest, {}};
 
     // The two files must stay twins: put the firmware back as it was.
     const Outcome putBack = writeAtomically(session.FirmwarePath, target.storedFirmware, files);
     if (putBack.isDone()) return copyWritten;
-    IoFailure both = copyWritten.get<IoFailure>();
-    both.text +=
-        "; the firmware file could not be put back either: " + putBack.get<IoFailure>().text;
-    return Outcome(both);
+    // The firmware holds the new, verified result and stays so: what failed is
+    // only the work copy, which must not stand in for it as a stale twin.
+    removeFileIfExists(workingPath);
+    return Committed{storedDigest, replace_text::workCopyNotRefreshed(
+                                       fileNameOf(workingPath), copyWritten.get<IoFailure>().text)};
 }
 
 }  // namespace velmora

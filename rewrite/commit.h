@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+#include <string>
 #include <vector>
 
 #include "catalogue/session.h"
@@ -15,9 +17,22 @@ namespace velmora {
 // swapped firmware, else the firmware itself), read at replace time, and what
 // the files held then.
 struct ReplaceTarget {
-    std::vector<std::uint8_t> storedFirmware;  // the firmware file as read, for a rollback
+    // The firmware file as read, for a rollback: swapped firmware only (else
+    // the image is the file as read).
+    std::vector<std::uint8_t> storedFirmware;
     std::uint64_t workingCopyFingerprint = 0;  // swapped firmware only
     ByteImage image;                           // to be changed in memory
+
+    // The firmware file as read.
+    [[nodiscard]] std::span<const std::uint8_t> stored() const;
+};
+
+// A committed replacement: the digest of the firmware file as written, and a
+// warning when the firmware is changed but its work copy could not be
+// refreshed (it was removed then).
+struct Committed {
+    std::uint64_t storedFingerprint = 0;
+    std::string warning;
 };
 
 // Reads the target. Refused when the firmware file vanished or changed since
@@ -27,12 +42,13 @@ struct ReplaceTarget {
 
 // Writes the changed image atomically through files: the firmware itself, or
 // for a swapped firmware the restored firmware first and then the working
-// copy. Refused when either file changed meanwhile. On any failure both files
-// keep their old content. Returns the stored firmware's new bytes. Throws
+// copy. Refused when either file changed meanwhile. On a failure both files
+// keep their old content, except when the working copy cannot be written and
+// the firmware cannot be put back either: the firmware then keeps the new,
+// verified result and the working copy is removed, with a warning. Throws
 // IoError when a file cannot be read or written.
-[[nodiscard]] Result<std::vector<std::uint8_t>> commitReplacement(const Session& session,
-                                                                  const ReplaceTarget& target,
-                                                                  const ByteImage& changed,
-                                                                  FileSystem& files);
+[[nodiscard]] Result<Committed> commitReplacement(const Session& session,
+                                                  const ReplaceTarget& target,
+                                                  const ByteImage& changed, FileSystem& files);
 
 }  // namespace velmora

@@ -7,6 +7,8 @@
 
 #include <cerrno>
 
+#include "firmware/file_io.h"
+#include "firmware/file_system.h"
 #include "firmware/io_error.h"
 
 namespace velmora {
@@ -34,6 +36,12 @@ Found lookUp(const std::string& path) {
 }  // namespace
 
 std::string backupPathOf(const std::string& firmwarePath) {
+    // Beside the file a symbolic link names, as the replacement changes that file.
+    struct stat st {};
+    std::string target;
+    if (::lstat(firmwarePath.c_str(), &st) == 0 && S_ISLNK(st.st_mode) &&
+        realFileSystem().resolve(firmwarePath, target) == 0)
+        return target + ".orig";
     return firmwarePath + ".orig";
 }
 
@@ -46,7 +54,8 @@ BackupAttempt keepOriginal(const std::string& firmwarePath, std::span<const std:
         return {BackupResult::Failed, "something other than a file has its name"};
     mode_t mode = 0644;
     struct stat st {};
-    if (::stat(firmwarePath.c_str(), &st) == 0) mode = st.st_mode & 07777;
+    const bool known = ::stat(firmwarePath.c_str(), &st) == 0;
+    if (known) mode = st.st_mode & 07777;
 
     std::string temporary = backup + ".velmora-XXXXXX";
     const int fd = ::mkstemp(temporary.data());
@@ -54,6 +63,10 @@ BackupAttempt keepOriginal(const std::string& firmwarePath, std::span<const std:
     // Written whole beside the firmware, then linked under its name: link()
     // never replaces an existing NAME.orig, even one made meanwhile.
     std::string cause;
+    // The firmware's owner and group as far as we may give them (root may),
+    // before the mode, which a change of owner can clear.
+    if (known && ::fchown(fd, st.st_uid, st.st_gid) != 0)
+        (void)::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
     if (!writeAll(fd, bytes) || ::fchmod(fd, mode | S_IRUSR) != 0 || ::fsync(fd) != 0)
         cause = systemCause();
     if (::close(fd) != 0 && cause.empty()) cause = systemCause();
@@ -65,6 +78,7 @@ BackupAttempt keepOriginal(const std::string& firmwarePath, std::span<const std:
                                   : BackupAttempt{BackupResult::Failed, systemCause()};
     }
     ::unlink(temporary.c_str());
+    if (attempt.result == BackupResult::Kept) (void)realFileSystem().flushFolder(folderOf(backup));
     return attempt;
 }
 

@@ -13,6 +13,7 @@
 #include "rewrite/byte_order_restore.h"
 #include "rewrite/changed_regions.h"
 #include "rewrite/commit.h"
+#include "rewrite/firmware_lock.h"
 #include "rewrite/held_log.h"
 #include "rewrite/image_checksum.h"
 #include "rewrite/mpeg2_placement.h"
@@ -21,6 +22,7 @@
 #include "rewrite/replace_texts.h"
 #include "rewrite/room.h"
 #include "rewrite/stream_checks.h"
+#include "rewrite/stream_format_check.h"
 #include "rewrite/structure.h"
 #include "rewrite/write_extent.h"
 
@@ -67,10 +69,12 @@ Result<SourceStream> convertedSource(const Session& session, Dialogs& ui,
 
 Result<SourceStream> readySource(const Session& session, Dialogs& ui, const PictureEntry& entry,
                                  std::int32_t roomSize) {
-    ByteImage file = readImageFile(session.SourcePath);
-    const Result<std::int64_t> offset = checkReadyStream(ui, file.bytes(), entry.Kind, roomSize);
+    std::vector<std::uint8_t> file = readImageFile(session.SourcePath).bytes();
+    if (Outcome prepared = prepareReadyStream(ui, file, entry.Kind); !prepared.isDone())
+        return prepared;
+    const Result<std::int64_t> offset = checkReadyStream(ui, file, entry.Kind, roomSize);
     if (!offset.ok()) return offset.outcome();
-    return SourceStream{file.bytes(), *offset};
+    return SourceStream{std::move(file), *offset};
 }
 
 // Lays the stream and its records into the image; returns the free area after.
@@ -109,19 +113,23 @@ ReplacementPlan planOf(const Session& session, const PictureEntry& entry, const 
 // The result as it would be stored, proven sound before anything is written.
 Outcome checkResult(const Session& session, const ByteImage& before, const ByteImage& changed,
                     const ReplacementPlan& plan, const SourceStream& source,
-                    const FreeSpace& freeSpace, const Verifier& verify) {
+                    const FreeSpace& freeSpace, const Verifier& verify,
+                    std::vector<std::string>& notes) {
+    // Unswapped, the changed image is what is stored: no second copy.
     const std::vector<std::uint8_t> toStore =
-        session.ByteSwapped ? restoreStoredOrder(changed) : changed.bytes();
+        session.ByteSwapped ? restoreStoredOrder(changed) : std::vector<std::uint8_t>{};
     const VerificationInput check{
         before,
         changed,
-        toStore,
+        session.ByteSwapped ? std::span<const std::uint8_t>(toStore)
+                            : std::span<const std::uint8_t>(changed.bytes()),
         plan,
         source.stream(),
         std::span(session.PictureTable).first(static_cast<std::size_t>(session.PictureCount)),
         session.SelectedPicture,
         session.ByteSwapped,
-        freeSpace.FreeSpaceAddr};
+        freeSpace.FreeSpaceAddr,
+        &notes};
     if (const auto failure = verify(check))
         return Outcome::verificationFailed(failure->check, verificationText(*failure));
     return Outcome::done();
@@ -148,7 +156,7 @@ Outcome answered(Answer answer) {
 // --no-backup.
 Outcome keepTheOriginal(const Session& session, const ReplaceTarget& target, Dialogs& ui) {
     const std::string backup = fileNameOf(backupPathOf(session.FirmwarePath));
-    const BackupAttempt attempt = keepOriginal(session.FirmwarePath, target.storedFirmware);
+    const BackupAttempt attempt = keepOriginal(session.FirmwarePath, target.stored());
     if (attempt.result == BackupResult::Kept) ui.log(replace_text::kBackupKeptLog + backup);
     if (attempt.result != BackupResult::Failed) return Outcome::done();
     switch (ui.ask(Question::ReplaceWithoutBackup, replace_text::kNoBackupCaption,
@@ -171,6 +179,12 @@ Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools, Re
     // A file the person marked read-only is theirs to protect, even from root.
     if (const auto readOnly = readOnlyProblem(session.FirmwarePath))
         return Outcome::refused(replace_text::kErrorCaption, *readOnly);
+    // No other Velmora may change the file between the reading and the commit.
+    Result<FirmwareLock> lock = FirmwareLock();
+    if (mode == ReplaceMode::Write && tools.lockFirmware) {
+        lock = lockFirmware(session.FirmwarePath, ui, *session.Control);
+        if (!lock.ok()) return lock.outcome();
+    }
     const Result<ReplaceTarget> target = loadTarget(session);
     if (!target.ok()) return target.outcome();
 
@@ -181,6 +195,11 @@ Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools, Re
             ? convertedSource(session, ui, tools.convertJpeg, entry, room->RoomSize)
             : readySource(session, ui, entry, room->RoomSize);
     if (!source.ok()) return source.outcome();
+    if (!isJpegSource(session.SourcePath))
+        if (Outcome format = checkStreamFormat(ui, target->image, entry,
+                                               session.SelectedPicture + 1, source->bytes);
+            !format.isDone())
+            return format;
 
     const auto streamLength = static_cast<std::int64_t>(source->stream().size());
     if (replacementExtent(entry, streamLength, room->MoveToFreeSpace, session.FreeSpaceAddr) >
@@ -202,10 +221,12 @@ Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools, Re
     if (session.ByteSwapped) held.log(replace_text::kRestoreLog);
 
     const ReplacementPlan plan = planOf(session, entry, *room, streamLength, changed.size());
-    if (Outcome checked =
-            checkResult(session, target->image, changed, plan, *source, freeSpace, tools.verify);
+    std::vector<std::string> notes;
+    if (Outcome checked = checkResult(session, target->image, changed, plan, *source, freeSpace,
+                                      tools.verify, notes);
         !checked.isDone())
         return checked;
+    for (const std::string& note : notes) held.log(note);
 
     const std::vector<ChangedRegion> regions =
         storedRegions(plannedRegions(plan), session.ByteSwapped);
@@ -225,7 +246,8 @@ Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools, Re
         return answered(approval);
     // A question the person has open (closing the window) is answered first.
     if (const Answer writing = ui.beginWriting(); writing != Answer::Yes) return answered(writing);
-    Result<std::vector<std::uint8_t>> stored = std::vector<std::uint8_t>{};
+    const int otherNames = otherNamesOf(session.FirmwarePath);
+    Result<Committed> stored = Committed{};
     Outcome committed;
     {
         const WritingDone writingDone(ui);
@@ -240,8 +262,12 @@ Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools, Re
         return committed;
     }
     held.release();
+    if (!(*stored).warning.empty()) ui.log((*stored).warning);
+    if (otherNames > 0)
+        ui.log(
+            replace_text::otherNamesKeepOldContent(fileNameOf(session.FirmwarePath), otherNames));
 
-    session.FirmwareFingerprint = fingerprint(*stored);
+    session.FirmwareFingerprint = (*stored).storedFingerprint;
     session.FreeSpaceAddr = freeSpace.FreeSpaceAddr;
     session.FreeSpaceSize = freeSpace.FreeSpaceSize;
     ui.log(replace_text::kAllDoneLog);

@@ -31,6 +31,9 @@ struct ReplacementTools {
     // Proves the result sound before it is written; tests of the writer on
     // made-up images, which hold no real picture, check the layout alone.
     Verifier verify = verifyReplacement;
+    // False when the caller holds the firmware's lock already (the command
+    // line takes it before its analysis).
+    bool lockFirmware = true;
 };
 
 // A dry run does everything up to the commit, the checks included, writes

@@ -3,6 +3,8 @@
 
 // The words "Replace Image" says to the person, exactly as the window shows
 // them. A "\r" joins the two lines of a question box.
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace velmora::replace_text {
@@ -64,6 +66,24 @@ inline std::string noBackupRefusal(const std::string& backupName, const std::str
     return "The original cannot be kept as " + backupName + " (" + cause +
            "). Nothing was written.";
 }
+// A ready-made stream made fit for the firmware.
+inline std::string userDataDroppedLog(std::size_t bytes) {
+    return "The encoder's user data in front of the first picture is left out (" +
+           std::to_string(bytes) + " bytes).";
+}
+inline std::string firstPictureOutOfReach(std::int64_t header) {
+    return "The first picture of this stream starts " + std::to_string(header) +
+           " bytes after its video object start code, where the analysis reads at most 130, in "
+           "whole pairs of bytes: the next analysis of the firmware would stop at this picture "
+           "and list none after it. Encode the stream with fewer headers in front of the picture.";
+}
+
+// A ready-made stream whose parameters differ from the picture's.
+inline constexpr const char* kDifferentFormatCaption = "Different picture format";
+inline constexpr const char* kDifferentFormatQuestion =
+    "A player may show nothing or garbage in place of this picture.\r"
+    "Replace the picture all the same?";
+
 // In place the player reads only the sectors the picture's record counts.
 inline std::string countedRoomLog(int sectors, int counted, int room) {
     return "The picture's pointer record counts " + std::to_string(sectors) +
@@ -72,5 +92,19 @@ inline std::string countedRoomLog(int sectors, int counted, int room) {
 }
 
 inline constexpr const char* kNotWrittenLog = "ERROR! The firmware file was not changed.";
+// The firmware is changed and verified, but its work copy could not follow.
+inline std::string workCopyNotRefreshed(const std::string& copyName, const std::string& cause) {
+    return "Warning: the firmware file is changed and verified, but its work copy " + copyName +
+           " could not be refreshed (" + cause +
+           "), so it was removed: open the firmware again "
+           "before the next replacement.";
+}
+// A second name of the file is not changed by a replacement that renames.
+inline std::string otherNamesKeepOldContent(const std::string& fileName, int otherNames) {
+    return otherNames == 1
+               ? fileName + " has another name (a hard link), which keeps the old content."
+               : fileName + " has " + std::to_string(otherNames) +
+                     " other names (hard links), which keep the old content.";
+}
 
 }  // namespace velmora::replace_text

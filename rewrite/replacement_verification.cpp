@@ -25,8 +25,25 @@ std::string at(std::int64_t offset) {
     return "0x" + Hex8(static_cast<std::uint32_t>(offset));
 }
 
-Failure fail(const char* check, std::string text) {
-    return VerificationFailure{check, std::move(text)};
+Failure fail(const char* check, std::string text, std::string advice = {}) {
+    return VerificationFailure{check, std::move(text), std::move(advice)};
+}
+
+constexpr const char* kDoesNotFitAdvice =
+    "The stream does not fit where it is to go: make it smaller, or move the picture where the "
+    "move is offered.";
+constexpr const char* kOurFaultAdvice =
+    "This is a fault of Velmora, not of the stream; the firmware was left as it was.";
+
+// What the person can do when a check fails and the failure names nothing better.
+std::string usualAdvice(const std::string& check) {
+    if (check == "room" || check == "other pictures") return kDoesNotFitAdvice;
+    if (check == "decoding")
+        return "Make a stream of exactly one intra picture (one frame, encoded on its own).";
+    if (check == "new picture")
+        return "Make the stream of the picture's kind and size, with its headers in front of its "
+               "one picture.";
+    return kOurFaultAdvice;
 }
 
 struct Span {
@@ -133,6 +150,10 @@ Failure checkRoom(const VerificationInput& in, const std::vector<ChangedRegion>&
         if (r.what == "checksum" || r.what == "pointer record" || r.what == "size record") continue;
         for (std::int64_t p = r.offset; p < r.offset + r.length; ++p) {
             if (p >= room.from && p < room.to) continue;
+            // A byte that already holds what is written there spills nothing.
+            if (in.before.contains(p, 1) && in.changed.contains(p, 1) &&
+                in.before.u8(p) == in.changed.u8(p))
+                continue;
             if (!in.before.contains(p, 1) || in.before.u8(p) != 0xFF)
                 return fail(
                     "room",
@@ -160,6 +181,19 @@ std::int64_t flashAddress(const ByteImage& image, std::int64_t at, std::uint32_t
     return velmora::flashAddress(image.u32(at), segmentBase);
 }
 
+// An MPEG-2 stream with an end code of its own: the scan ends the picture at
+// the first one after the sequence header.
+bool hasEndCode(std::span<const std::uint8_t> stream) {
+    for (std::size_t p = 8; p + 4 <= stream.size(); ++p)
+        if (stream[p] == 0 && stream[p + 1] == 0 && stream[p + 2] == 1 &&
+            (stream[p + 3] == 0xB7 || stream[p + 3] == 0xB9))
+            return true;
+    return false;
+}
+
+// The filler after a stream begins with the end code the scan accepts.
+constexpr std::array<std::uint8_t, 4> kFillerEndCode{0x00, 0x00, 0x01, 0xB9};
+
 // In place the player reads the sectors the record counts, and no further: the
 // stream, its end code included, must lie within them.
 Failure checkCountedSectors(const VerificationInput& in) {
@@ -168,13 +202,18 @@ Failure checkCountedSectors(const VerificationInput& in) {
     if (sectors == 0) return std::nullopt;
     const std::int64_t sectorsEnd = std::int64_t{e.Start} - e.GapLength + sectors * kSector;
     const Mpeg2Layout layout = planMpeg2(e, in.plan.streamLength, false, in.plan.freeSpaceAddr);
-    if (layout.DataEnd <= sectorsEnd) return std::nullopt;
-    return fail("records", "The stream ends at " + at(layout.DataEnd) + ", past the " +
-                               std::to_string(sectors) + " sectors the pointer record at " +
-                               at(e.PointerAddr) + " counts (up to " + at(sectorsEnd) +
-                               "): the player would read it cut short. Make the stream at most " +
-                               std::to_string(roomInCountedSectors(e, sectors)) +
-                               " bytes long, or move the picture.");
+    // Without an end code of its own the stream ends with the filler's.
+    const std::int64_t end =
+        layout.DataEnd +
+        (hasEndCode(in.stream) ? 0 : static_cast<std::int64_t>(kFillerEndCode.size()));
+    if (end <= sectorsEnd) return std::nullopt;
+    return fail("records",
+                "The stream, its end code included, ends at " + at(end) + ", past the " +
+                    std::to_string(sectors) + " sectors the pointer record at " +
+                    at(e.PointerAddr) + " counts (up to " + at(sectorsEnd) +
+                    "): the player would read it cut short.",
+                "Make the stream at most " + std::to_string(roomInCountedSectors(e, sectors)) +
+                    " bytes long, or move the picture.");
 }
 
 Failure checkMpeg2Records(const VerificationInput& in) {
@@ -258,6 +297,61 @@ std::int64_t newPictureStart(const ReplacementPlan& plan) {
     return planMpeg4(plan.entry, plan.streamLength, plan.moved, plan.freeSpaceAddr).ChunkStart;
 }
 
+// The stream read back from where the plan put it, as the records lead to it.
+std::vector<std::uint8_t> streamWhereWritten(const VerificationInput& in) {
+    const ReplacementPlan& plan = in.plan;
+    PictureEntry at = plan.entry;
+    if (at.isMpeg2()) {
+        const Mpeg2Layout layout = planMpeg2(at, plan.streamLength, plan.moved, plan.freeSpaceAddr);
+        at.Start = static_cast<std::uint32_t>(layout.FirstBlock);
+        at.End = static_cast<std::uint32_t>(layout.DataEnd);
+        at.BlockLength =
+            at.GapLength > 0 ? at.BlockLength : static_cast<std::int32_t>(at.End - at.Start);
+    } else {
+        const Mpeg4Layout layout = planMpeg4(at, plan.streamLength, plan.moved, plan.freeSpaceAddr);
+        at.Start = static_cast<std::uint32_t>(layout.ChunkStart);
+        at.End =
+            static_cast<std::uint32_t>((layout.ChunkStart + 8 + plan.streamLength + 1) / 2 * 2);
+    }
+    std::vector<std::uint8_t> read = extractPictureStream(in.changed, at, false);
+    if (!at.isMpeg2() && read.size() >= kMpeg4StreamHeader.size())
+        read.erase(read.begin(),
+                   read.begin() + static_cast<std::ptrdiff_t>(kMpeg4StreamHeader.size()));
+    if (read.size() > in.stream.size()) read.resize(in.stream.size());
+    return read;
+}
+
+// The scan does not list the new picture. That harms only when it stops
+// there and hides other pictures, or when the records do not lead to the stream.
+Failure checkUnlistedPicture(const VerificationInput& in, const FirmwareAnalysis& fresh,
+                             std::int64_t start) {
+    for (std::size_t i = 0; i < in.pictures.size(); ++i) {
+        if (static_cast<int>(i) == in.replaced) continue;
+        const PictureEntry& other = in.pictures[i];
+        bool listed = false;
+        for (int k = 0; k < fresh.PictureCount; ++k)
+            listed = listed || fresh.PictureTable[static_cast<std::size_t>(k)].Start == other.Start;
+        if (!listed)
+            return fail("new picture",
+                        "A fresh analysis finds no picture at " + at(start) +
+                            " and no longer lists picture " + std::to_string(i + 1) + " at " +
+                            at(other.Start) + ": the scan would stop at the new stream.",
+                        "Make the stream of the picture's kind with its headers as the encoder "
+                        "writes them by default, so that its first picture starts right after "
+                        "them.");
+    }
+    const std::vector<std::uint8_t> read = streamWhereWritten(in);
+    if (!std::equal(read.begin(), read.end(), in.stream.begin(), in.stream.end()))
+        return fail("new picture", "A fresh analysis finds no picture at " + at(start) +
+                                       ", and the stream read back there differs from the "
+                                       "stream written.");
+    if (in.notes != nullptr)
+        in.notes->push_back("The new picture at " + at(start) +
+                            " is written, but the program's list will not show it: the scan "
+                            "passes over it. The player's records lead to it.");
+    return std::nullopt;
+}
+
 Failure checkNewPicture(const VerificationInput& in, int width, int height) {
     const PictureEntry& e = in.plan.entry;
     const std::int64_t start = newPictureStart(in.plan);
@@ -266,8 +360,7 @@ Failure checkNewPicture(const VerificationInput& in, int width, int height) {
     for (int i = 0; i < fresh.PictureCount; ++i)
         if (fresh.PictureTable[static_cast<std::size_t>(i)].Start == start)
             found = &fresh.PictureTable[static_cast<std::size_t>(i)];
-    if (found == nullptr)
-        return fail("new picture", "A fresh analysis finds no picture at " + at(start) + ".");
+    if (found == nullptr) return checkUnlistedPicture(in, fresh, start);
     if (found->Kind != e.Kind || found->Width != width || found->Height != height)
         return fail("new picture", "A fresh analysis finds an MPEG" + std::to_string(found->Kind) +
                                        " picture of " + std::to_string(found->Width) + "x" +
@@ -279,15 +372,29 @@ Failure checkNewPicture(const VerificationInput& in, int width, int height) {
     if (!found->isMpeg2() && extracted.size() >= kMpeg4StreamHeader.size())
         extracted.erase(extracted.begin(),
                         extracted.begin() + static_cast<std::ptrdiff_t>(kMpeg4StreamHeader.size()));
-    // A chunk holds a whole number of words: an odd stream ends with one pad byte.
-    const bool padded =
-        !found->isMpeg2() && in.stream.size() % 2 == 1 && extracted.size() == in.stream.size() + 1;
+    // The analysis ends a chunk on an even offset: a chunk whose end Start + 8
+    // + length is odd (an odd stream, or an even one in a chunk at an odd
+    // offset) is read with one pad byte more.
+    const bool oddEnd =
+        (std::int64_t{found->Start} + 8 + static_cast<std::int64_t>(in.stream.size())) % 2 == 1;
+    const bool padded = !found->isMpeg2() && (in.stream.size() % 2 == 1 || oddEnd) &&
+                        extracted.size() == in.stream.size() + 1;
     if (padded) extracted.pop_back();
+    // An MPEG-2 stream without an end code of its own ends with the filler's.
+    const bool endedByFiller =
+        found->isMpeg2() && !hasEndCode(in.stream) &&
+        extracted.size() == in.stream.size() + kFillerEndCode.size() &&
+        std::equal(kFillerEndCode.begin(), kFillerEndCode.end(),
+                   extracted.end() - static_cast<std::ptrdiff_t>(kFillerEndCode.size()));
+    if (endedByFiller) extracted.resize(in.stream.size());
     if (!std::equal(extracted.begin(), extracted.end(), in.stream.begin(), in.stream.end()))
-        return fail("new picture", "The stream a fresh analysis extracts at " + at(start) +
-                                       " differs from the stream written (" +
-                                       std::to_string(extracted.size()) + " bytes, not " +
-                                       std::to_string(in.stream.size()) + ").");
+        return fail("new picture",
+                    "The stream a fresh analysis extracts at " + at(start) +
+                        " differs from the stream written (" + std::to_string(extracted.size()) +
+                        " bytes, not " + std::to_string(in.stream.size()) + ").",
+                    found->isMpeg2() && !hasEndCode(in.stream)
+                        ? "End the stream with a sequence end code (00 00 01 B7)."
+                        : "");
     return std::nullopt;
 }
 
@@ -310,8 +417,9 @@ Failure checkDecoding(const VerificationInput& in, DecodedPictures& decoded) {
 }  // namespace
 
 std::string verificationText(const VerificationFailure& failure) {
-    return "The new firmware failed the check of the " + failure.check + ": " + failure.text +
-           "\rNothing was written.";
+    const std::string advice = failure.advice.empty() ? usualAdvice(failure.check) : failure.advice;
+    return "The new firmware failed the check of the " + failure.check + ": " + failure.text + " " +
+           advice + "\rNothing was written.";
 }
 
 std::optional<VerificationFailure> verifyLayout(const VerificationInput& in) {

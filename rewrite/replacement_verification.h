@@ -24,12 +24,16 @@ struct VerificationInput {
     int replaced = 0;                        // the index of the picture being replaced
     bool byteSwapped = false;                // the firmware is stored byte-swapped
     std::uint32_t freeSpaceAfter = 0;        // where the next move would go
+    // Said to the person when the result is sound but the program's own list
+    // will not show the new picture; nullptr: not wanted.
+    std::vector<std::string>* notes = nullptr;
 };
 
 // The check that failed, by name, and what it found.
 struct VerificationFailure {
     std::string check;
     std::string text;
+    std::string advice;  // what the person can do; empty: the check's usual advice
 };
 
 // The checks on where the bytes went: the stored bytes give back the changed
@@ -45,7 +49,8 @@ struct VerificationFailure {
 // the stream. Says nothing when all is well.
 [[nodiscard]] std::optional<VerificationFailure> verifyReplacement(const VerificationInput& in);
 
-// The words of the "ERROR!" box for a failed check.
+// The words of the "ERROR!" box for a failed check: what failed, what the
+// person can do about it, and that nothing was written.
 [[nodiscard]] std::string verificationText(const VerificationFailure& failure);
 
 // How a replacement checks its result (tests of the writer on made-up images

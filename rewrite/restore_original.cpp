@@ -3,6 +3,7 @@
 
 #include "firmware/file_io.h"
 #include "firmware/firmware_file_checks.h"
+#include "rewrite/firmware_lock.h"
 #include "rewrite/original_backup.h"
 #include "rewrite/replace_texts.h"
 
@@ -24,6 +25,10 @@ Outcome restoreOriginal(const std::string& firmwarePath, Dialogs& ui) {
                 "There is no " + name + " beside " + fileNameOf(firmwarePath) + " to restore.");
         if (const auto readOnly = readOnlyProblem(firmwarePath))
             return Outcome::refused(replace_text::kErrorCaption, *readOnly);
+        // Not while another Velmora changes the file.
+        const WorkControl uncancelled;
+        const Result<FirmwareLock> lock = lockFirmware(firmwarePath, ui, uncancelled);
+        if (!lock.ok()) return lock.outcome();
         const ByteImage original = readImageFile(backup);
         writeFileAtomically(firmwarePath, original.bytes());
         ui.log("Original firmware restored from " + name);

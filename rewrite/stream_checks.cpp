@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rewrite/stream_checks.h"
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "catalogue/picture_table.h"
 #include "rewrite/replace_texts.h"
@@ -48,7 +52,66 @@ Outcome refused(const char* text) {
                             std::string(replace_text::kErrorCaption) + " " + text);
 }
 
+constexpr std::uint8_t kUserData = 0xB2;
+// What the analysis reads after the video object start code, up to and
+// including the first VOP start code, in 2-byte units.
+constexpr std::int64_t kHeaderLimit = 130;
+
+// Offsets of the start codes 00 00 01 xx from `from` on, with their codes.
+std::vector<std::pair<std::size_t, std::uint8_t>> startCodes(std::span<const std::uint8_t> file,
+                                                             std::size_t from) {
+    std::vector<std::pair<std::size_t, std::uint8_t>> codes;
+    for (std::size_t p = from; p + 4 <= file.size(); ++p) {
+        if (file[p] != 0x00 || file[p + 1] != 0x00 || file[p + 2] != 0x01) continue;
+        codes.emplace_back(p, file[p + 3]);
+        p += 3;
+    }
+    return codes;
+}
+
+Outcome prepareMpeg4(Dialogs& ui, std::vector<std::uint8_t>& file) {
+    const StreamStart start = findStreamStart(file, kKindMpeg4);
+    if (start.result != StreamStartResult::Found || !holdsVideoObjectLayer(file)) return {};
+    const auto object = static_cast<std::size_t>(start.StreamOffset);
+    const auto codes = startCodes(file, object + 4);
+    const auto vop = std::find_if(codes.begin(), codes.end(),
+                                  [](const auto& c) { return c.second == kVideoObjectPlane[3]; });
+    if (vop == codes.end()) return {};  // no picture: the decoding check says so
+    // Each user data runs up to the next start code.
+    std::vector<std::uint8_t> kept(file.begin(),
+                                   file.begin() + static_cast<std::ptrdiff_t>(object));
+    std::size_t from = object;
+    std::size_t dropped = 0;
+    for (auto c = codes.begin(); c != vop; ++c) {
+        if (c->second != kUserData) continue;
+        kept.insert(kept.end(), file.begin() + static_cast<std::ptrdiff_t>(from),
+                    file.begin() + static_cast<std::ptrdiff_t>(c->first));
+        from = std::next(c)->first;
+        dropped += from - c->first;
+    }
+    const auto vopAt = static_cast<std::int64_t>(vop->first - dropped);
+    kept.insert(kept.end(), file.begin() + static_cast<std::ptrdiff_t>(from), file.end());
+    const std::int64_t header = vopAt + 4 - (start.StreamOffset + 4);
+    if (header > kHeaderLimit || header % 2 != 0)
+        return Outcome::refused(replace_text::kErrorCaption,
+                                replace_text::firstPictureOutOfReach(header),
+                                std::string(replace_text::kErrorCaption) + " " +
+                                    replace_text::firstPictureOutOfReach(header));
+    if (dropped > 0) {
+        file = std::move(kept);
+        ui.log(replace_text::userDataDroppedLog(dropped));
+    }
+    return {};
+}
+
 }  // namespace
+
+Outcome prepareReadyStream(Dialogs& ui, std::vector<std::uint8_t>& file, int kind) {
+    // An MPEG-2 stream is written as it is: without an end code of its own,
+    // the filler after it supplies one (00 00 01 B9) that the scan and the
+    // player accept, and the verification allows for that.
+    return kind == kKindMpeg2 ? Outcome::done() : prepareMpeg4(ui, file);
+}
 
 StreamStart findStreamStart(std::span<const std::uint8_t> file, int kind) {
     const auto video = firstOffset(file, [&](std::size_t p) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "person/dialogs.h"
 #include "person/outcome.h"
@@ -20,6 +21,13 @@ struct StreamStart {
 // plane code; for an MPEG-4 picture (kind other than 2) the first video object
 // start code instead, which must exist as well.
 [[nodiscard]] StreamStart findStreamStart(std::span<const std::uint8_t> file, int kind);
+
+// Makes a ready-made stream of the picture's kind fit for the firmware, with
+// a log line for each change: an MPEG-4 stream loses the user data in front of
+// its first picture (the analysis reads only so far). Refuses an MPEG-4 stream whose first
+// picture the analysis would still not reach, since the next analysis would
+// stop there. Any other file is left for checkReadyStream to judge.
+[[nodiscard]] Outcome prepareReadyStream(Dialogs& ui, std::vector<std::uint8_t>& file, int kind);
 
 // The checks on a ready-made stream file: refuses a stream without video and
 // an MPEG-4 stream without its video object, and asks "Confirmation" for a

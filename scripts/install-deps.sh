@@ -13,6 +13,7 @@ packages=(
   ffmpeg imagemagick fonts-dejavu-core fonts-dejavu-extra
   nlohmann-json3-dev
   desktop-file-utils appstream man-db groff-base
+  acl passwd
 )
 [ "${1:-}" = "--with-extras" ] && packages+=(clang libclang-rt-14-dev xvfb xauth)
 

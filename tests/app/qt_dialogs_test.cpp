@@ -84,6 +84,26 @@ TEST_F(QtDialogsTest, QuestionIsYesNoWithoutIconAndOnlyYesGoesAhead) {
     }
 }
 
+TEST_F(QtDialogsTest, ADifferentFormatIsAWarningThatEnterDoesNotAccept) {
+    whenModalShown([](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->icon(), QMessageBox::Warning);
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("Different picture format"));
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(box, &enter);
+    });
+    EXPECT_EQ(dialogs.ask(Question::DifferentFormat, "Different picture format", "Differs."),
+              Answer::No);
+    for (const auto press : {QMessageBox::Yes, QMessageBox::No}) {
+        SeenBox seen;
+        answerBox(seen, press);
+        EXPECT_EQ(dialogs.ask(Question::DifferentFormat, "Different picture format", "Differs."),
+                  press == QMessageBox::Yes ? Answer::Yes : Answer::No);
+        EXPECT_EQ(seen.visibleButtons, QMessageBox::Yes | QMessageBox::No);
+    }
+}
+
 TEST_F(QtDialogsTest, EscapeOrClosingAQuestionIsNoAnswerAtAll) {
     whenModalShown([](QWidget* modal) {
         QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);

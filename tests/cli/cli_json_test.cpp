@@ -171,7 +171,8 @@ TEST(CliJson, AfterAMoveTheOldCopyIsNotReferenced) {
     testing::TempDir dir;
     const std::string firmware = dir.write("dump.bin", f.image);
     const std::string source = dir.write("new.m2v", fixtures::mpeg2Still(352, 288, false, 2000));
-    const auto replaced = runCli({"replace", firmware, "1", source, "--move"}, dir.path());
+    const auto replaced =
+        runCli({"replace", firmware, "1", source, "--move", "--any-format"}, dir.path());
     ASSERT_EQ(replaced.exitCode, 0) << replaced.out << replaced.err;
     const auto js = runCli({"analyze", firmware, "--json"}, dir.path());
     const json doc = json::parse(js.out);

@@ -64,7 +64,8 @@ TEST(CliBadTools, AJpegReplacementWithABadToolExitsOneWithOneMessage) {
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_EQ(linesOf(r.err), std::vector<std::string>{c.message}) << r.err;
         EXPECT_EQ(readFile(firmware), swappedStandard());
-        EXPECT_EQ(readFile(work.file("$tmp.bin")), fixtures::standardFirmware().image);
+        // The work copy goes when the command line ends, as when the window closes.
+        EXPECT_FALSE(std::filesystem::exists(work.file("$tmp.bin")));
     }
 }
 

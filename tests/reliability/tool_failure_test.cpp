@@ -134,5 +134,21 @@ TEST(BadTools, AMissingToolFolderEndsWithOneBoxAndChangesNoFile) {
     }
 }
 
+// The box stays as it was; the log says which program is not there and where
+// it was looked for.
+TEST(BadTools, AMissingEncoderIsNamedWithWhereItWasLookedFor) {
+    SwappedDumpSession run(2);
+    run.session.ToolDir = run.workDir.file("no such tools");
+    ScriptedDialogs ui;
+    EXPECT_FALSE(testing::toldDone(replacePicture(run.session, ui), ui));
+    const auto errors = errorBoxes(ui);
+    ASSERT_EQ(errors.size(), 1u) << ui.logText();
+    EXPECT_EQ(errors[0].text, kNoTarget);
+    EXPECT_TRUE(ui.hasLine("The program xvid_encraw was not found: it was looked for in " +
+                           run.session.ToolDir + "."))
+        << ui.logText();
+    run.expectUnchanged();
+}
+
 }  // namespace
 }  // namespace velmora

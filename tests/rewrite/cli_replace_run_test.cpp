@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,8 @@ TEST(CliReplaceRun, ReplacesInPlaceAndTheNextAnalysisFindsTheNewPicture) {
     testing::TempDir dir;
     const std::string fw = dir.write("fw.bin", standard().image);
     const Bytes stream = fixtures::mpeg2Still(352, 288, false, 1000);
-    const auto r = runCli({"replace", fw, "1", dir.write("new.m2v", stream)}, dir.path());
+    const auto r =
+        runCli({"replace", fw, "1", dir.write("new.m2v", stream), "--any-format"}, dir.path());
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(r.err.empty()) << r.err;
     const auto lines = linesOf(r.out);
@@ -91,7 +93,8 @@ TEST(CliReplaceRun, MoveAnswersTheMoveQuestionAndItsAbsenceKeepsThePicturePlace)
     for (const bool move : {false, true}) {
         testing::TempDir dir;
         const std::string fw = dir.write("fw.bin", fixture.image);
-        std::vector<std::string> args{"replace", fw, "2", dir.write("new.m2v", stream)};
+        std::vector<std::string> args{"replace", fw, "2", dir.write("new.m2v", stream),
+                                      "--any-format"};
         if (move) args.emplace_back("--move");
         const auto r = runCli(args, dir.path());
         ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -126,10 +129,28 @@ TEST(CliReplaceRun, SwappedDumpIsWrittenBackInItsStoredOrder) {
     const auto r = runCli({"replace", fw, "2", dir.write("new.m2v", stream)}, dir.path());
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(contains(linesOf(r.out), "Wait, the swapped firmware is rewritten now..."));
-    const Bytes working = readFile(dir.file("$tmp.bin"));
-    EXPECT_EQ(readFile(fw), swapWordBytes(working));
+    // The work copy went when the command ended; the firmware is its twin.
+    EXPECT_FALSE(std::filesystem::exists(dir.file("$tmp.bin")));
+    const Bytes working = swapWordBytes(readFile(fw));
     EXPECT_TRUE(
         std::equal(stream.begin(), stream.end(), working.begin() + standard().entries[1].Start));
+}
+
+TEST(CliReplaceRun, AStreamOfAnotherFormatNeedsAnyFormat) {
+    testing::TempDir dir;
+    const std::string fw = dir.write("fw.bin", standard().image);
+    const std::string source = dir.write("new.m2v", fixtures::mpeg2Still(352, 288, false, 1000));
+    const auto refused = runCli({"replace", fw, "1", source}, dir.path());
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("Different picture format: The new stream is 352x288 at 25.00 fps; "
+                               "picture #1 is 720x576 at 25.00 fps.\n"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_NE(refused.err.find("Not replaced (use --any-format); nothing written."),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(testing::readFile(fw), standard().image);
+    EXPECT_EQ(runCli({"replace", fw, "1", source, "--any-format"}, dir.path()).exitCode, 0);
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ TEST(CliTrust, DryRunListsEveryRegionTheReplacementChangesAndWritesNothing) {
                 const std::string fw = dir.write(form.name, original);
                 const std::string source =
                     picture[0] == '1' ? dir.write("new.m2v", mpeg2) : dir.write("new.m4v", mpeg4);
-                std::vector<std::string> args{"replace", fw, picture, source};
+                std::vector<std::string> args{"replace", fw, picture, source, "--any-format"};
                 if (move) args.push_back("--move");
                 std::vector<std::string> dry = args;
                 dry.push_back("--dry-run");
@@ -131,14 +131,15 @@ TEST(CliTrust, TheFirstReplacementKeepsTheOriginalAndRestorePutsItBack) {
         const std::string source = dir.write("new.m2v", mpeg2);
         const std::string kept = std::string("Original firmware kept as ") + form.name + ".orig";
 
-        const auto first = runCli({"replace", fw, "2", source}, dir.path());
+        const auto first = runCli({"replace", fw, "2", source, "--any-format"}, dir.path());
         ASSERT_EQ(first.exitCode, 0) << form.name << first.err;
         EXPECT_TRUE(contains(linesOf(first.out), kept)) << first.out;
         EXPECT_EQ(readFile(fw + ".orig"), original);
         const Bytes once = readFile(fw);
         ASSERT_NE(once, original);
 
-        const auto second = runCli({"replace", fw, "1", source, "--move"}, dir.path());
+        const auto second =
+            runCli({"replace", fw, "1", source, "--move", "--any-format"}, dir.path());
         ASSERT_EQ(second.exitCode, 0) << form.name << second.err;
         EXPECT_FALSE(contains(linesOf(second.out), kept)) << "the first original is the one kept";
         EXPECT_EQ(readFile(fw + ".orig"), original);
@@ -156,7 +157,8 @@ TEST(CliTrust, TheFirstReplacementKeepsTheOriginalAndRestorePutsItBack) {
         EXPECT_TRUE(contains(lines, "Search complete!"));
 
         // The restored firmware can be replaced again at once.
-        EXPECT_EQ(runCli({"replace", fw, "2", source}, dir.path()).exitCode, 0) << form.name;
+        EXPECT_EQ(runCli({"replace", fw, "2", source, "--any-format"}, dir.path()).exitCode, 0)
+            << form.name;
     }
 }
 
@@ -180,14 +182,15 @@ TEST(CliTrust, ABackupThatCannotBeMadeStopsTheReplacementUnlessNoBackup) {
     ASSERT_EQ(::mkdir((fw + ".orig").c_str(), 0755), 0);
     const std::string source = dir.write("new.m2v", fixtures::mpeg2Still(352, 288, false, 2000));
 
-    const auto refused = runCli({"replace", fw, "2", source}, dir.path());
+    const auto refused = runCli({"replace", fw, "2", source, "--any-format"}, dir.path());
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_NE(refused.err.find("The original cannot be kept as dump.bin.orig"), std::string::npos)
         << refused.err;
     EXPECT_FALSE(contains(linesOf(refused.out), "Replacing the picture..."));
     EXPECT_EQ(readFile(fw), original);
 
-    const auto insisted = runCli({"replace", fw, "2", source, "--no-backup"}, dir.path());
+    const auto insisted =
+        runCli({"replace", fw, "2", source, "--no-backup", "--any-format"}, dir.path());
     EXPECT_EQ(insisted.exitCode, 0) << insisted.err;
     EXPECT_NE(readFile(fw), original);
     struct stat st {};

@@ -393,6 +393,92 @@ TEST(ReplacePicture, EveryFailedCommitLeavesBothFilesAsTheyWere) {
     }
 }
 
+// The disk is full once the firmware is written: neither the working copy
+// nor the firmware's old content can be written. The firmware holds the new,
+// verified result, and the outcome says so: no stale twin is left.
+TEST(ReplacePicture, AFirmwareCommittedWhoseWorkCopyCannotFollowIsDoneWithAWarning) {
+    Bench bench("fw.img", mpeg2Picture(), true);
+    bench.source("new.m2v", mpeg2Stream(4500));
+    ScriptedDialogs ui;
+    // Write 2 is the working copy, write 3 putting the firmware back.
+    testing::FailingFileSystem full(testing::FailingFileSystem::Step::Write, {2, 3});
+    EXPECT_TRUE(
+        testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion, full)), ui));
+    EXPECT_NE(bench.firmwareNow(), bench.stored);
+    EXPECT_FALSE(fileExists(bench.session.workFile(kWorkingCopy))) << "a stale twin is left";
+    bool warned = false;
+    for (const std::string& line : ui.lines)
+        warned = warned || line.rfind("Warning: the firmware file is changed and verified", 0) == 0;
+    EXPECT_TRUE(warned);
+    EXPECT_TRUE(ui.hasLine("All operations completed successfully!"));
+    EXPECT_EQ(bench.session.FirmwareFingerprint, fingerprint(bench.firmwareNow()));
+}
+
+TEST(ReplacePicture, ASecondHardLinkIsToldToKeepTheOldContent) {
+    Bench bench("dump.bin", mpeg2Picture(), false);
+    bench.source("new.m2v", mpeg2Stream(4500));
+    const std::string other = bench.dir.file("other-name.bin");
+    ASSERT_EQ(::link(bench.session.FirmwarePath.c_str(), other.c_str()), 0);
+    ScriptedDialogs ui;
+    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
+    EXPECT_TRUE(
+        ui.hasLine("dump.bin has another name (a hard link), which keeps the old content."));
+    EXPECT_EQ(readFile(other), bench.stored);
+}
+
+TEST(ReplacePicture, ThroughASymbolicLinkTheTargetChangesAndKeepsItsOriginalBesideIt) {
+    Bench bench("real.bin", mpeg2Picture(), false);
+    bench.source("new.m2v", mpeg2Stream(4500));
+    ASSERT_EQ(::mkdir(bench.dir.file("links").c_str(), 0755), 0);
+    const std::string target = bench.session.FirmwarePath;
+    const std::string link = bench.dir.file("links/dump.bin");
+    ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+    bench.session.FirmwarePath = link;
+    ScriptedDialogs ui;
+    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
+    struct stat st {};
+    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_NE(readFile(target), bench.stored);
+    EXPECT_EQ(readFile(target + ".orig"), bench.stored);
+    EXPECT_FALSE(fileExists(link + ".orig"));
+}
+
+TEST(ReplacePicture, RootKeepsTheOwnerOfTheFirmwareAndItsOriginal) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
+    Bench bench("dump.bin", mpeg2Picture(), false);
+    bench.source("new.m2v", mpeg2Stream(4500));
+    ASSERT_EQ(::chown(bench.session.FirmwarePath.c_str(), 4242, 4343), 0);
+    ASSERT_EQ(::chmod(bench.session.FirmwarePath.c_str(), 0640), 0);
+    ScriptedDialogs ui;
+    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
+    for (const std::string& path :
+         {bench.session.FirmwarePath, bench.session.FirmwarePath + ".orig"}) {
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, 4242u) << path;
+        EXPECT_EQ(st.st_gid, 4343u) << path;
+        EXPECT_EQ(st.st_mode & 07777, 0640u) << path;
+    }
+}
+
+// A run killed during its commit left its temporary files; the next run on
+// the file removes them, and nothing else.
+TEST(ReplacePicture, TemporariesOfAKilledRunAreRemovedByTheNext) {
+    Bench bench("dump.bin", mpeg2Picture(), false);
+    bench.source("new.m2v", mpeg2Stream(4500));
+    (void)bench.dir.write("dump.bin.velmora-a1B2c3", Bytes(100, 1));
+    (void)bench.dir.write("dump.bin.orig.velmora-Zz9Yy8", Bytes(100, 2));
+    (void)bench.dir.write("dump.bin.velmora-notours", Bytes(100, 3));
+    (void)bench.dir.write("other.bin.velmora-a1B2c3", Bytes(100, 4));
+    ScriptedDialogs ui;
+    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
+    EXPECT_FALSE(fileExists(bench.dir.file("dump.bin.velmora-a1B2c3")));
+    EXPECT_FALSE(fileExists(bench.dir.file("dump.bin.orig.velmora-Zz9Yy8")));
+    EXPECT_TRUE(fileExists(bench.dir.file("dump.bin.velmora-notours")));
+    EXPECT_TRUE(fileExists(bench.dir.file("other.bin.velmora-a1B2c3")));
+}
+
 TEST(ReplacePicture, AnUnwritableFolderLeavesTheFirmwareAsItWas) {
     if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
     Bench bench("dump.bin", mpeg2Picture(), false);

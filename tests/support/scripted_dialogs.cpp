@@ -7,6 +7,10 @@ namespace velmora::testing {
 
 Answer ScriptedDialogs::ask(Question question, const std::string& caption,
                             const std::string& text) {
+    if (question == Question::DifferentFormat && anyFormat) {
+        formatQuestions.push_back(text);
+        return *anyFormat ? Answer::Yes : Answer::No;
+    }
     boxes.push_back({"question", caption, text});
     questions.push_back(question);
     if (closeOn == question) return Answer::Cancelled;

@@ -27,6 +27,11 @@ class ScriptedDialogs : public Dialogs {
     std::deque<bool> answers;
     bool defaultAnswer = false;
     std::optional<Question> closeOn;
+    // "Different picture format" is answered by this, aside from the script
+    // (most tests write streams unlike the picture on purpose), and is kept
+    // in formatQuestions; nullopt: asked and answered like any other.
+    std::optional<bool> anyFormat = true;
+    std::vector<std::string> formatQuestions;
     std::deque<std::optional<std::string>> openChoices;
     std::deque<std::optional<std::string>> saveChoices;
 

@@ -63,9 +63,10 @@ TEST(CliBesideOthers, TwoReplacementsOfOneFileAtOnceLoseNoChange) {
         testing::CliResult a;
         testing::CliResult b;
         std::thread other([&] {
-            b = runCli({"replace", fw, "2", secondPath, "--force"}, dir.file("tmp2"));
+            b = runCli({"replace", fw, "2", secondPath, "--force", "--any-format"},
+                       dir.file("tmp2"));
         });
-        a = runCli({"replace", fw, "1", firstPath, "--force"}, dir.file("tmp1"));
+        a = runCli({"replace", fw, "1", firstPath, "--force", "--any-format"}, dir.file("tmp1"));
         other.join();
         ASSERT_EQ(a.exitCode, 0) << a.err;
         ASSERT_EQ(b.exitCode, 0) << b.err;
@@ -104,14 +105,17 @@ TEST(CliBesideOthers, ASecondVelmoraWaitsOrWithNoWaitRefuses) {
     const std::string source = dir.write("new.m2v", fixtures::mpeg2Still(352, 288, false, 1000));
     HeldByAnother held(fw);
 
-    const auto refused = runCli({"replace", fw, "1", source, "--no-wait"}, dir.path());
+    const auto refused =
+        runCli({"replace", fw, "1", source, "--no-wait", "--any-format"}, dir.path());
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_NE(refused.err.find("fw.bin is being changed by another Velmora"), std::string::npos)
         << refused.err;
     EXPECT_EQ(readFile(fw), standard().image);
 
     testing::CliResult waited;
-    std::thread waiting([&] { waited = runCli({"replace", fw, "1", source}, dir.path()); });
+    std::thread waiting([&] {
+        waited = runCli({"replace", fw, "1", source, "--any-format"}, dir.path());
+    });
     std::this_thread::sleep_for(std::chrono::milliseconds(700));
     EXPECT_EQ(readFile(fw), standard().image) << "written while another Velmora held the file";
     held.release();

@@ -12,18 +12,10 @@ extern "C" {
 #include <array>
 #include <cmath>
 
+#include "media/av_handles.h"
+
 namespace velmora {
 namespace {
-
-struct CodecContextDeleter {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameDeleter {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketDeleter {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
 
 AVRational frameRateOf(int code) {
     static constexpr std::array<AVRational, 9> rates{{{25, 1},
@@ -180,7 +172,7 @@ void setOption(AVCodecContext* context, const char* name, std::int64_t value) {
 }  // namespace
 
 struct PictureEncoder::Frame {
-    std::unique_ptr<AVFrame, FrameDeleter> frame;
+    FrameHandle frame;
 };
 
 std::optional<OldStreamParameters> readOldStreamParameters(std::span<const std::uint8_t> stream,
@@ -238,7 +230,7 @@ std::optional<std::vector<std::uint8_t>> PictureEncoder::encode(
     const AVCodec* codec = avcodec_find_encoder(
         old_.mpeg2 ? (mpeg1 ? AV_CODEC_ID_MPEG1VIDEO : AV_CODEC_ID_MPEG2VIDEO) : AV_CODEC_ID_MPEG4);
     if (codec == nullptr) return std::nullopt;
-    std::unique_ptr<AVCodecContext, CodecContextDeleter> context(avcodec_alloc_context3(codec));
+    CodecContextHandle context(avcodec_alloc_context3(codec));
     if (!context) return std::nullopt;
     AVCodecContext* c = context.get();
     c->width = old_.width;
@@ -279,7 +271,7 @@ std::optional<std::vector<std::uint8_t>> PictureEncoder::encode(
     f->quality = setting.lambda;
     f->pict_type = AV_PICTURE_TYPE_I;
     std::vector<std::uint8_t> encoded;
-    std::unique_ptr<AVPacket, PacketDeleter> packet(av_packet_alloc());
+    PacketHandle packet(av_packet_alloc());
     if (!packet || avcodec_send_frame(c, f) < 0 || avcodec_send_frame(c, nullptr) < 0)
         return std::nullopt;
     while (avcodec_receive_packet(c, packet.get()) == 0) {

@@ -6,29 +6,16 @@ extern "C" {
 #include <libavutil/frame.h>
 }
 
-#include <memory>
+#include "media/av_handles.h"
 
 namespace velmora {
-namespace {
-
-struct CodecContextDeleter {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameDeleter {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketDeleter {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-
-}  // namespace
 
 std::optional<std::vector<std::uint8_t>> encodePng(const BgrPicture& picture) {
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_PNG);
     if (codec == nullptr || picture.width <= 0 || picture.height <= 0) return std::nullopt;
-    std::unique_ptr<AVCodecContext, CodecContextDeleter> context(avcodec_alloc_context3(codec));
-    std::unique_ptr<AVFrame, FrameDeleter> frame(av_frame_alloc());
-    std::unique_ptr<AVPacket, PacketDeleter> packet(av_packet_alloc());
+    CodecContextHandle context(avcodec_alloc_context3(codec));
+    FrameHandle frame(av_frame_alloc());
+    PacketHandle packet(av_packet_alloc());
     if (!context || !frame || !packet) return std::nullopt;
     context->width = picture.width;
     context->height = picture.height;

@@ -9,29 +9,15 @@ extern "C" {
 
 #include <vector>
 
+#include "media/av_handles.h"
+
 namespace velmora {
-namespace {
-
-struct ContextDeleter {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct ParserDeleter {
-    void operator()(AVCodecParserContext* p) const { av_parser_close(p); }
-};
-struct FrameDeleter {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketDeleter {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-
-}  // namespace
 
 struct StreamDecoder::Parts {
-    std::unique_ptr<AVCodecContext, ContextDeleter> context;
-    std::unique_ptr<AVCodecParserContext, ParserDeleter> parser;
-    std::unique_ptr<AVFrame, FrameDeleter> frame;
-    std::unique_ptr<AVPacket, PacketDeleter> packet;
+    CodecContextHandle context;
+    ParserHandle parser;
+    FrameHandle frame;
+    PacketHandle packet;
 };
 
 StreamDecoder::StreamDecoder(VideoCodec codec) : parts_(std::make_unique<Parts>()) {

@@ -135,9 +135,13 @@ Result<ConvertedStream> convertJpegBuiltin(const Session& session, Dialogs& ui,
     if (!old) return creationFailed();
     PreparedPhoto photo;
     try {
+        const WorkControl& control = *session.Control;
         photo = preparePhoto(session.SourcePath, session.Options, {old->width, old->height},
-                             fractionOf(old->aspect()));
+                             fractionOf(old->aspect()),
+                             [&control] { return control.cancelRequested(); });
     } catch (const PreparationError&) {
+        // A cancel stops the preparation midway; that is no failure to report.
+        if (session.Control->cancelRequested()) return Outcome::cancelled();
         return creationFailed();
     }
     if (session.Control->cancelRequested()) return Outcome::cancelled();

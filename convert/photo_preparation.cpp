@@ -34,10 +34,19 @@ double degrees(Rotation rotation) {
     return 0;
 }
 
+// The picture library's progress hook: it stops the operation at hand when
+// the person cancelled. Its threads may call it at once.
+MagickCore::MagickBooleanType goOnUnlessCancelled(const char*, MagickCore::MagickOffsetType,
+                                                  MagickCore::MagickSizeType, void* data) {
+    const auto* cancelled = static_cast<const PreparationCancelled*>(data);
+    return (*cancelled)() ? MagickCore::MagickFalse : MagickCore::MagickTrue;
+}
+
 // From memory, as the converter reads it: a file name would carry meaning
 // ("photo[1].jpg" selects a frame). The JPEG decoder may scale down by a whole
 // factor at which the picture still covers the hint.
-Magick::Image readPhoto(const std::string& path, const std::string& sizeHint) {
+Magick::Image readPhoto(const std::string& path, const std::string& sizeHint,
+                        const PreparationCancelled* cancelled = nullptr) {
     std::vector<std::uint8_t> bytes;
     try {
         bytes = readImageFile(path).bytes();
@@ -46,6 +55,10 @@ Magick::Image readPhoto(const std::string& path, const std::string& sizeHint) {
     }
     Magick::Image image;
     if (!sizeHint.empty()) image.defineValue("jpeg", "size", sizeHint);
+    // The image read inherits the hook, and so does every copy made of it.
+    if (cancelled != nullptr && *cancelled)
+        MagickCore::SetImageInfoProgressMonitor(image.imageInfo(), goOnUnlessCancelled,
+                                                const_cast<PreparationCancelled*>(cancelled));
     try {
         image.read(Magick::Blob(bytes.data(), bytes.size()));
     } catch (const Magick::Warning&) {
@@ -53,6 +66,7 @@ Magick::Image readPhoto(const std::string& path, const std::string& sizeHint) {
     } catch (const Magick::Exception& error) {
         throw PreparationError(path + " is no picture that can be read: " + error.what());
     }
+    if (cancelled != nullptr && *cancelled && (*cancelled)()) throw PreparationError("cancelled");
     if (image.columns() == 0 || image.rows() == 0)
         throw PreparationError(path + " holds no picture");
     image.colorSpace(Magick::sRGBColorspace);
@@ -107,13 +121,13 @@ PixelSize sizeOf(const Magick::Image& image) {
 }  // namespace
 
 PreparedPhoto preparePhoto(const std::string& path, const ReplaceOptions& options, PixelSize frame,
-                           AspectFraction display) {
+                           AspectFraction display, const PreparationCancelled& cancelled) {
     initialiseMagick();
     try {
         const bool turned = quarterTurn(options.Orientation);
         const std::string hint = std::to_string(turned ? frame.height : frame.width) + "x" +
                                  std::to_string(turned ? frame.width : frame.height);
-        Magick::Image image = readPhoto(path, hint);
+        Magick::Image image = readPhoto(path, hint, &cancelled);
         applyColour(image, options);
         applyOrientation(image, options);
         asTrueColour(image);
@@ -122,6 +136,8 @@ PreparedPhoto preparePhoto(const std::string& path, const ReplaceOptions& option
                               static_cast<std::size_t>(frame.height));
         size.aspect(true);
         image.resize(size);
+        // A stopped operation may leave a partial picture and no complaint.
+        if (cancelled && cancelled()) throw PreparationError("cancelled");
         PreparedPhoto photo;
         photo.width = static_cast<int>(image.columns());
         photo.height = static_cast<int>(image.rows());

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -27,9 +28,14 @@ struct PreparedPhoto {
 // Reads the photo (any still-picture format ImageMagick reads) and applies
 // what the converter of the tool chain applies, in its order: "Color control",
 // "Orientation", then the resize to exactly the picture's frame; the fit
-// before that resize. Throws PreparationError.
+// before that resize. Throws PreparationError. `cancelled` is asked as the
+// picture library goes, row by row: a large photo takes a while to decode and
+// resize, and the person's cancel must not wait for it. Once it says yes the
+// preparation stops with a PreparationError.
+using PreparationCancelled = std::function<bool()>;
 [[nodiscard]] PreparedPhoto preparePhoto(const std::string& path, const ReplaceOptions& options,
-                                         PixelSize frame, AspectFraction display);
+                                         PixelSize frame, AspectFraction display,
+                                         const PreparationCancelled& cancelled = {});
 
 // For the tool chain: the photo cropped or bordered, in its own orientation,
 // so that after the chain's rotation it has the display's proportions; a

@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,23 @@ TEST(PhotoPreparation, GivesThePictureOfTheToolChainOnEveryOption) {
         const PreparedPhoto builtin = preparePhoto(photo, options, {720, 576}, {4, 3});
         EXPECT_GE(testing::psnr(*classic, {builtin.width, builtin.height, builtin.rgb}), 45.0);
     }
+}
+
+// The person's cancel reaches into the decode and resize of a photo: the
+// preparation stops midway instead of finishing first.
+TEST(PhotoPreparation, ACancelStopsThePreparationMidway) {
+    const std::string photo = fixtures::photoJpeg(1024, 768);
+    // The library's threads ask at once.
+    std::atomic<int> askedWhole = 0;
+    (void)preparePhoto(photo, {}, {720, 576}, {4, 3}, [&] {
+        ++askedWhole;
+        return false;
+    });
+    std::atomic<int> asked = 0;
+    EXPECT_THROW((void)preparePhoto(photo, {}, {720, 576}, {4, 3}, [&] { return ++asked > 3; }),
+                 PreparationError);
+    EXPECT_GT(asked, 3);
+    EXPECT_LT(asked, askedWhole / 2) << "the preparation ran on after the cancel";
 }
 
 // A red disc on white, in a 3:2 photo (the borders of Fit are black).

@@ -11,8 +11,8 @@ class QLabel;
 namespace velmora {
 
 // The picture now in the firmware beside the one about to be written, before
-// anything is written. "Write it" goes ahead, "Do not write" declines, and
-// closing the box (Escape, its close button) cancels.
+// anything is written, each as the TV shows it (or, ticked, its stored pixels). "Write it" goes
+// ahead, "Do not write" declines, and closing the box (Escape, its close button) cancels.
 class BeforeAfterDialog : public QDialog {
   public:
     enum class Choice { Write, DoNotWrite, Closed };
@@ -25,10 +25,12 @@ class BeforeAfterDialog : public QDialog {
     Choice choice_ = Choice::Closed;
 };
 
-// The first picture of a stream of this picture kind (2 MPEG-2, else MPEG-4);
-// a null image when it cannot be decoded.
+// The first picture of a stream of this picture kind (2 MPEG-2, else MPEG-4),
+// at its stored size, with the width the TV shows it at as the text
+// kDisplayWidthKey; a null image when it cannot be decoded.
 [[nodiscard]] QImage pictureOfStream(std::span<const std::uint8_t> stream, int kind);
 
 inline constexpr int kBeforeAfterWidth = 360;
+inline constexpr const char* kDisplayWidthKey = "DisplayWidth";
 
 }  // namespace velmora

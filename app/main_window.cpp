@@ -112,6 +112,11 @@ TForm1::TForm1(DialogsFactory makeDialogs, WindowCore core)
         makeDialogs ? makeDialogs(*this) : std::make_unique<QtDialogs>(this, Memo1, ProgressBar1);
     connectHandlers();
     createShortcuts();
+    // A closed preview hands the focus back to the grid it was opened from.
+    previews_.afterClose = [this] {
+        activateWindow();
+        StringGrid1->setFocus();
+    };
     setAcceptDrops(true);
     FormCreate();
     fitOnScreen();

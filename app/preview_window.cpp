@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/preview_window.h"
 
+#include <QAction>
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QMouseEvent>
@@ -37,6 +38,12 @@ TForm2::TForm2(QWidget* owner)
     setWindowTitle(QStringLiteral("Form2"));
     PaintBox1->setGeometry(0, 0, 121, 105);
     setFixedSize(175, 137);
+    StoredPixels1 = new QAction(QStringLiteral("Show the stored pixels"), this);
+    StoredPixels1->setObjectName(QStringLiteral("StoredPixels1"));
+    StoredPixels1->setCheckable(true);
+    addAction(StoredPixels1);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    QObject::connect(StoredPixels1, &QAction::toggled, this, [this] { lay(); });
     for (const QKeySequence& keys :
          {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
         auto* shortcut = new QShortcut(keys, this);
@@ -44,41 +51,62 @@ TForm2::TForm2(QWidget* owner)
     }
 }
 
-void TForm2::showPicture(const QImage& picture, int number) {
+void TForm2::showPicture(const QImage& picture, int number, int displayWidth) {
+    picture_ = picture;
+    displayWidth_ = displayWidth;
+    // The title names the stored size, whatever shape the picture is shown in.
     setWindowTitle(QStringLiteral("BackGround #%1  %2x%3")
                        .arg(number)
                        .arg(picture.width())
                        .arg(picture.height()));
-    const QScreen* screen =
-        parentWidget() != nullptr ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    QSize room(picture.width(), picture.height());
-    if (screen != nullptr) {
-        const QRect available = screen->availableGeometry();
-        room = QSize(available.right() + 1 - kPreviewLeft,
-                     available.bottom() + 1 - kPreviewTop - kPreviewExtraHeight);
-    }
-    const QSize shown = fittedPictureSize(picture.size(), room);
-    PaintBox1->setPicture(shown == picture.size() ? picture
-                                                  : picture.scaled(shown, Qt::IgnoreAspectRatio,
-                                                                   Qt::SmoothTransformation));
-    PaintBox1->setGeometry(0, 0, shown.width(), shown.height());
-    outer_ = QSize(shown.width(), shown.height() + kPreviewExtraHeight);
-    appliedFrame_ = QMargins();
-    setFixedSize(outer_);
+    lay();
     move(kPreviewLeft, kPreviewTop);
     show();
     fitInsideToFrame();
     PaintBox1->repaint();
 }
 
-void TForm2::fitInsideToFrame() {
+void TForm2::lay() {
+    if (picture_.isNull()) return;
+    const QScreen* screen =
+        parentWidget() != nullptr ? parentWidget()->screen() : QGuiApplication::primaryScreen();
     const QWindow* handle = windowHandle();
-    if (handle == nullptr || outer_.isEmpty()) return;
-    const QMargins frame = handle->frameMargins();
-    if (frame == appliedFrame_) return;
+    // Framed by a window manager, the inside is exactly the picture and the
+    // frame takes the room; unframed, the designed extra height stands for it.
+    const QMargins frame = handle != nullptr ? handle->frameMargins() : QMargins();
+    const QSize around = frame.isNull()
+                             ? QSize(0, kPreviewExtraHeight)
+                             : QSize(frame.left() + frame.right(), frame.top() + frame.bottom());
+    const bool asTheTvShowsIt = !StoredPixels1->isChecked() && displayWidth_ > 0;
+    const QSize wanted(asTheTvShowsIt ? displayWidth_ : picture_.width(), picture_.height());
+    QSize room = wanted;
+    if (screen != nullptr) {
+        const QRect available = screen->availableGeometry();
+        room = QSize(available.right() + 1 - kPreviewLeft - around.width(),
+                     available.bottom() + 1 - kPreviewTop - around.height());
+    }
+    const QSize shown = fittedPictureSize(wanted, room);
+    PaintBox1->setPicture(shown == picture_.size() ? picture_
+                                                   : picture_.scaled(shown, Qt::IgnoreAspectRatio,
+                                                                     Qt::SmoothTransformation));
+    PaintBox1->setGeometry(0, 0, shown.width(), shown.height());
+    // Set before the size, so the resize this causes does not lay it again.
     appliedFrame_ = frame;
-    setFixedSize(outer_.width() - frame.left() - frame.right(),
-                 outer_.height() - frame.top() - frame.bottom());
+    setFixedSize(frame.isNull() ? QSize(shown.width(), shown.height() + kPreviewExtraHeight)
+                                : shown);
+}
+
+void TForm2::fitInsideToFrame() {
+    // The frame is known only once the window system has framed the window.
+    const QWindow* handle = windowHandle();
+    if (handle == nullptr || picture_.isNull()) return;
+    if (handle->frameMargins() == appliedFrame_) return;
+    lay();
+}
+
+void TForm2::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (onClose) onClose();
 }
 
 void TForm2::moveEvent(QMoveEvent* event) {
@@ -110,7 +138,10 @@ void PreviewWindows::showPreview(const PreviewPicture& picture) {
     std::erase_if(windows_, [](const QPointer<TForm2>& w) { return w == nullptr; });
     auto* window = new TForm2(owner_);
     windows_.emplace_back(window);
-    window->showPicture(newest_, picture.number);
+    window->onClose = [this] {
+        if (afterClose) afterClose();
+    };
+    window->showPicture(newest_, picture.number, picture.displayWidth);
 }
 
 std::vector<TForm2*> PreviewWindows::openWindows() const {

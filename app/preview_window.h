@@ -4,9 +4,12 @@
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 #include "media/picture_actions.h"
+
+class QAction;
 
 namespace velmora {
 
@@ -34,12 +37,18 @@ class TForm2 : public QWidget {
   public:
     explicit TForm2(QWidget* owner);
 
-    // Captions, sizes and shows the window for this picture.
-    void showPicture(const QImage& picture, int number);
+    // Captions, sizes and shows the window for this picture, shown
+    // displayWidth wide (as the TV shows it; 0: as stored).
+    void showPicture(const QImage& picture, int number, int displayWidth = 0);
 
     PaintBox* PaintBox1;
+    // On the picture's menu: the stored pixels, square, instead of the TV's shape.
+    QAction* StoredPixels1;
+    // Called when the person closes the window.
+    std::function<void()> onClose;
 
   protected:
+    void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -47,8 +56,11 @@ class TForm2 : public QWidget {
     // The frame is known only once the window system has framed the window:
     // the inside is sized again whenever the frame it reports changes.
     void fitInsideToFrame();
+    // Sizes the picture and the window for the shape chosen, the screen and the frame.
+    void lay();
 
-    QSize outer_;
+    QImage picture_;
+    int displayWidth_ = 0;
     QMargins appliedFrame_;
 };
 
@@ -64,6 +76,8 @@ class PreviewWindows : public PreviewSink {
     [[nodiscard]] std::vector<TForm2*> openWindows() const;
     // The picture shown last, at its real size.
     [[nodiscard]] const QImage& current() const { return newest_; }
+    // Called once a preview has closed (the window gives the grid its focus back).
+    std::function<void()> afterClose;
 
   private:
     QWidget* owner_;

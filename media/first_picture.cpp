@@ -27,6 +27,8 @@ using Scaler = std::unique_ptr<SwsContext, ScalerDeleter>;
     BgrPicture picture;
     picture.width = frame.width;
     picture.height = frame.height;
+    picture.aspectNum = frame.sample_aspect_ratio.num;
+    picture.aspectDen = frame.sample_aspect_ratio.den;
     picture.pixels.resize(static_cast<std::size_t>(frame.width) *
                           static_cast<std::size_t>(frame.height) * 3);
     std::uint8_t* planes[1] = {picture.pixels.data()};

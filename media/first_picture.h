@@ -16,6 +16,10 @@ struct BgrPicture {
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> pixels;  // width * height * 3 bytes
+    // The shape of a pixel the stream gives (MPEG-2 aspect ratio code, MPEG-4
+    // pixel aspect); 0:0 when it says none.
+    int aspectNum = 0;
+    int aspectDen = 0;
 };
 
 // The first picture of a video elementary stream, or why there is none.

@@ -9,6 +9,7 @@
 
 #include "firmware/file_io.h"
 #include "firmware/work_file.h"
+#include "media/display_aspect.h"
 #include "media/first_picture.h"
 #include "media/mpeg2_decoding.h"
 #include "media/png_file.h"
@@ -71,9 +72,12 @@ Outcome viewMpeg4(const PictureTarget& target, const PictureEntry& entry, const 
         ExtractMpeg4Stream(stored, entry, target.firmware.ByteSwapped), VideoCodec::Mpeg4);
     if (!decoded.picture)
         return Outcome::refused("Error!", "Error with decoding the MPEG4 picture!");
+    const int shownWidth =
+        displayWidth(decoded.picture->width,
+                     PixelAspect{decoded.picture->aspectNum, decoded.picture->aspectDen});
     preview.showPreview(PreviewPicture{target.picture + 1, decoded.picture->width,
-                                       decoded.picture->height,
-                                       std::move(decoded.picture->pixels)});
+                                       decoded.picture->height, std::move(decoded.picture->pixels),
+                                       shownWidth});
     return Outcome::done();
 }
 
@@ -85,13 +89,16 @@ Outcome view(const PictureTarget& target, const PictureEntry& entry, PreviewSink
     const std::string stream = session.workFile(kPreviewMpeg2);
     const std::string decoded = session.workFile(kDecodedFile);
     const WorkFiles cleanup{stream, decoded};
-    writeWorkFile(stream, ExtractMpeg2Stream(stored, entry, target.firmware.ByteSwapped));
+    const auto streamBytes = ExtractMpeg2Stream(stored, entry, target.firmware.ByteSwapped);
+    writeWorkFile(stream, streamBytes);
     const Result<bool> made = decodeToWorkTga(session, stream);
     if (!made.ok()) return made.outcome();
     TargaImage image;
     std::optional<PreviewPicture> picture;
     if (*made && loadDecodedPicture(decoded, image))
         picture = previewFromTarga(image, target.picture + 1);
+    if (picture)
+        picture->displayWidth = displayWidth(picture->width, mpeg2PixelAspect(streamBytes));
     if (!picture) return Outcome::refused("Error!", "Error with loading TGA image!");
     preview.showPreview(*picture);
     return Outcome::done();

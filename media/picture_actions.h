@@ -18,6 +18,8 @@ struct PreviewPicture {
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> bgr;
+    // The width the TV shows it at (its aspect ratio code); 0: as stored.
+    int displayWidth = 0;
 };
 
 // Where a decoded MPEG-2 picture is shown (the window's preview form).

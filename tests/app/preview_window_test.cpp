@@ -33,7 +33,7 @@ TEST_F(PreviewWindowTest, PalPictureInRowOneGetsItsCaptionAndOuterSize) {
     ASSERT_EQ(open.size(), 1u);
     TForm2* form = open[0];
     EXPECT_EQ(form->windowTitle(), QStringLiteral("BackGround #1  720x576"));
-    EXPECT_EQ(form->frameGeometry().size(), QSize(720, 600));
+    EXPECT_EQ(form->size(), QSize(720, 576)) << "framed, the inside is exactly the picture";
     EXPECT_EQ(form->frameGeometry().topLeft(), QPoint(2, 52));
     EXPECT_EQ(form->minimumSize(), form->maximumSize()) << "fixed border";
     EXPECT_EQ(form->PaintBox1->geometry(), QRect(0, 0, 720, 576));
@@ -79,7 +79,7 @@ TEST_F(PreviewWindowTest, PictureLargerThanTheScreenIsScaledDownToFit) {
     EXPECT_TRUE(screen.contains(frame)) << "the window fits the screen";
     const QSize shown = form->PaintBox1->size();
     EXPECT_LE(std::abs(shown.width() * 1000 - shown.height() * 4000), 4000) << "aspect kept";
-    EXPECT_EQ(frame.size(), QSize(shown.width(), shown.height() + 24));
+    EXPECT_EQ(form->size(), shown) << "framed, the inside is exactly the picture";
     EXPECT_EQ(QColor(form->PaintBox1->grab().toImage().pixel(shown.width() - 1, 0)),
               QColor(0, 255, 0));
 }
@@ -111,6 +111,27 @@ TEST_F(PreviewWindowTest, ClickOnThePictureClosesItsWindowOnly) {
     EXPECT_TRUE(first.isNull()) << "a closed preview is not kept";
     ASSERT_EQ(previews.openWindows().size(), 1u);
     EXPECT_EQ(previews.openWindows()[0]->windowTitle(), QStringLiteral("BackGround #2  16x16"));
+}
+
+TEST_F(PreviewWindowTest, APalPictureIsShownAsTheTvShowsItWithTheStoredSizeInTheTitle) {
+    PreviewPicture picture = solidPicture(1, 720, 576, 0, 0, 255);
+    picture.displayWidth = 768;  // 4:3 PAL: a pixel is 16:15
+    previews.showPreview(picture);
+    TForm2* form = previews.openWindows().at(0);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("BackGround #1  720x576"));
+    EXPECT_EQ(form->PaintBox1->size(), QSize(768, 576));
+    EXPECT_EQ(form->PaintBox1->grab().toImage().size(), QSize(768, 576));
+    form->StoredPixels1->setChecked(true);
+    EXPECT_EQ(form->PaintBox1->size(), QSize(720, 576)) << "the stored pixels, on request";
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("BackGround #1  720x576"));
+}
+
+TEST_F(PreviewWindowTest, ClosingAPreviewTellsItsOwner) {
+    int closed = 0;
+    previews.afterClose = [&] { ++closed; };
+    previews.showPreview(solidPicture(1, 16, 16, 1, 2, 3));
+    previews.openWindows().at(0)->close();
+    EXPECT_EQ(closed, 1) << "the window gives the grid its focus back";
 }
 
 TEST_F(PreviewWindowTest, PictureWithoutPixelsIsRefused) {

@@ -22,6 +22,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -243,8 +245,20 @@ int main(int argc, char** argv) {
         check(screen.contains(preview->frameGeometry()), "the preview fits the screen");
         check(preview->windowTitle() == QStringLiteral("BackGround #1  720x576"),
               "the preview names the real size");
+        if (!fitOnly)
+            check(preview->PaintBox1->size() == QSize(768, 576),
+                  "the 4:3 PAL picture is shown as the TV shows it, 768x576");
+        // Framed by a window manager, the inside is the picture, no more, no less.
+        if (preview->windowHandle() != nullptr && !preview->windowHandle()->frameMargins().isNull())
+            check(preview->size() == preview->PaintBox1->size(),
+                  "framed, the preview's inside is exactly the picture");
+        if (const char* shot = std::getenv("VELMORA_E2E_PREVIEW_SHOT"))
+            preview->screen()->grabWindow(0).save(QString::fromLatin1(shot), "PNG");
     }
     for (velmora::TForm2* preview : previews) preview->close();
+    QTest::qWait(50);
+    check(form.StringGrid1->hasFocus() || QApplication::focusWidget() == form.StringGrid1,
+          "closing the preview gives the grid its focus back");
     form.StringGrid1->setCurrentCell(1, 0);
     if (fitOnly) {
         form.close();

@@ -13,21 +13,11 @@ extern "C" {
 #include <limits>
 #include <memory>
 
+#include "media/av_handles.h"
+
 namespace velmora::testing {
 namespace {
 
-struct CodecContextFree {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct ParserFree {
-    void operator()(AVCodecParserContext* p) const { av_parser_close(p); }
-};
-struct FrameFree {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketFree {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
 struct ScaleFree {
     void operator()(SwsContext* s) const { sws_freeContext(s); }
 };
@@ -52,12 +42,12 @@ std::optional<RgbPicture> decodeFirstPicture(const std::vector<std::uint8_t>& st
     const AVCodecID id = codec == VideoCodec::Mpeg2 ? AV_CODEC_ID_MPEG2VIDEO : AV_CODEC_ID_MPEG4;
     const AVCodec* decoder = avcodec_find_decoder(id);
     if (decoder == nullptr) return std::nullopt;
-    std::unique_ptr<AVCodecContext, CodecContextFree> context(avcodec_alloc_context3(decoder));
-    std::unique_ptr<AVCodecParserContext, ParserFree> parser(av_parser_init(id));
+    CodecContextHandle context(avcodec_alloc_context3(decoder));
+    ParserHandle parser(av_parser_init(id));
     if (!context || !parser || avcodec_open2(context.get(), decoder, nullptr) < 0)
         return std::nullopt;
-    std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
-    std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
+    FrameHandle frame(av_frame_alloc());
+    PacketHandle packet(av_packet_alloc());
 
     // The parser wants padding after the data.
     std::vector<std::uint8_t> data(stream);

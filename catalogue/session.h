@@ -44,6 +44,9 @@ struct AcceptedSource {
 struct WorkSettings {
     std::string ToolDir;
     std::string TempDir;
+    // TempDir as opened once when claimed: work files are made and read
+    // relative to it. -1: reached by name (a folder no claim holds).
+    int TempDirDescriptor = -1;
     // Shared with the thread that may cancel the running action.
     std::shared_ptr<WorkControl> Control = std::make_shared<WorkControl>();
     // How many encoder tries of a JPEG conversion may run at once; 0: one per

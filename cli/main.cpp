@@ -131,6 +131,7 @@ int main(int argc, char** argv) {
         // Kept from other Velmoras' runs until the program ends.
         const WorkFolderClaim workFolder(chooseTempDir());
         session.TempDir = workFolder.path();
+        session.TempDirDescriptor = workFolder.descriptor();
         session.ToolDir = chooseToolDir(currentDir(), executableDir());
         std::erase_if(args.flags, [&](const std::string& f) {
             if (f.rfind("--tool-dir=", 0) != 0) return false;

@@ -12,6 +12,7 @@
 #include "convert/quality_search.h"
 #include "firmware/file_io.h"
 #include "firmware/work_file.h"
+#include "firmware/work_folder_files.h"
 #include "media/stream_extraction.h"
 
 namespace velmora {
@@ -149,7 +150,7 @@ Result<ConvertedStream> convertJpegBuiltin(const Session& session, Dialogs& ui,
     Result<std::vector<std::uint8_t>> stream =
         encodeToFit(*old, photo, streamLimit(*old, roomSize), ui, *session.Control);
     if (!stream.ok()) return stream.outcome();
-    writeWorkFile(streamPath, *stream);
+    static_cast<void>(writeWorkFileIn(session.TempDirDescriptor, streamPath, *stream));
     ui.progress(100);
     ui.log("Finished!");
     return ConvertedStream{streamPath, 0};

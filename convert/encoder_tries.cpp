@@ -10,6 +10,7 @@
 #include "convert/likely_tries.h"
 #include "firmware/file_io.h"
 #include "firmware/work_file.h"
+#include "firmware/work_folder_files.h"
 
 namespace velmora {
 namespace {
@@ -17,9 +18,11 @@ namespace {
 // How often the search looks at the person's cancel while it waits.
 constexpr std::chrono::milliseconds kCancelWatch{20};
 
-void writeBatchFile(const std::string& path, const std::vector<std::string>& lines) {
+WrittenWorkFile writeBatchFile(int folder, const std::string& path,
+                               const std::vector<std::string>& lines) {
     const std::string text = batchFileText(lines);
-    writeWorkFile(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    return writeWorkFileIn(
+        folder, path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
 }  // namespace
@@ -103,20 +106,23 @@ void EncoderTries::start(std::int32_t setting, int slot) {
     removeFileIfExists(session_.workFile(files.stream));
     removeFileIfExists(session_.workFile(files.rawPicture));
     const std::string batchPath = session_.workFile(files.batch);
-    writeBatchFile(batchPath, batchLines_(setting, files));
+    requireFolderInPlace(session_.TempDirDescriptor, session_.TempDir);
+    auto batch = std::make_shared<WrittenWorkFile>(
+        writeBatchFile(session_.TempDirDescriptor, batchPath, batchLines_(setting, files)));
 
     Run run;
     run.setting = setting;
     run.slot = slot;
-    const ToolCommand command = batchFileCommand(batchPath);
+    ToolCommand command = batchFileCommand(batchPath);
+    command.scriptDescriptor = batch->descriptor();
     run.tool = toolName(command);
     run.control = std::make_shared<WorkControl>();
     run.control->toolTimeout = session_.Control->toolTimeout;
     // Nothing a try writes may pass what any picture could be.
     OutputLimit limit{{session_.workFile(files.stream), session_.workFile(files.rawPicture)},
                       kLargestToolOutput};
-    run.ended = std::async(std::launch::async, [command, control = run.control, signal = signal_,
-                                                limit = std::move(limit)] {
+    run.ended = std::async(std::launch::async, [command, batch, control = run.control,
+                                                signal = signal_, limit = std::move(limit)] {
         ToolRun ended = runTool(command, *control, limit);
         {
             const std::lock_guard lock(signal->mutex);
@@ -150,8 +156,11 @@ void EncoderTries::keepEndedRuns() {
             const TryFiles files = tryFiles(run->slot, mpeg2_);
             outcome.batchFile = files.batch;
             const std::string stream = session_.workFile(files.stream);
-            const bool outgrown = !ended.outgrown.empty() ||
-                                  (fileExists(stream) && fileSize(stream) > kLargestToolOutput);
+            // Read from the folder as opened: never a file put in its place.
+            WorkFileRead made;
+            if (ended.outgrown.empty())
+                made = readWorkFileIn(session_.TempDirDescriptor, stream, kLargestToolOutput);
+            const bool outgrown = !ended.outgrown.empty() || made.tooLarge;
             if (outgrown) {
                 // Never read: it could take all the memory there is.
                 outcome.outgrownTool = fileNameOf(ended.outgrown) == files.rawPicture
@@ -161,7 +170,7 @@ void EncoderTries::keepEndedRuns() {
                 removeFileIfExists(session_.workFile(files.stream));
                 removeFileIfExists(session_.workFile(files.rawPicture));
             } else if (ended.end == ToolEnd::Finished || ended.end == ToolEnd::NotStarted) {
-                if (fileExists(stream)) outcome.stream = readImageFile(stream).bytes();
+                if (made.exists) outcome.stream = std::move(made.bytes);
             }
             outcomes_[run->setting] = std::move(outcome);
         }

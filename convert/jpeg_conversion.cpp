@@ -14,6 +14,7 @@
 #include "convert/tool_run.h"
 #include "firmware/file_io.h"
 #include "firmware/work_file.h"
+#include "firmware/work_folder_files.h"
 
 namespace velmora {
 namespace {
@@ -28,6 +29,7 @@ void removeWorkFiles(const Session& session) {
 // too long ends the conversion, with no work file and no stream left.
 std::optional<Outcome> runStep(const Session& session, const ToolCommand& command,
                                const std::string& streamPath) {
+    requireFolderInPlace(session.TempDirDescriptor, session.TempDir);
     const ToolRun run = runTool(command, *session.Control);
     if (run.end != ToolEnd::Cancelled && run.end != ToolEnd::TimedOut) return std::nullopt;
     removeWorkFiles(session);
@@ -69,9 +71,8 @@ std::vector<std::string> batchLinesOfTry(const Session& session, const PictureEn
 // name, whichever slot ran it.
 void keepBatchFileOf(const Session& session, const TryOutcome& made) {
     if (made.batchFile.empty() || made.batchFile == kBatchFile) return;
-    std::error_code ignored;
-    std::filesystem::rename(session.workFile(made.batchFile), session.workFile(kBatchFile),
-                            ignored);
+    (void)renameWorkFileIn(session.TempDirDescriptor, session.workFile(made.batchFile),
+                           session.workFile(kBatchFile));
 }
 
 bool isProgram(const std::string& path) {
@@ -171,7 +172,7 @@ Result<ConvertedStream> convertJpegToStream(const Session& session, Dialogs& ui,
     }
     tries.stopAll();
     // The last try's stream is the result, and stays even when it does not fit.
-    writeWorkFile(streamPath, *stream);
+    static_cast<void>(writeWorkFileIn(session.TempDirDescriptor, streamPath, *stream));
 
     removeWorkFiles(session);
     if (search.TriesLeft == 0) {

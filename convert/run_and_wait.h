@@ -15,6 +15,9 @@ struct ToolCommand {
     std::vector<std::string> arguments;  // the program first
     // NAME=value entries added to the program's environment (not part of the text).
     std::vector<std::string> environment;
+    // For a batch file: the file as written, open; the shell reads it from
+    // this descriptor, never again by its name. -1: by its name.
+    int scriptDescriptor = -1;
 
     // Appends "value" to the text and value as one argument.
     ToolCommand& quoted(const std::string& value);

@@ -172,6 +172,20 @@ class GroupWatcher {
     int writeEnd_ = -1;
 };
 
+// The descriptor handed to a shell as its script, closed here once it started.
+class ScriptCopy {
+  public:
+    explicit ScriptCopy(int fd) : fd_(fd) {}
+    ~ScriptCopy() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    ScriptCopy(const ScriptCopy&) = delete;
+    ScriptCopy& operator=(const ScriptCopy&) = delete;
+
+  private:
+    int fd_;
+};
+
 // The first output that passed the limit, else empty.
 std::string outgrownOutput(const OutputLimit& limit) {
     if (limit.maxBytes <= 0) return {};
@@ -189,6 +203,15 @@ ToolRun runTool(const ToolCommand& command, const WorkControl& control, const Ou
     // A cancel asked for before the start: not started at all.
     if (control.cancelRequested()) return {ToolEnd::Cancelled, {}};
     std::vector<std::string> args = command.arguments;
+    // A batch file is read by the shell from what was written: descriptor 3
+    // of the shell, a copy of it kept high here so it cannot be 3 already.
+    int script = -1;
+    if (command.scriptDescriptor >= 0 && args.size() > 1) {
+        script = ::fcntl(command.scriptDescriptor, F_DUPFD_CLOEXEC, 10);
+        if (script < 0) return {ToolEnd::NotStarted, {}};
+        args[1] = "/dev/fd/3";
+    }
+    const ScriptCopy scriptCopy(script);
     std::vector<char*> argv;
     argv.reserve(args.size() + 1);
     for (auto& a : args) argv.push_back(a.data());
@@ -198,7 +221,8 @@ ToolRun runTool(const ToolCommand& command, const WorkControl& control, const Ou
     posix_spawn_file_actions_addopen(&setup.actions_, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&setup.actions_, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&setup.actions_, 2, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addclosefrom_np(&setup.actions_, 3);
+    if (script >= 0) posix_spawn_file_actions_adddup2(&setup.actions_, script, 3);
+    posix_spawn_file_actions_addclosefrom_np(&setup.actions_, script >= 0 ? 4 : 3);
     // Its own group: Ctrl+C at a terminal reaches us, not the tool, and we
     // stop the whole group ourselves. Signals the caller blocks (the command
     // line waits for them on a thread) must not stay blocked in the tool.

@@ -10,6 +10,7 @@
 #include "firmware/file_io.h"
 #include "firmware/fingerprint.h"
 #include "firmware/firmware_file_checks.h"
+#include "firmware/work_folder_files.h"
 #include "rewrite/byte_order_restore.h"
 #include "rewrite/changed_regions.h"
 #include "rewrite/commit.h"
@@ -59,7 +60,8 @@ Result<SourceStream> convertedSource(const Session& session, Dialogs& ui,
                                      std::int32_t roomSize) {
     const Result<ConvertedStream> converted = convertJpeg(session, ui, entry, roomSize);
     if (!converted.ok()) return converted.outcome();
-    ByteImage file = readImageFile(converted->path);
+    // From the work folder as opened: never a stream put in its place.
+    ByteImage file = readWorkImageIn(session.TempDirDescriptor, converted->path);
     file.require(converted->offset, 0, "Read");
     if (Outcome checked = checkConvertedStream(file.bytes(), entry.Kind, converted->offset);
         !checked.isDone())

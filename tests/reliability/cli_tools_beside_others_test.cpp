@@ -4,14 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -287,6 +290,68 @@ TEST(CliToolsBesideOthers, TheNextRunRemovesAKilledRunsFolderButNotALiveOne) {
     EXPECT_EQ(runCli({"analyze", dir.file("third.bin")}, work).exitCode, 0);
     EXPECT_TRUE(runFolders(work).empty());
     ::close(held);
+}
+
+// Waits for the batch file to be written in work, then at once renames work
+// away and puts the planted folder in its place, as someone who could rename
+// it would; until stop is set.
+void swapFolderOnceTheBatchIsWritten(const std::string& work, const std::string& planted,
+                                     const std::atomic<bool>& stop, std::atomic<bool>& swapped) {
+    const int watch = ::inotify_init1(IN_CLOEXEC);
+    if (watch < 0 || ::inotify_add_watch(watch, work.c_str(), IN_CLOSE_WRITE) < 0) return;
+    alignas(inotify_event) char events[4096];
+    while (!stop && !swapped) {
+        pollfd ready{watch, POLLIN, 0};
+        if (::poll(&ready, 1, 20) <= 0) continue;
+        const ssize_t n = ::read(watch, events, sizeof events);
+        for (ssize_t at = 0; at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+            if (event->len > 0 && std::string(event->name) == "$convert.bat" && !swapped) {
+                ::rename(work.c_str(), (work + ".moved").c_str());
+                ::rename(planted.c_str(), work.c_str());
+                swapped = true;
+            }
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    ::close(watch);
+}
+
+// The work folder renamed away and another user's folder, holding their own
+// $convert.bat, put in its place between the writing of the batch file and
+// its run: nothing of theirs runs (the shell reads the batch file as written).
+TEST(CliToolsBesideOthers, AFolderSwappedInBeforeTheBatchRunsRunsNothingOfItsOwner) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can give a folder to another user";
+    TempDir dir;
+    const uid_t other = otherUser();
+    const testing::FakeTools tools(dir.file("tools"), "100");
+    const std::string marker = dir.file("their batch ran");
+    for (int round = 0; round < 5; ++round) {
+        SCOPED_TRACE(round);
+        const std::string work = dir.file("work" + std::to_string(round));
+        ASSERT_EQ(::mkdir(work.c_str(), 0700), 0);
+        const std::string planted = work + ".planted";
+        ASSERT_EQ(::mkdir(planted.c_str(), 0755), 0);
+        writeScript(planted + "/$convert.bat", "touch '" + marker + "'\n");
+        ASSERT_EQ(::chown(planted.c_str(), other, other), 0);
+        ASSERT_EQ(::chown((planted + "/$convert.bat").c_str(), other, other), 0);
+        const std::string fw = dir.write("fw" + std::to_string(round) + ".bin", standardImage());
+
+        std::atomic<bool> stop = false;
+        std::atomic<bool> swapped = false;
+        std::thread attacker(swapFolderOnceTheBatchIsWritten, work, planted, std::cref(stop),
+                             std::ref(swapped));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));  // watching
+        const auto r = runCli({"replace", fw, "1", fixtures::photoJpeg(64, 48), "--encoder",
+                               "tools", "--tool-dir", tools.folder()},
+                              work);
+        stop = true;
+        attacker.join();
+        ASSERT_TRUE(swapped) << "the batch file was never written";
+        EXPECT_FALSE(std::filesystem::exists(marker)) << "their $convert.bat was run";
+        EXPECT_NE(r.exitCode, 0) << r.out;
+        EXPECT_EQ(readFile(fw), standardImage());
+    }
 }
 
 }  // namespace

@@ -83,7 +83,8 @@ std::int64_t streamLimit(const OldStreamParameters& old, std::int32_t roomSize) 
 
 Result<std::vector<std::uint8_t>> encodeToFit(const OldStreamParameters& old,
                                               const PreparedPhoto& photo, std::int64_t limit,
-                                              Dialogs& ui, const WorkControl& control) {
+                                              Dialogs& ui, const WorkControl& control,
+                                              EncoderSetting* kept) {
     std::shared_ptr<const PictureEncoder> encoder;
     try {
         encoder = std::make_shared<const PictureEncoder>(old, photo);
@@ -114,6 +115,7 @@ Result<std::vector<std::uint8_t>> encodeToFit(const OldStreamParameters& old,
     QualitySearchResult found = searchQuality(limit, steps, limits);
     switch (found.end) {
         case SearchEnd::Found:
+            if (kept != nullptr) *kept = found.setting;
             return std::move(found.stream);
         case SearchEnd::Cancelled:
             return Outcome::cancelled();

@@ -226,6 +226,18 @@ PictureEncoder::~PictureEncoder() = default;
 
 std::optional<std::vector<std::uint8_t>> PictureEncoder::encode(
     const EncoderSetting& setting) const {
+    return encodeWith(setting, true);
+}
+
+std::optional<std::int64_t> PictureEncoder::plainSize(int quantiser) const {
+    const std::optional<std::vector<std::uint8_t>> stream =
+        encodeWith(EncoderSetting{quantiser, quantiser * kLambdaPerQuantiser}, false);
+    if (!stream) return std::nullopt;
+    return static_cast<std::int64_t>(stream->size());
+}
+
+std::optional<std::vector<std::uint8_t>> PictureEncoder::encodeWith(const EncoderSetting& setting,
+                                                                    bool tuned) const {
     const bool mpeg1 = old_.mpeg2 && !old_.sequence.hasExtension;
     const AVCodec* codec = avcodec_find_encoder(
         old_.mpeg2 ? (mpeg1 ? AV_CODEC_ID_MPEG1VIDEO : AV_CODEC_ID_MPEG2VIDEO) : AV_CODEC_ID_MPEG4);
@@ -281,8 +293,10 @@ std::optional<std::vector<std::uint8_t>> PictureEncoder::encode(
             !useScaledMatrix(c, static_cast<double>(setting.lambda) / kLambdaPerQuantiser))
             return std::nullopt;
     }
-    setOption(c, "trellis", 1);
-    setOption(c, "mbd", 2);  // rate-distortion decisions
+    if (tuned) {
+        setOption(c, "trellis", 1);
+        setOption(c, "mbd", 2);  // rate-distortion decisions
+    }
     if (avcodec_open2(c, codec, nullptr) < 0) return std::nullopt;
 
     AVFrame* f = frame_->frame.get();

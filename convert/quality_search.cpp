@@ -58,8 +58,13 @@ class Search {
         if (!fits_ && !tooBig_) {
             // Two first tries around the first guess bound most photos.
             const int first = limits_.firstLambda;
-            next = limits_.sideBySide > 1 ? std::vector<int>{first * 3 / 4, first * 7 / 5}
-                                          : std::vector<int>{first};
+            const auto spread = static_cast<int>(std::lround(first * (1 + limits_.firstSpread)));
+            if (limits_.sideBySide < 2)
+                next = {first};
+            else if (limits_.firstSpread > 0)
+                next = {first, std::max(first + 1, spread)};
+            else
+                next = {first * 3 / 4, first * 7 / 5};
         }
         while (tries_ < limits_.mostTries) {
             if (!next.empty()) {
@@ -130,12 +135,12 @@ class Search {
         }
         if (rough != nullptr)
             *rough = a.x == b.x || std::max(a.x, b.x) > std::min(a.x, b.x) * 23 / 20;
-        double slope = -0.9;  // size ~ lambda^-0.9 on a typical photo
+        double slope = -limits_.steepness;
         if (a.x != b.x && a.size != b.size)
             slope = (ln(static_cast<double>(b.size)) - ln(static_cast<double>(a.size))) /
                     (ln(b.x) - ln(a.x));
         // A flat or rising stretch says nothing about the slope.
-        if (slope > -0.05) slope = -0.9;
+        if (slope > -0.05) slope = -limits_.steepness;
         slope = std::clamp(slope, -4.0, -0.2);
         return std::exp(ln(a.x) + (ln(size) - ln(static_cast<double>(a.size))) / slope);
     }

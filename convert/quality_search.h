@@ -27,6 +27,12 @@ struct QualitySearchLimits {
     int finestLambda = 59;          // quantiser 0.5
     int coarsestLambda = 31 * 118;  // quantiser 31
     int firstLambda = 4 * 118;
+    // With two tries side by side: the second first try at firstLambda times
+    // this (when firstLambda is a guess made for the limit), else the two
+    // first tries lie around firstLambda.
+    double firstSpread = 0;
+    // size ~ lambda^-steepness, as guessed before the first try.
+    double steepness = 0.9;
     int mostTries = 14;
     double goodEnough = 0.995;  // of the limit
     // Tries both intra tables at the first setting and keeps the shorter.

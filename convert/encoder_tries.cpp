@@ -18,8 +18,8 @@ namespace {
 // How often the search looks at the person's cancel while it waits.
 constexpr std::chrono::milliseconds kCancelWatch{20};
 
-WrittenWorkFile writeBatchFile(int folder, const std::string& path,
-                               const std::vector<std::string>& lines) {
+FileDescriptor writeBatchFile(int folder, const std::string& path,
+                              const std::vector<std::string>& lines) {
     const std::string text = batchFileText(lines);
     return writeWorkFileIn(
         folder, path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
@@ -107,14 +107,14 @@ void EncoderTries::start(std::int32_t setting, int slot) {
     removeFileIfExists(session_.workFile(files.rawPicture));
     const std::string batchPath = session_.workFile(files.batch);
     requireFolderInPlace(session_.TempDirDescriptor, session_.TempDir);
-    auto batch = std::make_shared<WrittenWorkFile>(
+    auto batch = std::make_shared<FileDescriptor>(
         writeBatchFile(session_.TempDirDescriptor, batchPath, batchLines_(setting, files)));
 
     Run run;
     run.setting = setting;
     run.slot = slot;
     ToolCommand command = batchFileCommand(batchPath);
-    command.scriptDescriptor = batch->descriptor();
+    command.scriptDescriptor = batch->get();
     run.tool = toolName(command);
     run.control = std::make_shared<WorkControl>();
     run.control->toolTimeout = session_.Control->toolTimeout;

@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <limits>
-#include <utility>
 
 #include "firmware/file_io.h"
 #include "firmware/io_error.h"
@@ -28,30 +27,17 @@ int folderOrHere(int folder) {
 
 }  // namespace
 
-WrittenWorkFile::~WrittenWorkFile() {
-    if (fd_ >= 0) ::close(fd_);
-}
-
-WrittenWorkFile::WrittenWorkFile(WrittenWorkFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)) {}
-
-WrittenWorkFile writeWorkFileIn(int folder, const std::string& path,
-                                std::span<const std::uint8_t> bytes) {
+FileDescriptor writeWorkFileIn(int folder, const std::string& path,
+                               std::span<const std::uint8_t> bytes) {
     const int at = folderOrHere(folder);
     const std::string name = nameIn(folder, path);
     // Whatever stands under the name goes first; what cannot go makes the
     // exclusive creation fail, naming the file.
     (void)::unlinkat(at, name.c_str(), 0);
-    WrittenWorkFile file(
+    FileDescriptor file(
         ::openat(at, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (file.descriptor() < 0) throw fileOperationError("Cannot create", path, path);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(file.descriptor(), bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) throw fileOperationError("Cannot write", fileNameOf(path), path);
-        done += static_cast<std::size_t>(n);
-    }
+    if (file.get() < 0) throw fileOperationError("Cannot create", path);
+    if (!writeAll(file.get(), bytes)) throw fileOperationError("Cannot write", fileNameOf(path));
     return file;
 }
 
@@ -61,12 +47,11 @@ WorkFileRead readWorkFileIn(int folder, const std::string& path, std::int64_t ma
     WorkFileRead read;
     if (fd < 0) {
         if (errno == ENOENT) return read;
-        throw fileOperationError("Cannot open", fileNameOf(path), path);
+        throw fileOperationError("Cannot open", fileNameOf(path));
     }
-    const WrittenWorkFile open(fd);
+    const FileDescriptor open(fd);
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-        throw IoError("Cannot open " + fileNameOf(path) + ": not a file", path, -1, "not a file");
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) throw IoError(notAFileText(path));
     read.exists = true;
     if (st.st_size > maxBytes) {
         read.tooLarge = true;
@@ -77,7 +62,7 @@ WorkFileRead readWorkFileIn(int folder, const std::string& path, std::int64_t ma
     while (done < read.bytes.size()) {
         const ssize_t n = ::read(fd, read.bytes.data() + done, read.bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) throw fileOperationError("Cannot read", fileNameOf(path), path);
+        if (n < 0) throw fileOperationError("Cannot read", fileNameOf(path));
         if (n == 0) break;  // shorter than it was: what is there
         done += static_cast<std::size_t>(n);
     }
@@ -105,9 +90,8 @@ void requireFolderInPlace(int folder, const std::string& path) {
         opened.st_dev == named.st_dev && opened.st_ino == named.st_ino)
         return;
     throw IoError("The work folder " + path +
-                      " was replaced by another while Velmora worked in it: nothing more was run "
-                      "there.",
-                  path, -1, "replaced");
+                  " was replaced by another while Velmora worked in it: nothing more was run "
+                  "there.");
 }
 
 }  // namespace velmora

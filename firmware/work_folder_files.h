@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "firmware/byte_image.h"
+#include "firmware/file_descriptor.h"
 
 namespace velmora {
 
@@ -14,27 +15,12 @@ namespace velmora {
 // descriptor; -1: the folder is reached by its path each time). A folder put
 // in its place under the same name later is never written, read or run from.
 
-// A work file as written: the descriptor reads what was written, whatever is
-// put under its name afterwards. Closed with this.
-class WrittenWorkFile {
-  public:
-    explicit WrittenWorkFile(int descriptor) : fd_(descriptor) {}
-    ~WrittenWorkFile();
-    WrittenWorkFile(WrittenWorkFile&& other) noexcept;
-    WrittenWorkFile& operator=(WrittenWorkFile&&) = delete;
-    WrittenWorkFile(const WrittenWorkFile&) = delete;
-    WrittenWorkFile& operator=(const WrittenWorkFile&) = delete;
-
-    [[nodiscard]] int descriptor() const { return fd_; }
-
-  private:
-    int fd_;
-};
-
 // Makes the work file at path (its name inside folder) anew with bytes, never
-// through a link planted under its name, as writeWorkFile does. Throws IoError.
-[[nodiscard]] WrittenWorkFile writeWorkFileIn(int folder, const std::string& path,
-                                              std::span<const std::uint8_t> bytes);
+// through a link planted under its name, as writeWorkFile does. The returned
+// descriptor reads what was written, whatever is put under its name
+// afterwards. Throws IoError.
+[[nodiscard]] FileDescriptor writeWorkFileIn(int folder, const std::string& path,
+                                             std::span<const std::uint8_t> bytes);
 
 struct WorkFileRead {
     bool exists = false;

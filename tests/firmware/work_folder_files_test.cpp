@@ -39,7 +39,7 @@ TEST(WorkFolderFiles, AFolderSwappedInUnderTheNameIsNeitherWrittenNorRead) {
     const WorkFileRead read = readWorkFileIn(folder, planted, 1 << 20);
     EXPECT_FALSE(read.exists) << "the planted stream was read";
     {
-        const WrittenWorkFile written = writeWorkFileIn(folder, work + "/$convert.bat", kOurs);
+        const FileDescriptor written = writeWorkFileIn(folder, work + "/$convert.bat", kOurs);
         EXPECT_FALSE(::access((work + "/$convert.bat").c_str(), F_OK) == 0);
         EXPECT_EQ(readFile(dir.file("moved/$convert.bat")), kOurs);
         // What was written stays readable through the descriptor, whatever
@@ -47,7 +47,7 @@ TEST(WorkFolderFiles, AFolderSwappedInUnderTheNameIsNeitherWrittenNorRead) {
         ASSERT_EQ(::unlink(dir.file("moved/$convert.bat").c_str()), 0);
         static_cast<void>(dir.writeText("moved/$convert.bat", "theirs"));
         std::vector<std::uint8_t> through(16);
-        const ssize_t n = ::pread(written.descriptor(), through.data(), through.size(), 0);
+        const ssize_t n = ::pread(written.get(), through.data(), through.size(), 0);
         ASSERT_EQ(n, 4);
         through.resize(4);
         EXPECT_EQ(through, kOurs);

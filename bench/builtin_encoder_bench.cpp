@@ -18,7 +18,7 @@
 
 #include "bench/bench_images.h"
 #include "convert/builtin_conversion.h"
-#include "convert/run_and_wait.h"
+#include "convert/tool_run.h"
 #include "person/silent_dialogs.h"
 #include "tests/fixtures/fixture_streams.h"
 
@@ -70,7 +70,7 @@ bool ffmpegOnce(int kind, const std::string& ppm, int quantiser) {
     command.words(kind == kKindMpeg2 ? "mpeg2video" : "mpeg4");
     command.words("-trellis 2 -mbd rd -q:v").words(std::to_string(std::max(1, quantiser)));
     command.words("-f").words(kind == kKindMpeg2 ? "mpeg2video" : "m4v").quoted(out);
-    return RunAndWait(command);
+    return runTool(command, WorkControl{}).end == ToolEnd::Finished;
 }
 
 void BM_BuiltinConversion(benchmark::State& state) {
@@ -149,7 +149,7 @@ void BM_FfmpegCommand(benchmark::State& state) {
         command.words(kind == kKindMpeg2 ? "mpeg2video" : "mpeg4");
         command.words("-trellis 2 -mbd rd -q:v 4 -f");
         command.words(kind == kKindMpeg2 ? "mpeg2video" : "m4v").quoted(out);
-        if (!RunAndWait(command)) {
+        if (runTool(command, WorkControl{}).end != ToolEnd::Finished) {
             state.SkipWithError("ffmpeg did not run");
             return;
         }

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "catalogue/session.h"
-#include "convert/run_and_wait.h"
+#include "convert/tool_command.h"
 #include "convert/tool_run.h"
 
 namespace velmora {

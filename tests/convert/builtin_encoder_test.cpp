@@ -10,7 +10,7 @@
 #include "catalogue/analysis.h"
 #include "convert/builtin_conversion.h"
 #include "convert/chosen_conversion.h"
-#include "convert/run_and_wait.h"
+#include "convert/tool_run.h"
 #include "firmware/file_io.h"
 #include "tests/convert/picture_compare.h"
 #include "tests/fixtures/fixture_streams.h"
@@ -180,12 +180,12 @@ TEST(BuiltinEncoder, AnXvidPictureKeepsItsLayerFields) {
     ToolCommand raw = toolCommand("/usr/bin/ffmpeg");
     raw.words("-nostdin -v error -y -i").quoted(photo);
     raw.words("-s 720x576 -pix_fmt yuv420p -f rawvideo").quoted(dir.file("raw.yuv"));
-    ASSERT_TRUE(RunAndWait(raw));
+    ASSERT_EQ(runTool(raw, WorkControl{}).end, ToolEnd::Finished);
     ToolCommand encode = toolCommand(xvid);
     encode.words("-i").quoted(dir.file("raw.yuv"));
     encode.words("-type 0 -single -cq 4 -w 720 -h 576 -framerate 25 -frames 1 -qtype 0 -o");
     encode.quoted(dir.file("old.m4v"));
-    ASSERT_TRUE(RunAndWait(encode));
+    ASSERT_EQ(runTool(encode, WorkControl{}).end, ToolEnd::Finished);
     const std::vector<std::uint8_t> oldStream = readImageFile(dir.file("old.m4v")).bytes();
     const std::optional<OldStreamParameters> old = readOldStreamParameters(oldStream, false);
     ASSERT_TRUE(old);

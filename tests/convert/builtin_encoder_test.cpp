@@ -269,5 +269,24 @@ TEST(BuiltinEncoder, ACancelStopsTheSearchAndLeavesNoStream) {
     EXPECT_FALSE(fileExists(a.session.workFile("$jpg_res.m2v")));
 }
 
+// Two MPEG-4 tries run side by side: a cancel after the first one's line
+// logs no second one.
+TEST(BuiltinEncoder, ACancelDuringTriesSideBySideStopsAfterTheFirstLine) {
+    Analysed a;
+    analyse(a, fixtures::photoJpeg(1024, 768));
+    const PictureEntry entry = a.session.PictureTable[2];
+    ASSERT_FALSE(entry.isMpeg2());
+    CancelAtFirstTry ui(*a.session.Control);
+    const Result<ConvertedStream> made = convertJpegBuiltin(a.session, ui, entry, roomOf(entry));
+    ASSERT_FALSE(made.ok());
+    EXPECT_TRUE(made.outcome().is<Cancelled>()) << ui.logText();
+    EXPECT_EQ(std::count_if(
+                  ui.lines.begin(), ui.lines.end(),
+                  [](const std::string& line) { return line.rfind("Converting using", 0) == 0; }),
+              1)
+        << ui.logText();
+    EXPECT_FALSE(fileExists(a.session.workFile("$jpg_res.m4v")));
+}
+
 }  // namespace
 }  // namespace velmora

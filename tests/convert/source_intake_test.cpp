@@ -64,8 +64,8 @@ bool makePicture(const std::string& path, const std::string& size, bool progress
     command.words("-size " + size + " gradient:red-blue");
     if (progressive) command.words("-interlace JPEG");
     command.quoted(path);
-    return fileExists("/usr/bin/convert") && runTool(command, WorkControl{}).end == ToolEnd::Finished &&
-           fileExists(path);
+    return fileExists("/usr/bin/convert") &&
+           runTool(command, WorkControl{}).end == ToolEnd::Finished && fileExists(path);
 }
 
 TEST(ReadJpegSize, FindsTheBaselineFrameHeaderAfterOtherSegments) {

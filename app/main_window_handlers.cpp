@@ -139,7 +139,7 @@ bool TForm1::runBusy(const std::function<Outcome(Dialogs&)>& action, Dialogs* pe
     BitBtn3->setEnabled(true);
     const bool done = finish([&] {
         GuiThreadDialogs ui(person != nullptr ? *person : *dialogs_, this);
-        ui.watchCancel(session_.Control.get());
+        ui.watchCancel(session_.Control);
         ui.watchQuestions(&questionGate_);
         if (BeforeAfter1->isChecked())
             ui.beforeAfter = [this](const PendingReplacement& pending) {
@@ -337,8 +337,10 @@ void TForm1::View1Click() {
 }
 
 void TForm1::Play1Click() {
+    // The busy check comes first: the work may be changing the session.
+    if (busy_) return;
     const PictureEntry* picture = session_.selected();
-    if (busy_ || picture == nullptr || picture->isMpeg2()) return;
+    if (picture == nullptr || picture->isMpeg2()) return;
     if (!desktopHasPlayerFor(QStringLiteral("picture.m4v"))) {
         tellPerson(Outcome::refused(kNoPlayerCaption, kNoPlayerText), *dialogs_);
         return;
@@ -354,8 +356,9 @@ void TForm1::Savevideo1Click() {
 }
 
 void TForm1::Savepicture1Click() {
+    if (busy_) return;
     const PictureEntry* picture = session_.selected();
-    if (busy_ || picture == nullptr || !picture->isMpeg2()) return;
+    if (picture == nullptr || !picture->isMpeg2()) return;
     runBusy([&](Dialogs& ui) { return core_.savePicture(selectedPicture(session_), ui); });
     closeIfAsked();
 }

@@ -10,7 +10,7 @@
 #include "catalogue/analysis.h"
 #include "convert/builtin_conversion.h"
 #include "convert/chosen_conversion.h"
-#include "convert/run_and_wait.h"
+#include "convert/tool_run.h"
 #include "firmware/file_io.h"
 #include "tests/convert/picture_compare.h"
 #include "tests/fixtures/fixture_streams.h"
@@ -180,12 +180,12 @@ TEST(BuiltinEncoder, AnXvidPictureKeepsItsLayerFields) {
     ToolCommand raw = toolCommand("/usr/bin/ffmpeg");
     raw.words("-nostdin -v error -y -i").quoted(photo);
     raw.words("-s 720x576 -pix_fmt yuv420p -f rawvideo").quoted(dir.file("raw.yuv"));
-    ASSERT_TRUE(RunAndWait(raw));
+    ASSERT_EQ(runTool(raw, WorkControl{}).end, ToolEnd::Finished);
     ToolCommand encode = toolCommand(xvid);
     encode.words("-i").quoted(dir.file("raw.yuv"));
     encode.words("-type 0 -single -cq 4 -w 720 -h 576 -framerate 25 -frames 1 -qtype 0 -o");
     encode.quoted(dir.file("old.m4v"));
-    ASSERT_TRUE(RunAndWait(encode));
+    ASSERT_EQ(runTool(encode, WorkControl{}).end, ToolEnd::Finished);
     const std::vector<std::uint8_t> oldStream = readImageFile(dir.file("old.m4v")).bytes();
     const std::optional<OldStreamParameters> old = readOldStreamParameters(oldStream, false);
     ASSERT_TRUE(old);
@@ -205,6 +205,39 @@ TEST(BuiltinEncoder, AnXvidPictureKeepsItsLayerFields) {
     const auto decoded = testing::decodeFirstPicture(*stream, testing::VideoCodec::Mpeg4);
     ASSERT_TRUE(decoded);
     EXPECT_GT(testing::psnr(*decoded, asPicture(prepared)), 30.0);
+}
+
+// A smooth real photograph (a cat, from Debian's python3-skimage): the MPEG-4
+// picture fills its room, and at equal bytes it is at least as good as the
+// whole-quantiser encode.
+TEST(BuiltinEncoder, ASmoothPhotoFillsAnMpeg4RoomAndLosesNothingAtEqualBytes) {
+    const std::string cat = "/usr/lib/python3/dist-packages/skimage/data/chelsea.png";
+    if (!fileExists(cat)) GTEST_SKIP() << "no python3-skimage";
+    const std::optional<OldStreamParameters> old =
+        readOldStreamParameters(fixtures::mpeg4Still(720, 576), false);
+    ASSERT_TRUE(old);
+    const PreparedPhoto prepared =
+        preparePhoto(cat, ReplaceOptions{}, {old->width, old->height}, fractionOf(old->aspect()));
+    const WorkControl control;
+    ScriptedDialogs ui;
+    const Result<std::vector<std::uint8_t>> filled =
+        encodeToFit(*old, prepared, 31000, ui, control);
+    ASSERT_TRUE(filled.ok()) << ui.logText();
+    EXPECT_LE(filled->size(), 31000u);
+    EXPECT_GE(filled->size(), 0.98 * 31000) << ui.logText();
+
+    const PictureEncoder encoder(*old, prepared);
+    const std::optional<std::vector<std::uint8_t>> whole = encoder.encode(EncoderSetting{5, 590});
+    ASSERT_TRUE(whole);
+    const Result<std::vector<std::uint8_t>> equal =
+        encodeToFit(*old, prepared, static_cast<std::int64_t>(whole->size()), ui, control);
+    ASSERT_TRUE(equal.ok());
+    EXPECT_LE(equal->size(), whole->size());
+    const auto decodedEqual = testing::decodeFirstPicture(*equal, testing::VideoCodec::Mpeg4);
+    const auto decodedWhole = testing::decodeFirstPicture(*whole, testing::VideoCodec::Mpeg4);
+    ASSERT_TRUE(decodedEqual && decodedWhole);
+    EXPECT_GE(testing::psnr(*decodedEqual, asPicture(prepared)) + 0.05,
+              testing::psnr(*decodedWhole, asPicture(prepared)));
 }
 
 // The person cancels as soon as the first try is logged.
@@ -234,6 +267,25 @@ TEST(BuiltinEncoder, ACancelStopsTheSearchAndLeavesNoStream) {
               1)
         << ui.logText();
     EXPECT_FALSE(fileExists(a.session.workFile("$jpg_res.m2v")));
+}
+
+// Two MPEG-4 tries run side by side: a cancel after the first one's line
+// logs no second one.
+TEST(BuiltinEncoder, ACancelDuringTriesSideBySideStopsAfterTheFirstLine) {
+    Analysed a;
+    analyse(a, fixtures::photoJpeg(1024, 768));
+    const PictureEntry entry = a.session.PictureTable[2];
+    ASSERT_FALSE(entry.isMpeg2());
+    CancelAtFirstTry ui(*a.session.Control);
+    const Result<ConvertedStream> made = convertJpegBuiltin(a.session, ui, entry, roomOf(entry));
+    ASSERT_FALSE(made.ok());
+    EXPECT_TRUE(made.outcome().is<Cancelled>()) << ui.logText();
+    EXPECT_EQ(std::count_if(
+                  ui.lines.begin(), ui.lines.end(),
+                  [](const std::string& line) { return line.rfind("Converting using", 0) == 0; }),
+              1)
+        << ui.logText();
+    EXPECT_FALSE(fileExists(a.session.workFile("$jpg_res.m4v")));
 }
 
 }  // namespace

@@ -27,6 +27,7 @@ struct FakeCore {
     std::function<void()>
         duringAnalysis;  // runs in the middle of an analysis, on the window's thread
     std::optional<AcceptedSource> nextSource;  // what "Open Image file" accepts
+    std::vector<std::string> acceptedPaths;    // the files it was asked to accept
     // The replacement works, on the worker thread, until it is cancelled or
     // this time has passed; replaceSawCancel tells which.
     std::chrono::milliseconds replaceTakes{0};

@@ -18,6 +18,7 @@
 #include <QTableWidget>
 
 #include "app/qt_dialogs.h"
+#include "convert/work_dirs.h"
 
 namespace velmora {
 namespace {

@@ -30,6 +30,7 @@ class QTableWidget;
 namespace velmora {
 
 class TForm1;
+class WorkFolderClaim;
 using DialogsFactory = std::function<std::unique_ptr<Dialogs>(TForm1&)>;
 
 // The main window. Controls keep their design names (also as object names);
@@ -141,6 +142,10 @@ class TForm1 : public QWidget {
     // Image" cancels. ui reaches the person from the worker.
     bool runBusy(const std::function<Outcome(Dialogs&)>& action, Dialogs* person = nullptr);
     void closeIfAsked();
+    // Keeps the work folder from other Velmoras from the first action on, for
+    // the window's life (its working copy lives from one action to the next);
+    // claimed anew when the work folder was changed meanwhile.
+    void claimWorkFolder();
     [[nodiscard]] Answer showBeforeAfter(const PendingReplacement& pending);
 
     Session session_;
@@ -148,6 +153,7 @@ class TForm1 : public QWidget {
     PreviewWindows previews_;
     std::unique_ptr<Dialogs> dialogs_;
     std::unique_ptr<WindowMemory> memory_;
+    std::unique_ptr<WorkFolderClaim> workFolder_;
     QMenu* recentMenu_ = nullptr;
     bool busy_ = false;
     bool closeRequested_ = false;

@@ -118,7 +118,15 @@ void TForm1::FormCreate() {
     }
 }
 
+void TForm1::claimWorkFolder() {
+    if (workFolder_ != nullptr && workFolder_->path() == session_.TempDir) return;
+    workFolder_.reset();  // a folder no longer worked in is let go first
+    workFolder_ = std::make_unique<WorkFolderClaim>(session_.TempDir);
+    session_.TempDir = workFolder_->path();
+}
+
 bool TForm1::finish(const std::function<Outcome()>& action) {
+    claimWorkFolder();
     Outcome outcome;
     try {
         outcome = action();

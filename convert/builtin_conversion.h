@@ -20,11 +20,12 @@ namespace velmora {
 
 // Searches the encoder's quality for the best picture not longer than limit,
 // one log line per try. Cancelled when the person asks, within one poll of
-// the running encode.
+// the running encode. kept: the setting of the stream returned.
 [[nodiscard]] Result<std::vector<std::uint8_t>> encodeToFit(const OldStreamParameters& old,
                                                             const PreparedPhoto& photo,
                                                             std::int64_t limit, Dialogs& ui,
-                                                            const WorkControl& control);
+                                                            const WorkControl& control,
+                                                            EncoderSetting* kept = nullptr);
 
 // The built-in encoder: the accepted photo prepared and encoded in memory as
 // one picture with the stream parameters of the selected picture, as big as

@@ -3,103 +3,79 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace velmora {
 namespace {
 
-constexpr int kLambdaPerQuantiser = 118;
+// The second of two side-by-side tries aims this much short of the limit:
+// further when the slope comes from points far apart (a rough guess).
+constexpr double kShortAim = 0.99;
+constexpr double kRoughShortAim = 0.96;
 
 struct Point {
     int x = 0;
     std::int64_t size = 0;
 };
 
-// Where the line through two tries (log size over log setting) meets target.
-double interpolated(const Point& a, const Point& b, double target) {
-    const double xa = std::log(a.x), xb = std::log(b.x);
-    const double sa = std::log(static_cast<double>(a.size));
-    const double sb = std::log(static_cast<double>(b.size));
-    if (sa == sb) return std::exp((xa + xb) / 2);
-    return std::exp(xa + (std::log(target) - sa) * (xb - xa) / (sb - sa));
-}
-
-// A search along one setting x in [lowest, highest], bigger x smaller streams.
 class Search {
   public:
-    Search(std::int64_t limit, const QualitySearchSteps& steps, const QualitySearchLimits& limits,
-           QualitySearchResult& result, int& tries)
-        : limit_(limit), steps_(steps), limits_(limits), result_(result), tries_(tries) {}
-
-    enum class Ended { Settled, Stopped };
-
-    // Tries x from `first` on; fits_ and tooBig_ hold the bounds found.
-    // steepness: how fast the size falls with x (size ~ x^-steepness), for
-    // guesses from one side only.
-    Ended run(int lowest, int highest, int first, std::optional<Point> tooBig,
-              std::optional<Point> fits, double steepness,
-              const std::function<EncoderSetting(int)>& settingOf) {
-        fits_ = fits;
-        tooBig_ = tooBig;
-        const double target = static_cast<double>(limit_) * (1.0 + limits_.goodEnough) / 2.0;
-        int x = std::clamp(first, lowest, highest);
-        while (tries_ < limits_.mostTries) {
-            if (steps_.cancelled()) return stop(SearchEnd::Cancelled);
-            const EncoderSetting setting = settingOf(x);
-            std::optional<std::vector<std::uint8_t>> stream = steps_.encode(setting);
-            if (!stream)
-                return stop(steps_.cancelled() ? SearchEnd::Cancelled : SearchEnd::EncoderFailed);
-            ++tries_;
-            const auto size = static_cast<std::int64_t>(stream->size());
-            steps_.tried(setting, size, tries_, limits_.mostTries);
-            keepIfBest(std::move(*stream), size, setting);
-            if (size <= limit_) {
-                if (!fits_ || x < fits_->x) fits_ = Point{x, size};
-            } else if (!tooBig_ || x > tooBig_->x) {
-                tooBig_ = Point{x, size};
-            }
-            if (goodEnough()) return Ended::Stopped;
-            if (fits_ && fits_->x <= lowest) return Ended::Settled;
-            if (tooBig_ && tooBig_->x >= highest) return Ended::Settled;
-            double next = 0;
-            if (fits_ && tooBig_) {
-                if (fits_->x - tooBig_->x <= 1) return Ended::Settled;
-                next = interpolated(*tooBig_, *fits_, target);
-                // Each guess closes at least an eighth of the bracket.
-                const double margin = std::max(1.0, (fits_->x - tooBig_->x) / 8.0);
-                next = std::clamp(next, tooBig_->x + margin, fits_->x - margin);
-            } else if (fits_) {
-                next =
-                    fits_->x * std::pow(static_cast<double>(fits_->size) / target, 1.0 / steepness);
-            } else {
-                next = tooBig_->x *
-                       std::pow(static_cast<double>(tooBig_->size) / target, 1.0 / steepness);
-            }
-            const int rounded = static_cast<int>(std::lround(
-                std::clamp(next, static_cast<double>(lowest), static_cast<double>(highest))));
-            // At least one step on, towards the side not yet known.
-            x = rounded != x ? rounded : (size <= limit_ ? x - 1 : x + 1);
-            if (x < lowest || x > highest) return Ended::Settled;
-            if ((fits_ && x >= fits_->x) || (tooBig_ && x <= tooBig_->x)) return Ended::Settled;
-        }
-        return Ended::Stopped;
+    Search(std::int64_t limit, const QualitySearchSteps& steps, const QualitySearchLimits& limits)
+        : limit_(limit), steps_(steps), limits_(limits) {
+        result_.end = SearchEnd::Found;
     }
 
-    // One try outside a run; nothing when the search must end.
-    std::optional<Point> once(const EncoderSetting& setting, int x) {
-        if (steps_.cancelled()) {
-            stop(SearchEnd::Cancelled);
-            return std::nullopt;
+    // Tries these settings side by side: their sizes, nothing when the
+    // search must end. guide: the sizes steer the search along lambda.
+    std::optional<std::vector<std::int64_t>> round(const std::vector<EncoderSetting>& settings,
+                                                   bool guide = true) {
+        if (steps_.cancelled()) return stop(SearchEnd::Cancelled);
+        std::vector<QualitySearchSteps::Stream> streams = steps_.encode(settings);
+        std::vector<std::int64_t> sizes;
+        for (std::size_t i = 0; i < settings.size(); ++i) {
+            if (i > 0 && steps_.cancelled()) return stop(SearchEnd::Cancelled);
+            if (i >= streams.size() || !streams[i])
+                return stop(steps_.cancelled() ? SearchEnd::Cancelled : SearchEnd::EncoderFailed);
+            ++tries_;
+            const auto size = static_cast<std::int64_t>(streams[i]->size());
+            steps_.tried(settings[i], size, tries_, limits_.mostTries);
+            if (guide) note(Point{settings[i].lambda, size});
+            keepIfBest(std::move(*streams[i]), size, settings[i]);
+            sizes.push_back(size);
         }
-        std::optional<std::vector<std::uint8_t>> stream = steps_.encode(setting);
-        if (!stream) {
-            stop(steps_.cancelled() ? SearchEnd::Cancelled : SearchEnd::EncoderFailed);
-            return std::nullopt;
+        return sizes;
+    }
+
+    // The search along lambda, from the points found so far.
+    void run(bool detailTable) {
+        if (result_.end != SearchEnd::Found) return;
+        const int lowest = limits_.finestLambda;
+        const int highest = limits_.coarsestLambda;
+        const auto settingOf = [detailTable](int lambda) {
+            return EncoderSetting{0, lambda, detailTable};
+        };
+        std::vector<int> next;
+        if (!fits_ && !tooBig_) {
+            // Two first tries around the first guess bound most photos.
+            const int first = limits_.firstLambda;
+            const auto spread = static_cast<int>(std::lround(first * (1 + limits_.firstSpread)));
+            if (limits_.sideBySide < 2)
+                next = {first};
+            else if (limits_.firstSpread > 0)
+                next = {first, std::max(first + 1, spread)};
+            else
+                next = {first * 3 / 4, first * 7 / 5};
         }
-        ++tries_;
-        const auto size = static_cast<std::int64_t>(stream->size());
-        steps_.tried(setting, size, tries_, limits_.mostTries);
-        keepIfBest(std::move(*stream), size, setting);
-        return Point{x, size};
+        while (tries_ < limits_.mostTries) {
+            if (!next.empty()) {
+                std::vector<EncoderSetting> settings;
+                for (const int x : next) settings.push_back(settingOf(x));
+                if (!round(settings)) return;
+            }
+            if (goodEnough() || settled(lowest, highest)) return;
+            next = guesses(lowest, highest);
+            if (next.empty()) return;
+        }
     }
 
     [[nodiscard]] bool goodEnough() const {
@@ -107,14 +83,92 @@ class Search {
                                               limits_.goodEnough * static_cast<double>(limit_);
     }
 
-    [[nodiscard]] const std::optional<Point>& fits() const { return fits_; }
-    [[nodiscard]] const std::optional<Point>& tooBig() const { return tooBig_; }
+    QualitySearchResult finish() {
+        if (result_.end == SearchEnd::Found && result_.stream.empty())
+            result_.end = SearchEnd::NothingFits;
+        if (result_.end != SearchEnd::Found) result_.stream.clear();
+        return std::move(result_);
+    }
+
+    void note(const Point& p) {
+        if (p.size <= limit_) {
+            if (!fits_ || p.x < fits_->x) fits_ = p;
+        } else if (!tooBig_ || p.x > tooBig_->x) {
+            tooBig_ = p;
+        }
+        points_.push_back(p);
+    }
+
+    [[nodiscard]] double target() const {
+        return static_cast<double>(limit_) * (1.0 + limits_.goodEnough) / 2.0;
+    }
 
   private:
-    Ended stop(SearchEnd end) {
+    std::nullopt_t stop(SearchEnd end) {
         result_.end = end;
-        return Ended::Stopped;
+        return std::nullopt;
     }
+
+    [[nodiscard]] bool settled(int lowest, int highest) const {
+        if (fits_ && fits_->x <= lowest) return true;       // the finest fits
+        if (tooBig_ && tooBig_->x >= highest) return true;  // the coarsest does not
+        return fits_ && tooBig_ && fits_->x - tooBig_->x <= 1;
+    }
+
+    // log size against log lambda: the line through the two points that
+    // bound the answer, else the two nearest it, else a typical slope.
+    [[nodiscard]] double lambdaFor(double size, bool* rough = nullptr) const {
+        const auto ln = [](double v) { return std::log(v); };
+        Point a;
+        Point b;
+        if (fits_ && tooBig_) {
+            a = *tooBig_;
+            b = *fits_;
+        } else {
+            const Point& known = fits_ ? *fits_ : *tooBig_;
+            a = known;
+            b = known;
+            for (const Point& p : points_)
+                if (p.x != known.x &&
+                    (b.x == known.x || std::abs(p.x - known.x) < std::abs(b.x - known.x)))
+                    b = p;
+        }
+        if (rough != nullptr)
+            *rough = a.x == b.x || std::max(a.x, b.x) > std::min(a.x, b.x) * 23 / 20;
+        double slope = -limits_.steepness;
+        if (a.x != b.x && a.size != b.size)
+            slope = (ln(static_cast<double>(b.size)) - ln(static_cast<double>(a.size))) /
+                    (ln(b.x) - ln(a.x));
+        // A flat or rising stretch says nothing about the slope.
+        if (slope > -0.05) slope = -limits_.steepness;
+        slope = std::clamp(slope, -4.0, -0.2);
+        return std::exp(ln(a.x) + (ln(size) - ln(static_cast<double>(a.size))) / slope);
+    }
+
+    // The next round's lambdas, strictly between the bounds; none when there
+    // is nothing left to try.
+    [[nodiscard]] std::vector<int> guesses(int lowest, int highest) const {
+        double low = lowest - 1.0;
+        double high = highest + 1.0;
+        if (tooBig_) low = tooBig_->x;
+        if (fits_) high = fits_->x;
+        const auto inside = [&](double x) {
+            return static_cast<int>(std::lround(std::clamp(x, low + 1, high - 1)));
+        };
+        std::vector<int> out;
+        bool rough = true;
+        const int first = inside(lambdaFor(target(), &rough));
+        if (first <= low || first >= high) return out;
+        out.push_back(first);
+        if (limits_.sideBySide > 1) {
+            const double aim = rough ? kRoughShortAim : kShortAim;
+            int second = inside(lambdaFor(aim * static_cast<double>(limit_)));
+            if (second <= first) second = first + 1;  // on the side that fits
+            if (second < high) out.push_back(second);
+        }
+        return out;
+    }
+
     void keepIfBest(std::vector<std::uint8_t>&& stream, std::int64_t size,
                     const EncoderSetting& setting) {
         if (size > limit_) return;
@@ -127,72 +181,32 @@ class Search {
     std::int64_t limit_;
     const QualitySearchSteps& steps_;
     const QualitySearchLimits& limits_;
-    QualitySearchResult& result_;
-    int& tries_;
+    QualitySearchResult result_;
+    int tries_ = 0;
     std::optional<Point> fits_;
     std::optional<Point> tooBig_;
+    std::vector<Point> points_;
 };
 
 }  // namespace
 
 QualitySearchResult searchQuality(std::int64_t limit, const QualitySearchSteps& steps,
                                   const QualitySearchLimits& limits) {
-    QualitySearchResult result;
-    result.end = SearchEnd::Found;
-    int tries = 0;
-    Search search(limit, steps, limits, result, tries);
-    const int finest = limits.finestQuantiser * kLambdaPerQuantiser;
-    const int coarsest = limits.coarsestQuantiser * kLambdaPerQuantiser;
-    const int first = limits.firstQuantiser * kLambdaPerQuantiser;
-    if (limits.continuousQuantiser) {
-        // Any lambda is a quantiser of its own: one search along it.
-        bool detailTable = true;
-        std::optional<Point> fits;
-        std::optional<Point> tooBig;
-        int start = first;
-        if (limits.chooseIntraTable) {
-            const std::optional<Point> other = search.once(EncoderSetting{0, first, false}, first);
-            if (!other) return result;
-            const std::optional<Point> detail = search.once(EncoderSetting{0, first, true}, first);
-            if (!detail) return result;
-            detailTable = detail->size <= other->size;
-            const Point kept = detailTable ? *detail : *other;
-            (kept.size <= limit ? fits : tooBig) = kept;
-            if (search.goodEnough()) return result;
-            start = static_cast<int>(std::lround(
-                first * std::pow(static_cast<double>(kept.size) /
-                                     (static_cast<double>(limit) * (1.0 + limits.goodEnough) / 2),
-                                 1.0 / 0.9)));
-            if (start == first) start += kept.size <= limit ? -1 : 1;
-        }
-        const auto byLambda = [detailTable](int lambda) {
-            return EncoderSetting{0, lambda, detailTable};
-        };
-        (void)search.run(finest / 2, coarsest, start, tooBig, fits, 0.9, byLambda);
-    } else {
-        const auto byQuantiser = [](int q) { return EncoderSetting{q, q * kLambdaPerQuantiser}; };
-        if (search.run(limits.finestQuantiser, limits.coarsestQuantiser, limits.firstQuantiser,
-                       std::nullopt, std::nullopt, 0.9, byQuantiser) == Search::Ended::Settled &&
-            search.fits() && search.tooBig()) {
-            // Between the finest quantiser that fits and the next finer one, too
-            // big: the one that fits with a lower lambda keeps more detail (a
-            // higher lambda at the finer one loses more than it keeps).
-            const int q = search.fits()->x;
-            const int natural = q * kLambdaPerQuantiser;
-            const auto atQuantiser = [q](int lambda) { return EncoderSetting{q, lambda}; };
-            const Point fits{natural, search.fits()->size};
-            // There the size grows only slowly as lambda falls (about lambda^-0.2).
-            const double ratio = static_cast<double>(limit) / static_cast<double>(fits.size);
-            const int guess = static_cast<int>(natural / std::pow(ratio, 5.0));
-            (void)search.run(natural / limits.mostLambdaFactor, natural,
-                             std::max(guess, natural / limits.mostLambdaFactor), std::nullopt, fits,
-                             0.2, atQuantiser);
-        }
+    Search search(limit, steps, limits);
+    bool detailTable = true;
+    if (limits.chooseIntraTable) {
+        // Both tables at the first setting; the shorter one goes on.
+        const int first = limits.firstLambda;
+        const auto other = search.round({EncoderSetting{0, first, false}}, false);
+        if (!other) return search.finish();
+        const auto detail = search.round({EncoderSetting{0, first, true}}, false);
+        if (!detail) return search.finish();
+        if (search.goodEnough()) return search.finish();
+        detailTable = detail->front() <= other->front();
+        search.note(Point{first, std::min(detail->front(), other->front())});
     }
-    if (result.end == SearchEnd::Found && result.stream.empty())
-        result.end = SearchEnd::NothingFits;
-    if (result.end != SearchEnd::Found) result.stream.clear();
-    return result;
+    search.run(detailTable);
+    return search.finish();
 }
 
 }  // namespace velmora

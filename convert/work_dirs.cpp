@@ -9,7 +9,10 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <vector>
 
 #include "firmware/file_io.h"
 #include "firmware/io_error.h"
@@ -147,34 +150,126 @@ std::string currentDir() {
 }  // namespace velmora
 
 namespace velmora {
+namespace {
+
+constexpr const char* kRunFolderPrefix = "velmora-run-";
+// A run's folder has this name until it is locked, so that a locked-out
+// velmora-run- folder is always a run that no longer lives.
+constexpr const char* kNewFolderPrefix = "velmora-new-";
+// A velmora-new- folder this old is left by a run killed while making it.
+constexpr time_t kUnnamedFolderAge = 60;
+
+bool startsWith(const std::string& text, const char* prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+// Removes the files in a run's folder; nothing but files is made in one.
+void removeFilesIn(int folder) {
+    const int scan = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (scan < 0) return;
+    DIR* dir = ::fdopendir(scan);
+    if (dir == nullptr) {
+        ::close(scan);
+        return;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        struct stat st {};
+        if (::fstatat(folder, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
+            (void)::unlinkat(folder, entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
+// A leftover run folder of ours is removed once its lock can be had: the run
+// that held it is gone. One that is still locked belongs to a live run.
+void removeIfLeftover(int base, const std::string& name) {
+    const int folder =
+        ::openat(base, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folder < 0) return;
+    struct stat st {};
+    const bool ours = ::fstat(folder, &st) == 0 && st.st_uid == ::geteuid();
+    const bool unnamedLongAgo =
+        startsWith(name, kNewFolderPrefix) && ::time(nullptr) - st.st_ctime > kUnnamedFolderAge;
+    if (ours && (startsWith(name, kRunFolderPrefix) || unnamedLongAgo) &&
+        ::flock(folder, LOCK_EX | LOCK_NB) == 0) {
+        removeFilesIn(folder);
+        (void)::unlinkat(base, name.c_str(), AT_REMOVEDIR);
+    }
+    ::close(folder);
+}
+
+void removeLeftoverRuns(int base) {
+    const int scan = ::openat(base, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (scan < 0) return;
+    DIR* dir = ::fdopendir(scan);
+    if (dir == nullptr) {
+        ::close(scan);
+        return;
+    }
+    std::vector<std::string> candidates;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (startsWith(name, kRunFolderPrefix) || startsWith(name, kNewFolderPrefix))
+            candidates.push_back(name);
+    }
+    ::closedir(dir);
+    for (const std::string& name : candidates) removeIfLeftover(base, name);
+}
+
+struct RunFolder {
+    std::string name;
+    int descriptor = -1;
+};
+
+// A fresh private folder inside base, made under a passing name, locked,
+// then given its run name: a cleaner never sees it named and unlocked.
+std::optional<RunFolder> makeRunFolder(int base, const std::string& basePath) {
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        std::string made = joinPath(basePath, std::string(kNewFolderPrefix) + "XXXXXX");
+        if (::mkdtemp(made.data()) == nullptr) return std::nullopt;
+        const std::string suffix = made.substr(made.size() - 6);
+        const std::string passing = kNewFolderPrefix + suffix;
+        const std::string named = kRunFolderPrefix + suffix;
+        const int folder =
+            ::openat(base, passing.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (folder >= 0 && ::flock(folder, LOCK_EX | LOCK_NB) == 0 &&
+            ::renameat2(base, passing.c_str(), base, named.c_str(), RENAME_NOREPLACE) == 0)
+            return RunFolder{named, folder};
+        if (folder >= 0) ::close(folder);
+        (void)::unlinkat(base, passing.c_str(), AT_REMOVEDIR);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
 
 WorkFolderClaim::WorkFolderClaim(const std::string& folder) : path_(folder) {
-    lock_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (lock_ < 0) return;  // the work itself reports the folder
-    if (::flock(lock_, LOCK_EX | LOCK_NB) == 0) return;
-    ::close(lock_);
-    lock_ = -1;
+    const int base = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (base < 0) return;  // the work itself reports the folder
+    removeLeftoverRuns(base);
+    if (::flock(base, LOCK_EX | LOCK_NB) == 0) {
+        dir_ = base;
+        return;
+    }
     // Another Velmora works here: a fresh private folder of our own inside.
-    std::string fresh = joinPath(folder, "velmora-run-XXXXXX");
-    if (::mkdtemp(fresh.data()) == nullptr) return;
-    path_ = fresh;
-    fresh_ = true;
+    if (std::optional<RunFolder> fresh = makeRunFolder(base, folder)) {
+        path_ = joinPath(folder, fresh->name);
+        dir_ = fresh->descriptor;
+        parent_ = base;
+        freshName_ = fresh->name;
+        return;
+    }
+    ::close(base);
 }
 
 WorkFolderClaim::~WorkFolderClaim() {
-    if (lock_ >= 0) ::close(lock_);
-    if (!fresh_) return;
-    // Our own folder goes with its files; nothing but files was made in it.
-    if (DIR* dir = ::opendir(path_.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            struct stat st {};
-            if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                !S_ISDIR(st.st_mode))
-                (void)::unlinkat(::dirfd(dir), entry->d_name, 0);
-        }
-        ::closedir(dir);
+    if (parent_ >= 0) {
+        // Our own folder goes with its files, while its lock is still held.
+        removeFilesIn(dir_);
+        (void)::unlinkat(parent_, freshName_.c_str(), AT_REMOVEDIR);
+        ::close(parent_);
     }
-    (void)::rmdir(path_.c_str());
+    if (dir_ >= 0) ::close(dir_);  // closing lets the lock go
 }
 
 }  // namespace velmora

@@ -30,8 +30,11 @@ namespace velmora {
 
 // The work folder of one run of the program, kept from other Velmoras for as
 // long as this lives (an advisory lock on the folder). When another Velmora
-// holds the folder, the run gets a fresh private folder inside it, removed
-// with its files at the end: no two runs share a work file.
+// holds the folder, the run gets a fresh private folder inside it
+// (velmora-run-XXXXXX), locked while it lives and removed with its files at
+// the end: no two runs share a work file. Such folders that runs which no
+// longer live left behind (a killed run's) are removed on the way in; a
+// live run's never are, its lock is held.
 class WorkFolderClaim {
   public:
     explicit WorkFolderClaim(const std::string& folder);
@@ -40,11 +43,14 @@ class WorkFolderClaim {
     WorkFolderClaim& operator=(const WorkFolderClaim&) = delete;
 
     [[nodiscard]] const std::string& path() const { return path_; }
+    // The folder in use, opened once when claimed; -1 when it could not be.
+    [[nodiscard]] int descriptor() const { return dir_; }
 
   private:
     std::string path_;
-    int lock_ = -1;
-    bool fresh_ = false;
+    int dir_ = -1;     // the folder in use, its lock held while open
+    int parent_ = -1;  // for a fresh folder: the folder it was made in
+    std::string freshName_;
 };
 
 // The folder of the running executable.

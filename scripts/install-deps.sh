@@ -15,7 +15,7 @@ packages=(
   desktop-file-utils appstream man-db groff-base
   acl passwd
 )
-[ "${1:-}" = "--with-extras" ] && packages+=(clang libclang-rt-14-dev xvfb xauth openbox)
+[ "${1:-}" = "--with-extras" ] && packages+=(clang libclang-rt-14-dev xvfb xauth openbox python3-skimage)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -121,6 +121,11 @@ def main():
             gain = [a - b for a, b in pairs]
             print(f"{kind}: built-in minus ffmpeg at equal bytes: average {sum(gain)/len(gain):+.2f} dB,"
                   f" worst {min(gain):+.2f} dB over {len(pairs)} photos")
+        fills = [100.0 * r["builtin"][0] / r["room"] for r in rows
+                 if r["kind"] == kind and "builtin" in r]
+        if fills:
+            print(f"{kind}: built-in room filled: lowest {min(fills):.1f} %,"
+                  f" average {sum(fills)/len(fills):.1f} %")
 
 
 if __name__ == "__main__":

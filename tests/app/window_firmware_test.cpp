@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window over the real core, on the fixture builder's firmware images.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <QAction>
 #include <QApplication>
@@ -23,6 +24,7 @@
 #include "tests/fixtures/firmware_builder.h"
 #include "tests/fixtures/fixture_streams.h"
 #include "tests/fixtures/standard_fixtures.h"
+#include "tests/support/child_process.h"
 #include "tests/support/fake_tools.h"
 #include "tests/support/temp_dir.h"
 
@@ -486,6 +488,29 @@ TEST_F(WindowOverRealCore, ImagePanelTooltipShowsTheChosenPicture) {
         const QImage thumbnail = sourceThumbnail(h.form->session().SourcePath);
         EXPECT_EQ(thumbnail.size(), QSize(150, 120)) << "720x576 kept in shape";
     }
+}
+
+// A velmora-cli run in the window's work folder, after the window analysed a
+// byte-swapped dump there: the command line works in a folder of its own and
+// the window's working copy stays the window's.
+TEST_F(WindowOverRealCore, ACommandLineRunBesideTheWindowLeavesItsWorkFilesAlone) {
+    open(write("dump_swapped.bin", fx::byteSwapped(standard_->image)));
+    ASSERT_TRUE(h.ui->boxes.empty()) << h.ui->boxes[0].text;
+    ASSERT_EQ(h.form->session().TempDir, temp.path());
+    const std::string copy = h.form->session().workFile("$tmp.bin");
+    ASSERT_TRUE(fileExists(copy));
+    const auto windowsCopy = readFile(copy);
+
+    const std::string other = write("other_swapped.bin", fx::byteSwapped(empty_->image));
+    const pid_t cli =
+        startProgram({std::string(VELMORA_BIN_DIR) + "/velmora-cli", "analyze", other},
+                     {"TMP=" + temp.path()}, true);
+    ASSERT_GT(cli, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(cli, &status, 0), cli);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_TRUE(fileExists(copy)) << "the command line removed the window's working copy";
+    EXPECT_EQ(readFile(copy), windowsCopy);
 }
 
 }  // namespace

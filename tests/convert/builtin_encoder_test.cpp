@@ -211,6 +211,39 @@ TEST(BuiltinEncoder, AnXvidPictureKeepsItsLayerFields) {
     EXPECT_GT(testing::psnr(*decoded, asPicture(prepared)), 30.0);
 }
 
+// A smooth real photograph (a cat, from Debian's python3-skimage): the MPEG-4
+// picture fills its room, and at equal bytes it is at least as good as the
+// whole-quantiser encode.
+TEST(BuiltinEncoder, ASmoothPhotoFillsAnMpeg4RoomAndLosesNothingAtEqualBytes) {
+    const std::string cat = "/usr/lib/python3/dist-packages/skimage/data/chelsea.png";
+    if (!fileExists(cat)) GTEST_SKIP() << "no python3-skimage";
+    const std::optional<OldStreamParameters> old =
+        readOldStreamParameters(fixtures::mpeg4Still(720, 576), false);
+    ASSERT_TRUE(old);
+    const PreparedPhoto prepared =
+        preparePhoto(cat, ReplaceOptions{}, {old->width, old->height}, fractionOf(old->aspect()));
+    const WorkControl control;
+    ScriptedDialogs ui;
+    const Result<std::vector<std::uint8_t>> filled =
+        encodeToFit(*old, prepared, 31000, ui, control);
+    ASSERT_TRUE(filled.ok()) << ui.logText();
+    EXPECT_LE(filled->size(), 31000u);
+    EXPECT_GE(filled->size(), 0.98 * 31000) << ui.logText();
+
+    const PictureEncoder encoder(*old, prepared);
+    const std::optional<std::vector<std::uint8_t>> whole = encoder.encode(EncoderSetting{5, 590});
+    ASSERT_TRUE(whole);
+    const Result<std::vector<std::uint8_t>> equal =
+        encodeToFit(*old, prepared, static_cast<std::int64_t>(whole->size()), ui, control);
+    ASSERT_TRUE(equal.ok());
+    EXPECT_LE(equal->size(), whole->size());
+    const auto decodedEqual = testing::decodeFirstPicture(*equal, testing::VideoCodec::Mpeg4);
+    const auto decodedWhole = testing::decodeFirstPicture(*whole, testing::VideoCodec::Mpeg4);
+    ASSERT_TRUE(decodedEqual && decodedWhole);
+    EXPECT_GE(testing::psnr(*decodedEqual, asPicture(prepared)) + 0.05,
+              testing::psnr(*decodedWhole, asPicture(prepared)));
+}
+
 // The person cancels as soon as the first try is logged.
 class CancelAtFirstTry : public ScriptedDialogs {
   public:

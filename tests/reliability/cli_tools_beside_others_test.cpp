@@ -3,8 +3,10 @@
 // work folders, folders another user controls, runaway and orphaned tools.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -14,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -212,6 +215,78 @@ TEST(CliToolsBesideOthers, ARunKilledDuringAConversionLeavesNoToolRunning) {
         for (const pid_t orphan : left) ::kill(orphan, SIGKILL);
     }
     EXPECT_EQ(readFile(fw), standardImage());
+}
+
+// The velmora-run- folders in a work folder.
+std::set<std::string> runFolders(const std::string& work) {
+    std::set<std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(work)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("velmora-run-", 0) == 0) found.insert(name);
+    }
+    return found;
+}
+
+void waitForEncoderOf(const std::string& toolDir) {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (processesNaming(toolDir + "/mpeg2enc").empty() &&
+           std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_FALSE(processesNaming(toolDir + "/mpeg2enc").empty()) << "the encoder never started";
+}
+
+void killAndReap(pid_t pid) {
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+}
+
+// A run killed with SIGKILL leaves its own work folder behind; the next run
+// in that work folder removes it, and never the folder of a run still going.
+TEST(CliToolsBesideOthers, TheNextRunRemovesAKilledRunsFolderButNotALiveOne) {
+    TempDir dir;
+    const std::string work = dir.file("work");
+    ASSERT_EQ(::mkdir(work.c_str(), 0700), 0);
+    // Held here as by a Velmora at work in it: each run gets a folder of its own.
+    const int held = ::open(work.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const std::string toolDir = dir.file("leftover-check-tools");
+    const testing::FakeTools tools(toolDir, "100");
+    tools.slowEncoders("60");
+    const std::string cli = std::string(VELMORA_BIN_DIR) + "/velmora-cli";
+    auto startReplace = [&](const std::string& name) {
+        const std::string fw = dir.write(name, standardImage());
+        return testing::startProgram({cli, "replace", fw, "1", fixtures::photoJpeg(64, 48),
+                                      "--encoder", "tools", "--tool-dir", toolDir},
+                                     {"TMP=" + work}, true);
+    };
+
+    const pid_t killed = startReplace("killed.bin");
+    ASSERT_GT(killed, 0);
+    waitForEncoderOf(toolDir);
+    killAndReap(killed);
+    const std::set<std::string> left = runFolders(work);
+    ASSERT_EQ(left.size(), 1u) << "the killed run had a folder of its own";
+
+    const pid_t live = startReplace("live.bin");
+    ASSERT_GT(live, 0);
+    waitForEncoderOf(toolDir);
+    const std::set<std::string> during = runFolders(work);
+    EXPECT_FALSE(during.contains(*left.begin())) << "the killed run's folder was left";
+    ASSERT_EQ(during.size(), 1u);
+
+    const auto r = runCli({"analyze", dir.write("third.bin", standardImage())}, work);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(runFolders(work), during) << "a live run's folder was removed";
+
+    killAndReap(live);
+    const auto settle = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!processesNaming(toolDir).empty() && std::chrono::steady_clock::now() < settle)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(runCli({"analyze", dir.file("third.bin")}, work).exitCode, 0);
+    EXPECT_TRUE(runFolders(work).empty());
+    ::close(held);
 }
 
 }  // namespace

@@ -78,22 +78,11 @@ void BM_AnalysisPeakMemory(benchmark::State& state) {
     const std::int64_t size = state.range(0) * kMiB;
     const std::string path =
         benchImage(static_cast<std::size_t>(size), static_cast<int>(state.range(1)));
-    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     double peakMiB = 0;
     for (auto _ : state) {
-        const std::string command = "'" + self + "' --velmora-analyze '" + path + "'";
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (pipe == nullptr) {
-            state.SkipWithError("cannot start the measuring process");
-            return;
-        }
-        long peakKiB = -1;
-        if (std::fscanf(pipe, "peak_kib %ld", &peakKiB) != 1) peakKiB = -1;
-        if (::pclose(pipe) != 0 || peakKiB < 0) {
-            state.SkipWithError("the measuring process failed");
-            return;
-        }
-        peakMiB = static_cast<double>(peakKiB) / 1024.0;
+        const std::optional<double> peak = peakMiBOfChild(state, "--velmora-analyze", path);
+        if (!peak) return;
+        peakMiB = *peak;
     }
     state.counters["peak_rss_MiB"] = peakMiB;
     state.counters["image_MiB"] = static_cast<double>(state.range(0));
@@ -122,6 +111,24 @@ void reportPeakMemory() {
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     std::printf("peak_kib %ld\nru_maxrss_kib %ld\n", hwm, usage.ru_maxrss);
+}
+
+std::optional<double> peakMiBOfChild(benchmark::State& state, const char* flag,
+                                     const std::string& path) {
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    const std::string command = "'" + self + "' " + flag + " '" + path + "'";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        state.SkipWithError("cannot start the measuring process");
+        return std::nullopt;
+    }
+    long peakKiB = -1;
+    if (std::fscanf(pipe, "peak_kib %ld", &peakKiB) != 1) peakKiB = -1;
+    if (::pclose(pipe) != 0 || peakKiB < 0) {
+        state.SkipWithError("the measuring process failed");
+        return std::nullopt;
+    }
+    return static_cast<double>(peakKiB) / 1024.0;
 }
 
 int analyzeOnce(const char* path) {

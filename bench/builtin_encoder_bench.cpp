@@ -5,9 +5,8 @@
 // the same iteration: one encode of the same prepared picture with the same
 // tuned settings (the setting the search found), in the program
 // (x_one_encode) and as one run of the ffmpeg program on the prepared picture
-// written as a file, with -trellis 2 -mbd rd at the nearest whole quantiser
-// (x_ffmpeg_run). The classic conversion of the same photos is
-// BM_JpegConversion.
+// written as a file, with the same options (x_ffmpeg_run). The classic conversion of the same
+// photos is BM_JpegConversion.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -18,7 +17,7 @@
 
 #include "bench/bench_images.h"
 #include "convert/builtin_conversion.h"
-#include "convert/run_and_wait.h"
+#include "convert/tool_run.h"
 #include "person/silent_dialogs.h"
 #include "tests/fixtures/fixture_streams.h"
 
@@ -61,16 +60,28 @@ void writePpm(const std::string& path, const PreparedPhoto& photo) {
 }
 
 // One run of the ffmpeg program encoding the prepared picture once with the
-// tuned options; false when it did not run.
-bool ffmpegOnce(int kind, const std::string& ppm, int quantiser) {
-    const std::string out = benchWorkDir() + (kind == kKindMpeg2 ? "/once.m2v" : "/once.m4v");
+// settings the search kept (MPEG-2: at the nearest whole quantiser, the
+// matrix aside; MPEG-4: the same lambda and per-macroblock quantisers), on
+// as many threads as the program's encode; false when it did not run.
+bool ffmpegOnce(int kind, const std::string& ppm, const EncoderSetting& kept) {
+    const bool mpeg2 = kind == kKindMpeg2;
+    const std::string out = benchWorkDir() + (mpeg2 ? "/once.m2v" : "/once.m4v");
     ToolCommand command = toolCommand("/usr/bin/ffmpeg");
     command.words("-nostdin -v error -y -i").quoted(ppm);
     command.words("-frames:v 1 -pix_fmt yuv420p -c:v");
-    command.words(kind == kKindMpeg2 ? "mpeg2video" : "mpeg4");
-    command.words("-trellis 2 -mbd rd -q:v").words(std::to_string(std::max(1, quantiser)));
-    command.words("-f").words(kind == kKindMpeg2 ? "mpeg2video" : "m4v").quoted(out);
-    return RunAndWait(command);
+    command.words(mpeg2 ? "mpeg2video -threads 2" : "mpeg4 -threads 1");
+    command.words("-trellis 1 -mbd rd");
+    const std::string lambda = std::to_string(kept.lambda);
+    if (mpeg2) {
+        const long quantiser = std::lround(static_cast<double>(kept.lambda) / kLambdaPerQuantiser);
+        command.words("-q:v").words(std::to_string(std::max(1L, quantiser)));
+        command.words(kept.detailTable ? "-intra_vlc 1" : "-intra_vlc 0");
+    } else {
+        command.words("-qmin 1 -qmax 31 -i_qfactor 1 -i_qoffset 0 -mpv_flags +qp_rd");
+        command.words("-lmin").words(lambda).words("-lmax").words(lambda);
+    }
+    command.words("-f").words(mpeg2 ? "mpeg2video" : "m4v").quoted(out);
+    return runTool(command, WorkControl{}).end == ToolEnd::Finished;
 }
 
 void BM_BuiltinConversion(benchmark::State& state) {
@@ -109,9 +120,7 @@ void BM_BuiltinConversion(benchmark::State& state) {
         oneEncode += secondsSince(once);
         writePpm(ppm, prepared);
         const Clock::time_point run = Clock::now();
-        if (!ffmpegOnce(kind, ppm,
-                        static_cast<int>(
-                            std::lround(static_cast<double>(kept.lambda) / kLambdaPerQuantiser)))) {
+        if (!ffmpegOnce(kind, ppm, kept)) {
             state.SkipWithError("ffmpeg did not run");
             return;
         }
@@ -149,7 +158,7 @@ void BM_FfmpegCommand(benchmark::State& state) {
         command.words(kind == kKindMpeg2 ? "mpeg2video" : "mpeg4");
         command.words("-trellis 2 -mbd rd -q:v 4 -f");
         command.words(kind == kKindMpeg2 ? "mpeg2video" : "m4v").quoted(out);
-        if (!RunAndWait(command)) {
+        if (runTool(command, WorkControl{}).end != ToolEnd::Finished) {
             state.SkipWithError("ffmpeg did not run");
             return;
         }

@@ -29,25 +29,14 @@ constexpr std::int64_t kMiB = 1 << 20;
 void BM_ReplacementPeakMemory(benchmark::State& state) {
     const std::int64_t size = state.range(0) * kMiB;
     const std::string image = benchImage(static_cast<std::size_t>(size), 16);
-    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     double peakMiB = 0;
     for (auto _ : state) {
         const std::string copy = benchWorkDir() + "/replace-bench.bin";
         std::filesystem::copy_file(image, copy, std::filesystem::copy_options::overwrite_existing);
         std::filesystem::remove(copy + ".orig");
-        const std::string command = "'" + self + "' --velmora-replace '" + copy + "'";
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (pipe == nullptr) {
-            state.SkipWithError("cannot start the measuring process");
-            return;
-        }
-        long peakKiB = -1;
-        if (std::fscanf(pipe, "peak_kib %ld", &peakKiB) != 1) peakKiB = -1;
-        if (::pclose(pipe) != 0 || peakKiB < 0) {
-            state.SkipWithError("the measuring process failed");
-            return;
-        }
-        peakMiB = static_cast<double>(peakKiB) / 1024.0;
+        const std::optional<double> peak = peakMiBOfChild(state, "--velmora-replace", copy);
+        if (!peak) return;
+        peakMiB = *peak;
         std::filesystem::remove(copy);
         std::filesystem::remove(copy + ".orig");
     }

@@ -24,7 +24,8 @@ function(velmora_warnings target)
   target_compile_options(${target} PRIVATE ${VELMORA_WARNINGS})
 endfunction()
 
-# One static library per core folder; sources are listed once, here.
+# One static library per core folder (and per part of the tool programs);
+# sources are listed once, here.
 function(velmora_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})

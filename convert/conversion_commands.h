@@ -7,7 +7,7 @@
 
 #include "catalogue/session.h"
 #include "convert/conversion_work_files.h"
-#include "convert/run_and_wait.h"
+#include "convert/tool_command.h"
 
 namespace velmora {
 

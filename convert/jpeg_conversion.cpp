@@ -10,7 +10,7 @@
 #include "convert/conversion_commands.h"
 #include "convert/dichotomy_search.h"
 #include "convert/encoder_tries.h"
-#include "convert/run_and_wait.h"
+#include "convert/tool_command.h"
 #include "convert/tool_run.h"
 #include "firmware/file_io.h"
 #include "firmware/work_file.h"

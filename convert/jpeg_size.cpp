@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "convert/jpeg_size.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <optional>
 
+#include "firmware/file_descriptor.h"
 #include "firmware/file_io.h"
 #include "firmware/io_error.h"
 
@@ -23,27 +22,9 @@ inline constexpr std::uint8_t kBaselineFrame = 0xC0;  // SOF0
 // gives nothing (the walk then fails); only a failing system call throws.
 class JpegFile {
   public:
-    explicit JpegFile(const std::string& path) : path_(path) {
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0) throw fileOperationError("Cannot open", fileNameOf(path), path);
-        struct stat st {};
-        if (::fstat(fd_, &st) != 0) {
-            const IoError failure = fileOperationError("Cannot open", fileNameOf(path), path);
-            ::close(fd_);
-            throw failure;
-        }
-        if (!S_ISREG(st.st_mode)) {
-            ::close(fd_);
-            throw IoError("Cannot open " + fileNameOf(path) + ": not a file", path, -1,
-                          "not a file");
-        }
-        size_ = st.st_size;
-    }
-    ~JpegFile() { ::close(fd_); }
-    JpegFile(const JpegFile&) = delete;
-    JpegFile& operator=(const JpegFile&) = delete;
+    explicit JpegFile(const std::string& path) : path_(path), file_(openRegularFile(path)) {}
 
-    [[nodiscard]] std::int64_t size() const { return size_; }
+    [[nodiscard]] std::int64_t size() const { return file_.size; }
 
     [[nodiscard]] std::optional<std::uint8_t> u8(std::int64_t offset) const {
         std::uint8_t b[1];
@@ -60,11 +41,12 @@ class JpegFile {
 
   private:
     bool read(std::int64_t offset, std::uint8_t* out, std::int64_t n) const {
-        if (offset < 0 || offset > size_ || n > size_ - offset) return false;
+        if (offset < 0 || offset > file_.size || n > file_.size - offset) return false;
         std::int64_t done = 0;
         while (done < n) {
-            const ssize_t got = ::pread(fd_, out + done, static_cast<std::size_t>(n - done),
-                                        static_cast<off_t>(offset + done));
+            const ssize_t got =
+                ::pread(file_.fd.get(), out + done, static_cast<std::size_t>(n - done),
+                        static_cast<off_t>(offset + done));
             if (got < 0 && errno == EINTR) continue;
             if (got < 0) fail("Cannot read");
             if (got == 0) return false;  // the file shrank: as past the end
@@ -74,12 +56,11 @@ class JpegFile {
     }
 
     [[noreturn]] void fail(const char* what) const {
-        throw fileOperationError(what, fileNameOf(path_), path_);
+        throw fileOperationError(what, fileNameOf(path_));
     }
 
     std::string path_;
-    int fd_ = -1;
-    std::int64_t size_ = 0;
+    RegularFile file_;
 };
 
 }  // namespace

@@ -299,7 +299,11 @@ std::optional<std::vector<std::uint8_t>> PictureEncoder::encodeWith(const Encode
     }
     if (avcodec_open2(c, codec, nullptr) < 0) return std::nullopt;
 
-    AVFrame* f = frame_->frame.get();
+    // Tries run side by side on the one picture: each takes a frame of its
+    // own over the shared pixels, the quantiser it carries its own.
+    FrameHandle frame(av_frame_alloc());
+    if (!frame || av_frame_ref(frame.get(), frame_->frame.get()) < 0) return std::nullopt;
+    AVFrame* f = frame.get();
     f->pts = 0;
     f->quality = setting.lambda;
     f->pict_type = AV_PICTURE_TYPE_I;

@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "convert/source_intake.h"
 
-#include <algorithm>
-#include <fstream>
+#include <unistd.h>
+
+#include <cerrno>
 #include <optional>
 
 #include "convert/jpeg_size.h"
 #include "convert/photo_reading.h"
+#include "firmware/file_descriptor.h"
 #include "firmware/file_io.h"
+#include "firmware/io_error.h"
 
 namespace velmora {
 namespace {
@@ -40,14 +43,20 @@ bool hasStreamName(const std::string& path) {
 }
 
 // The first bytes of a file, enough to tell a picture format; empty when it
-// cannot be read.
+// cannot be read or is no regular file.
 std::vector<std::uint8_t> headOf(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::vector<std::uint8_t> head(16);
-    file.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
-    head.resize(file ? head.size()
-                     : static_cast<std::size_t>(std::max<std::streamsize>(0, file.gcount())));
-    return head;
+    try {
+        const RegularFile file = openRegularFile(path);
+        std::vector<std::uint8_t> head(16);
+        ssize_t got = 0;
+        do {
+            got = ::pread(file.fd.get(), head.data(), head.size(), 0);
+        } while (got < 0 && errno == EINTR);
+        head.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
+        return head;
+    } catch (const IoError&) {
+        return {};
+    }
 }
 
 // A start code that begins an MPEG video stream (sequence header, visual

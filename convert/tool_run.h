@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "catalogue/work_control.h"
-#include "convert/run_and_wait.h"
+#include "convert/tool_command.h"
 
 namespace velmora {
 
@@ -45,7 +45,8 @@ struct OutputLimit {
 // as a stream or as a decoded picture, is far smaller.
 inline constexpr std::int64_t kLargestToolOutput = 64LL << 20;
 
-// Starts the program as RunAndWait does, in a process group of its own (so a
+// Starts the program without a shell and without a console (standard input,
+// output and error are /dev/null), in a process group of its own (so a
 // /bin/sh pipeline can be stopped whole), and waits for it while watching the
 // control: on a cancel request or when control.toolTimeout has passed, the
 // whole group is killed before this returns; so it is when an output passes
@@ -57,9 +58,6 @@ inline constexpr std::int64_t kLargestToolOutput = 64LL << 20;
 // The name the person knows the program by: the file name of the program,
 // or of the script a /bin/sh command runs.
 [[nodiscard]] std::string toolName(const ToolCommand& command);
-
-// A limit no tool run reaches: RunAndWait waits as long as the tool runs.
-inline constexpr std::chrono::milliseconds kNoToolTimeLimit = std::chrono::hours(24 * 365);
 
 // The time limit of one tool run: VELMORA_TOOL_TIMEOUT in seconds (a positive
 // number, fractions allowed), else 120 s.

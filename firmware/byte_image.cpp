@@ -10,8 +10,7 @@ namespace velmora {
 
 void ByteImage::fail(std::int64_t offset, const char* verb) const {
     const char* where = offset < 0 ? " before the start of " : " past the end of ";
-    throw IoError(std::string(verb) + where + name_ + " at offset " + describeOffset(offset), name_,
-                  offset, {});
+    throw IoError(std::string(verb) + where + name_ + " at offset " + describeOffset(offset));
 }
 
 std::span<const std::uint8_t> ByteImage::view(std::int64_t offset, std::int64_t n) const {

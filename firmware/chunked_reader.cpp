@@ -3,13 +3,14 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <utility>
 
+#include "firmware/file_descriptor.h"
 #include "firmware/file_io.h"
 #include "firmware/io_error.h"
 
@@ -22,25 +23,11 @@ constexpr std::size_t kPieceSize = 256 * 1024;
 }  // namespace
 
 ChunkedReader::ChunkedReader(const std::string& path) : path_(path) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) throw fileOperationError("Cannot open", fileNameOf(path), path);
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0) {
-        const IoError error = fileOperationError("Cannot open", fileNameOf(path), path);
-        ::close(fd_);
-        throw error;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        ::close(fd_);
-        throw IoError("Cannot open " + fileNameOf(path) + ": not a file", path, -1, "not a file");
-    }
-    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
-    size_ = st.st_size;
+    RegularFile file = openRegularFile(path);
+    size_ = file.size;
+    fd_ = std::move(file.fd);
+    ::posix_fadvise(fd_.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     buffer_.resize(static_cast<std::size_t>(std::min<std::int64_t>(size_, kPieceSize)));
-}
-
-ChunkedReader::~ChunkedReader() {
-    if (fd_ >= 0) ::close(fd_);
 }
 
 std::span<std::uint8_t> ChunkedReader::next() {
@@ -48,9 +35,9 @@ std::span<std::uint8_t> ChunkedReader::next() {
         std::min<std::int64_t>(size_ - done_, static_cast<std::int64_t>(buffer_.size())));
     std::size_t got = 0;
     while (got < want) {
-        const ssize_t n = ::read(fd_, buffer_.data() + got, want - got);
+        const ssize_t n = ::read(fd_.get(), buffer_.data() + got, want - got);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) throw fileOperationError("Cannot read", fileNameOf(path_), path_);
+        if (n < 0) throw fileOperationError("Cannot read", fileNameOf(path_));
         if (n == 0) {  // the file shrank under us: keep what is there
             size_ = done_ + static_cast<std::int64_t>(got);
             break;

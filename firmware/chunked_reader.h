@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "firmware/file_descriptor.h"
+
 namespace velmora {
 
 // Reads a regular file front to back a piece at a time into one reused
@@ -14,11 +16,8 @@ namespace velmora {
 // file that shrinks meanwhile simply ends early.
 class ChunkedReader {
   public:
-    // Throws IoError ("Cannot open NAME: ..."; not a regular file).
+    // Throws IoError as openRegularFile does.
     explicit ChunkedReader(const std::string& path);
-    ~ChunkedReader();
-    ChunkedReader(const ChunkedReader&) = delete;
-    ChunkedReader& operator=(const ChunkedReader&) = delete;
 
     // The size when opened.
     [[nodiscard]] std::int64_t size() const { return size_; }
@@ -28,7 +27,7 @@ class ChunkedReader {
 
   private:
     std::string path_;
-    int fd_ = -1;
+    FileDescriptor fd_;
     std::int64_t size_ = 0;
     std::int64_t done_ = 0;
     std::vector<std::uint8_t> buffer_;

@@ -10,51 +10,19 @@
 #include <utility>
 
 #include "firmware/chunked_reader.h"
+#include "firmware/file_descriptor.h"
 #include "firmware/io_error.h"
 
 namespace velmora {
 namespace {
 
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    [[nodiscard]] int get() const { return fd_; }
-    [[nodiscard]] int release() { return std::exchange(fd_, -1); }
-
-  private:
-    int fd_;
-};
-
 [[noreturn]] void fail(const std::string& what, const std::string& path) {
-    throw fileOperationError(what, fileNameOf(path), path);
+    throw fileOperationError(what, fileNameOf(path));
 }
 
 // Creating a file fails for its folder's sake: name the whole path.
 [[noreturn]] void failCreating(const std::string& what, const std::string& path) {
-    throw fileOperationError(what, path, path);
-}
-
-[[noreturn]] void failNotAFile(const std::string& path) {
-    throw IoError("Cannot open " + fileNameOf(path) + ": not a file", path, -1, "not a file");
-}
-
-// Writes every byte; false with errno set when the system refuses.
-bool writeAll(FileSystem& fs, int fd, std::span<const std::uint8_t> bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = fs.write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
+    throw fileOperationError(what, path);
 }
 
 // The temporary file of an atomic write: removed again unless it was renamed
@@ -85,7 +53,7 @@ std::string fileNameOf(const std::string& path) {
 }
 
 std::string joinPath(const std::string& dir, const std::string& name) {
-    if (dir.empty()) return "/" + name;
+    if (dir.empty()) return name;  // a name in the current folder, not in the root
     if (dir.back() == '/') return dir + name;
     return dir + "/" + name;
 }
@@ -98,7 +66,7 @@ bool fileExists(const std::string& path) {
 std::int64_t fileSize(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) fail("Cannot open", path);
-    if (!S_ISREG(st.st_mode)) failNotAFile(path);
+    if (!S_ISREG(st.st_mode)) throw IoError(notAFileText(path));
     return st.st_size;
 }
 
@@ -115,8 +83,7 @@ ByteImage readImageFile(const std::string& path) {
 void writeWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
     FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (fd.get() < 0) failCreating("Cannot create", path);
-    if (!writeAll(realFileSystem(), fd.get(), bytes)) fail("Cannot write", path);
-    if (::close(fd.release()) != 0) fail("Cannot write", path);
+    writeAndClose(std::move(fd), path, bytes);
 }
 
 std::string folderOf(const std::string& path) {
@@ -145,7 +112,7 @@ void writeFileAtomically(const std::string& path, std::span<const std::uint8_t> 
         errno = saved;
         fail(what, path);
     };
-    if (!writeAll(fs, fd, bytes)) closeAndFail("Cannot write");
+    if (!writeAll(fd, bytes, fs)) closeAndFail("Cannot write");
     if (replacing) {
         // The file keeps its owner where we may give it (root may), else its
         // group where the user may give it; both before the mode, which a

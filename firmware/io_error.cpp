@@ -20,10 +20,8 @@ std::string systemCause() {
     return std::strerror(errno);
 }
 
-IoError fileOperationError(const std::string& what, const std::string& shownName,
-                           const std::string& path) {
-    const std::string cause = systemCause();
-    return IoError(what + " " + shownName + ": " + cause, path, -1, cause);
+IoError fileOperationError(const std::string& what, const std::string& shownName) {
+    return IoError(what + " " + shownName + ": " + systemCause());
 }
 
 }  // namespace velmora

@@ -4,30 +4,14 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
-#include <utility>
 
 namespace velmora {
 
 // A failed file operation. The text names the file and, where it applies, the
-// offset, e.g. "Read past the end of dump.bin at offset 0x001FFFFE"; the parts
-// are kept apart too, for a front end that shows them its own way.
+// offset, e.g. "Read past the end of dump.bin at offset 0x001FFFFE".
 class IoError : public std::runtime_error {
   public:
-    explicit IoError(const std::string& message) : std::runtime_error(message) {}
-    IoError(const std::string& message, std::string file, std::int64_t offset, std::string cause)
-        : std::runtime_error(message),
-          file_(std::move(file)),
-          offset_(offset),
-          cause_(std::move(cause)) {}
-
-    [[nodiscard]] const std::string& file() const { return file_; }
-    [[nodiscard]] std::int64_t offset() const { return offset_; }  // -1: none applies
-    [[nodiscard]] const std::string& cause() const { return cause_; }
-
-  private:
-    std::string file_;
-    std::int64_t offset_ = -1;
-    std::string cause_;
+    using std::runtime_error::runtime_error;
 };
 
 [[nodiscard]] std::string describeOffset(std::int64_t offset);
@@ -35,8 +19,7 @@ class IoError : public std::runtime_error {
 // The cause of the last failed system call, in words ("Permission denied").
 [[nodiscard]] std::string systemCause();
 
-// "what name: cause" for the file at path, with the cause of the last failed system call.
-[[nodiscard]] IoError fileOperationError(const std::string& what, const std::string& shownName,
-                                         const std::string& path);
+// "what name: cause", with the cause of the last failed system call.
+[[nodiscard]] IoError fileOperationError(const std::string& what, const std::string& shownName);
 
 }  // namespace velmora

@@ -3,8 +3,7 @@
 
 #include <sys/stat.h>
 
-#include <cerrno>
-
+#include "firmware/file_descriptor.h"
 #include "firmware/file_io.h"
 #include "firmware/io_error.h"
 
@@ -14,9 +13,9 @@ StreamedFileWriter::StreamedFileWriter(std::string path, FileSystem& fs)
     : fs_(fs), path_(std::move(path)), temporary_(path_ + ".velmora-XXXXXX") {
     mode_ = 0666 & ~0022;
     struct stat st {};
-    if (::stat(path_.c_str(), &st) == 0) mode_ = st.st_mode & 07777;
+    if (fs_.status(path_, st) == 0) mode_ = st.st_mode & 07777;
     fd_ = fs_.createUnique(temporary_);
-    if (fd_ < 0) throw fileOperationError("Cannot create a temporary file beside", path_, path_);
+    if (fd_ < 0) throw fileOperationError("Cannot create a temporary file beside", path_);
 }
 
 StreamedFileWriter::~StreamedFileWriter() {
@@ -25,22 +24,14 @@ StreamedFileWriter::~StreamedFileWriter() {
 }
 
 void StreamedFileWriter::discard(const char* what) {
-    const IoError error = fileOperationError(what, fileNameOf(path_), path_);
+    const IoError error = fileOperationError(what, fileNameOf(path_));
     if (fd_ >= 0) fs_.close(fd_);
     fd_ = -1;
     throw error;  // the destructor removes the temporary file
 }
 
 void StreamedFileWriter::append(std::span<const std::uint8_t> bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = fs_.write(fd_, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            discard("Cannot write");
-        }
-        done += static_cast<std::size_t>(n);
-    }
+    if (!writeAll(fd_, bytes, fs_)) discard("Cannot write");
 }
 
 void StreamedFileWriter::commit() {

@@ -12,11 +12,6 @@ ToolCommand mpeg2DecodeToolCommand(const std::string& toolDir, const std::string
     return command;
 }
 
-std::string mpeg2DecodeCommand(const std::string& toolDir, const std::string& input,
-                               const std::string& output) {
-    return mpeg2DecodeToolCommand(toolDir, input, output).text;
-}
-
 ToolRun RunMpeg2Decode(const WorkSettings& session, const std::string& input,
                        const std::string& output) {
     // The decoder writes OUTPUT.tga: one picture, never more than a tool may write.

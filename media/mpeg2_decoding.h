@@ -4,7 +4,7 @@
 #include <string>
 
 #include "catalogue/session.h"
-#include "convert/run_and_wait.h"
+#include "convert/tool_command.h"
 #include "convert/tool_run.h"
 
 namespace velmora {
@@ -13,9 +13,6 @@ namespace velmora {
 [[nodiscard]] ToolCommand mpeg2DecodeToolCommand(const std::string& toolDir,
                                                  const std::string& input,
                                                  const std::string& output);
-// Its text alone.
-[[nodiscard]] std::string mpeg2DecodeCommand(const std::string& toolDir, const std::string& input,
-                                             const std::string& output);
 // Runs the decoder; a cancel or the time limit stops it (see runTool).
 ToolRun RunMpeg2Decode(const WorkSettings& session, const std::string& input,
                        const std::string& output);

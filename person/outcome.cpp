@@ -6,7 +6,7 @@
 namespace velmora {
 
 Outcome Outcome::ioFailure(const IoError& error) {
-    return Outcome(IoFailure{error.what(), error.file(), error.offset(), error.cause()});
+    return Outcome(IoFailure{error.what()});
 }
 
 Outcome guardIo(const std::function<Outcome()>& action) {

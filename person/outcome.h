@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <type_traits>
@@ -28,9 +27,6 @@ struct Refused {
 // file, the offset where one applies, and the system's cause.
 struct IoFailure {
     std::string text;
-    std::string file;
-    std::int64_t offset = -1;
-    std::string cause;
 };
 // The person stopped the action: nothing was written.
 struct Cancelled {};
@@ -48,8 +44,8 @@ class [[nodiscard]] Outcome {
     // Every ending is an outcome. Built in place: moving a whole variant makes
     // GCC 12 under the sanitizers warn of strings it takes for uninitialised.
     template <typename Ending>
-        requires std::is_constructible_v<Value, Ending&&>
-    Outcome(Ending&& ending)  // NOLINT: implicit, like the variant it holds
+    requires std::is_constructible_v<Value, Ending&&> Outcome(
+        Ending&& ending)  // NOLINT: implicit, like the variant it holds
         : value_(std::in_place_type<std::decay_t<Ending>>, std::forward<Ending>(ending)) {}
 
     static Outcome done() { return {}; }

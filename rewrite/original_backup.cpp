@@ -7,23 +7,13 @@
 
 #include <cerrno>
 
+#include "firmware/file_descriptor.h"
 #include "firmware/file_io.h"
 #include "firmware/file_system.h"
 #include "firmware/io_error.h"
 
 namespace velmora {
 namespace {
-
-bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 enum class Found { Nothing, File, Other };
 

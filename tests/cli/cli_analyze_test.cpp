@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -49,6 +51,16 @@ TEST(CliAnalyze, NoPicturesIsStillSuccess) {
         runCli({"analyze", dir.write("empty.bin", testing::fillerImage(0x1000))}, dir.path());
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(linesOf(r.out).back(), "Sorry, no pictures found...");
+}
+
+// Opening a FIFO would wait for a writer: it is refused at once instead.
+TEST(CliAnalyze, AFifoIsNoFirmwareFile) {
+    testing::TempDir dir;
+    const auto fifo = dir.file("fw.bin");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto r = runCli({"analyze", fifo}, dir.path());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("Cannot open fw.bin: not a file"), std::string::npos) << r.err;
 }
 
 TEST(CliAnalyze, IoErrorExitsOneWithTheMessageOnStandardError) {

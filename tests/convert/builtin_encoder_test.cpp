@@ -10,7 +10,7 @@
 #include "catalogue/analysis.h"
 #include "convert/builtin_conversion.h"
 #include "convert/chosen_conversion.h"
-#include "convert/run_and_wait.h"
+#include "convert/tool_run.h"
 #include "firmware/file_io.h"
 #include "tests/convert/picture_compare.h"
 #include "tests/fixtures/fixture_streams.h"
@@ -184,12 +184,12 @@ TEST(BuiltinEncoder, AnXvidPictureKeepsItsLayerFields) {
     ToolCommand raw = toolCommand("/usr/bin/ffmpeg");
     raw.words("-nostdin -v error -y -i").quoted(photo);
     raw.words("-s 720x576 -pix_fmt yuv420p -f rawvideo").quoted(dir.file("raw.yuv"));
-    ASSERT_TRUE(RunAndWait(raw));
+    ASSERT_EQ(runTool(raw, WorkControl{}).end, ToolEnd::Finished);
     ToolCommand encode = toolCommand(xvid);
     encode.words("-i").quoted(dir.file("raw.yuv"));
     encode.words("-type 0 -single -cq 4 -w 720 -h 576 -framerate 25 -frames 1 -qtype 0 -o");
     encode.quoted(dir.file("old.m4v"));
-    ASSERT_TRUE(RunAndWait(encode));
+    ASSERT_EQ(runTool(encode, WorkControl{}).end, ToolEnd::Finished);
     const std::vector<std::uint8_t> oldStream = readImageFile(dir.file("old.m4v")).bytes();
     const std::optional<OldStreamParameters> old = readOldStreamParameters(oldStream, false);
     ASSERT_TRUE(old);
@@ -272,6 +272,26 @@ TEST(BuiltinEncoder, ACancelStopsTheSearchAndLeavesNoStream) {
               1)
         << ui.logText();
     EXPECT_FALSE(fileExists(a.session.workFile("$jpg_res.m2v")));
+}
+
+// Two MPEG-4 tries run side by side: a cancel after the first one's line
+// logs no second one.
+TEST(BuiltinEncoder, ACancelDuringTriesSideBySideStopsAfterTheFirstLine) {
+    Analysed a;
+    analyse(a, fixtures::photoJpeg(1024, 768));
+    const PictureEntry entry = a.session.PictureTable[2];
+    ASSERT_FALSE(entry.isMpeg2());
+    CancelAtFirstTry ui(*a.session.Control);
+    const Result<ConvertedStream> made =
+        convertJpegBuiltin(testing::conversionOf(a.session), ui, entry, roomOf(entry));
+    ASSERT_FALSE(made.ok());
+    EXPECT_TRUE(made.outcome().is<Cancelled>()) << ui.logText();
+    EXPECT_EQ(std::count_if(
+                  ui.lines.begin(), ui.lines.end(),
+                  [](const std::string& line) { return line.rfind("Converting using", 0) == 0; }),
+              1)
+        << ui.logText();
+    EXPECT_FALSE(fileExists(a.session.workFile("$jpg_res.m4v")));
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/run_and_wait.h"
+#include "convert/tool_run.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora {
@@ -169,7 +169,7 @@ TEST(ShellQuoted, TheShellReadsBackEveryPathAsWritten) {
         const std::string script = dir.writeText(
             "script.sh",
             batchFileText({"printf '%s' " + shellQuoted(path) + " >" + shellQuoted(out)}));
-        ASSERT_TRUE(RunAndWait(batchFileCommand(script)));
+        ASSERT_EQ(runTool(batchFileCommand(script), WorkControl{}).end, ToolEnd::Finished);
         const auto bytes = testing::readFile(out);
         EXPECT_EQ(std::string(bytes.begin(), bytes.end()), path);
     }

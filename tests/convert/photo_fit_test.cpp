@@ -14,7 +14,6 @@
 #include "convert/chosen_conversion.h"
 #include "convert/conversion_commands.h"
 #include "convert/conversion_work_files.h"
-#include "convert/run_and_wait.h"
 #include "convert/tool_run.h"
 #include "firmware/file_io.h"
 #include "tests/convert/picture_compare.h"
@@ -40,7 +39,7 @@ std::optional<testing::RgbPicture> readPicture(const std::string& path, TempDir&
     const std::string ppm = dir.file("read.ppm");
     ToolCommand command = toolCommand("/usr/bin/convert");
     command.quoted(path).quoted(ppm);
-    if (!RunAndWait(command)) return std::nullopt;
+    if (runTool(command, WorkControl{}).end != ToolEnd::Finished) return std::nullopt;
     return testing::readPpm(ppm);
 }
 
@@ -122,7 +121,7 @@ std::string discPhoto(TempDir& dir) {
     ToolCommand command = toolCommand("/usr/bin/convert");
     command.words("-size 900x600 xc:white -fill red -draw").quoted("circle 450,300 450,120");
     command.words("-quality 95").quoted(photo);
-    EXPECT_TRUE(RunAndWait(command));
+    EXPECT_EQ(runTool(command, WorkControl{}).end, ToolEnd::Finished);
     return photo;
 }
 

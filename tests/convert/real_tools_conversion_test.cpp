@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "convert/jpeg_conversion.h"
-#include "convert/run_and_wait.h"
+#include "convert/tool_run.h"
 #include "firmware/file_io.h"
 #include "tests/convert/picture_compare.h"
 #include "tests/support/scripted_dialogs.h"
@@ -36,7 +36,7 @@ bool runImageMagick(const std::string& arguments, const std::string& output,
     ToolCommand command = toolCommand("/usr/bin/convert");
     if (!input.empty()) command.quoted(input);
     command.words(arguments).quoted(output);
-    return RunAndWait(command) && fileExists(output);
+    return runTool(command, WorkControl{}).end == ToolEnd::Finished && fileExists(output);
 }
 
 struct Case {

@@ -2,6 +2,8 @@
 #include "convert/source_intake.h"
 #include "convert/jpeg_size.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/run_and_wait.h"
+#include "convert/tool_run.h"
 #include "firmware/file_io.h"
 #include "firmware/io_error.h"
 #include "tests/support/scripted_dialogs.h"
@@ -62,7 +64,8 @@ bool makePicture(const std::string& path, const std::string& size, bool progress
     command.words("-size " + size + " gradient:red-blue");
     if (progressive) command.words("-interlace JPEG");
     command.quoted(path);
-    return fileExists("/usr/bin/convert") && RunAndWait(command) && fileExists(path);
+    return fileExists("/usr/bin/convert") &&
+           runTool(command, WorkControl{}).end == ToolEnd::Finished && fileExists(path);
 }
 
 TEST(ReadJpegSize, FindsTheBaselineFrameHeaderAfterOtherSegments) {
@@ -271,6 +274,18 @@ TEST_F(OpenReplacementSource, UnreadableJpegIsAnIoErrorAndChangesNothing) {
     EXPECT_TRUE(accept(dir.file("gone.jpg")).is<IoFailure>());
     EXPECT_FALSE(session.SourceOpened);
     EXPECT_TRUE(ui.lines.empty());
+}
+
+TEST_F(OpenReplacementSource, AFifoOrAFolderIsRefusedAsNotAFileWithoutWaiting) {
+    const auto fifo = dir.file("pipe.jpg");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.file("photos.jpg"));
+    for (const auto& path : {fifo, dir.file("photos.jpg")}) {
+        const Outcome opened = accept(path);
+        ASSERT_TRUE(opened.is<IoFailure>());
+        EXPECT_EQ(opened.get<IoFailure>().text, "Cannot open " + fileNameOf(path) + ": not a file");
+        EXPECT_FALSE(session.SourceOpened);
+    }
 }
 
 TEST_F(OpenReplacementSource, RealBaselinePicture) {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "convert/conversion_commands.h"
-#include "convert/run_and_wait.h"
+#include "convert/tool_command.h"
 
 namespace velmora {
 namespace {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "convert/run_and_wait.h"
+#include "convert/tool_command.h"
+#include "convert/tool_run.h"
 
 #include <sys/stat.h>
 
@@ -38,62 +39,39 @@ std::vector<std::string> recordedArguments(const testing::TempDir& dir) {
     return lines;
 }
 
-TEST(SplitCommandLine, DoubleQuotesGroupAndVanish) {
-    struct Case {
-        const char* line;
-        std::vector<std::string> args;
-    };
-    for (const Case& c : std::vector<Case>{
-             {"a b  c", {"a", "b", "c"}},
-             {"\"/x y/p\" -b \"in put\" -f", {"/x y/p", "-b", "in put", "-f"}},
-             {"\"\" x", {"", "x"}},
-             {"a\"b c\"d", {"ab cd"}},
-             {"  ", {}},
-         }) {
-        EXPECT_EQ(splitCommandLine(c.line), c.args) << c.line;
-    }
-}
-
 TEST(ToolCommand, TextAndArgumentsAgree) {
     ToolCommand command = toolCommand("/t/p");
     command.quoted("a b").words("-x  -y").quoted("").words("");
     EXPECT_EQ(command.text, "\"/t/p\" \"a b\" -x -y \"\"");
     EXPECT_EQ(command.arguments, (std::vector<std::string>{"/t/p", "a b", "-x", "-y", ""}));
-    EXPECT_EQ(splitCommandLine(command.text), command.arguments);
 }
 
-TEST(RunAndWait, ArgumentsWithQuotesArriveWhole) {
+TEST(RunTool, ArgumentsWithQuotesArriveWhole) {
     testing::TempDir dir;
     const std::vector<std::string> args = {"say \"hi\"", "it's", "$HOME", "\xC3\xBC"};
     ToolCommand command = toolCommand(argumentRecorder(dir));
     for (const auto& a : args) command.quoted(a);
-    ASSERT_TRUE(RunAndWait(command));
+    ASSERT_EQ(runTool(command, WorkControl{}).end, ToolEnd::Finished);
     EXPECT_EQ(recordedArguments(dir), args);
 }
 
-TEST(RunAndWait, TextCommandIsSplit) {
-    testing::TempDir dir;
-    const std::string recorder = argumentRecorder(dir);
-    ASSERT_TRUE(RunAndWait("\"" + recorder + "\" \"a b\" c"));
-    EXPECT_EQ(recordedArguments(dir), (std::vector<std::string>{"a b", "c"}));
-}
-
-TEST(RunAndWait, WaitsForTheProgramToEnd) {
+TEST(RunTool, WaitsForTheProgramToEnd) {
     testing::TempDir dir;
     const std::string script =
         dir.writeText("slow.sh", "sleep 0.2\necho done >'" + dir.file("flag") + "'\n");
-    ASSERT_TRUE(RunAndWait(batchFileCommand(script)));
+    ASSERT_EQ(runTool(batchFileCommand(script), WorkControl{}).end, ToolEnd::Finished);
     EXPECT_TRUE(fileExists(dir.file("flag")));
 }
 
-TEST(RunAndWait, AMissingProgramIsReported) {
+TEST(RunTool, AMissingProgramIsReported) {
     testing::TempDir dir;
-    EXPECT_FALSE(RunAndWait(toolCommand(dir.file("nothing-here"))));
-    EXPECT_FALSE(RunAndWait(ToolCommand{}));
+    EXPECT_EQ(runTool(toolCommand(dir.file("nothing-here")), WorkControl{}).end,
+              ToolEnd::NotStarted);
+    EXPECT_EQ(runTool(ToolCommand{}, WorkControl{}).end, ToolEnd::NotStarted);
 }
 
-TEST(RunAndWait, AFailingProgramStillCountsAsRun) {
-    EXPECT_TRUE(RunAndWait(toolCommand("/bin/false")));
+TEST(RunTool, AFailingProgramStillCountsAsRun) {
+    EXPECT_EQ(runTool(toolCommand("/bin/false"), WorkControl{}).end, ToolEnd::Finished);
 }
 
 }  // namespace

@@ -6,10 +6,10 @@
 
 namespace velmora {
 
-// One program start: the command line as text, as it is shown and compared,
-// and the arguments it stands for. Built piece by piece, so that a value
-// holding blanks or double quotes still reaches the program as one argument
-// (the text alone could not say where such a value ends).
+// One program start (run by runTool): the command line as text, as it is
+// shown and compared, and the arguments it stands for. Built piece by piece,
+// so that a value holding blanks or double quotes still reaches the program
+// as one argument (the text alone could not say where such a value ends).
 struct ToolCommand {
     std::string text;
     std::vector<std::string> arguments;  // the program first
@@ -31,18 +31,6 @@ struct ToolCommand {
 // A path handed to a tool where it could be read as an option: a relative
 // name beginning with "-" gets "./" in front, every other path stands as is.
 [[nodiscard]] std::string pathArgument(const std::string& path);
-
-// Splits a command line into arguments: blanks separate arguments outside
-// double quotes; a double quote opens or closes a quoted part and is dropped.
-[[nodiscard]] std::vector<std::string> splitCommandLine(const std::string& commandLine);
-
-// Starts the program, without a shell and without a console (standard input,
-// output and error are /dev/null), and waits for it to end. Returns false only
-// when it could not be started; the exit status is not looked at (the callers
-// judge a tool by the files it leaves).
-bool RunAndWait(const ToolCommand& command);
-// The same for a command line given as text, split by splitCommandLine.
-bool RunAndWait(const std::string& commandLine);
 
 // The text as the batch file must hold it (the script is UTF-8 here).
 [[nodiscard]] std::string ToOem(const std::string& text);

@@ -19,4 +19,7 @@ struct CliResult {
 // The lines of a text, without their line ends.
 [[nodiscard]] std::vector<std::string> linesOf(const std::string& text);
 
+// Whether one of the lines is exactly line.
+[[nodiscard]] bool contains(const std::vector<std::string>& lines, const std::string& line);
+
 }  // namespace velmora::testing

@@ -71,13 +71,6 @@ struct SwappedDumpSession {
 };
 
 // The error boxes shown (the move question may come before them).
-std::vector<ScriptedDialogs::Box> errorBoxes(const ScriptedDialogs& ui) {
-    std::vector<ScriptedDialogs::Box> errors;
-    for (const auto& box : ui.boxes)
-        if (box.kind != "question") errors.push_back(box);
-    return errors;
-}
-
 struct ToolCase {
     const char* tool;
     Misbehaviour how;

@@ -37,13 +37,6 @@ using testing::ScriptedDialogs;
 using testing::TempDir;
 
 // The error boxes shown (the move question may come before them).
-std::vector<ScriptedDialogs::Box> errorBoxes(const ScriptedDialogs& ui) {
-    std::vector<ScriptedDialogs::Box> errors;
-    for (const auto& box : ui.boxes)
-        if (box.kind != "question") errors.push_back(box);
-    return errors;
-}
-
 // The two unusable work folders, inside dir.
 std::vector<std::string> badWorkFolders(const TempDir& dir) {
     const std::string file = dir.writeText("a file", "not a folder");

@@ -17,13 +17,10 @@
 namespace velmora {
 namespace {
 
+using testing::contains;
 using testing::linesOf;
 using testing::readFile;
 using testing::runCli;
-
-bool contains(const std::vector<std::string>& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
 
 TEST(CliBuiltinReplace, APhotoReplacesAnMpeg2AndAnMpeg4PictureWithTheBuiltInEncoder) {
     testing::TempDir dir;

@@ -18,6 +18,7 @@ namespace velmora {
 namespace {
 
 using testing::Bytes;
+using testing::contains;
 using testing::linesOf;
 using testing::readFile;
 using testing::runCli;
@@ -26,10 +27,6 @@ std::string hex8(std::uint32_t v) {
     char text[9];
     std::snprintf(text, sizeof text, "%08X", v);
     return text;
-}
-
-bool contains(const std::vector<std::string>& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 const fixtures::Fixture& standard() {

@@ -20,6 +20,7 @@ namespace velmora {
 namespace {
 
 using fixtures::Bytes;
+using testing::contains;
 using testing::linesOf;
 using testing::readFile;
 using testing::runCli;
@@ -36,10 +37,6 @@ Bytes storedForm(const Form& form) {
     Bytes image = fixtures::standardFirmware().image;
     if (form.updateImage || form.swapped) image = fixtures::withImageChecksum(image);
     return form.swapped ? swapWordBytes(image) : image;
-}
-
-bool contains(const std::vector<std::string>& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 // The region lines a dry run printed: "0x" and 8 digits, a length, a name.

@@ -53,6 +53,13 @@ bool foundPictures(const Outcome& analysed, const Session& session, Dialogs& ui)
     return toldDone(analysed, ui) && session.PicturesFound;
 }
 
+std::vector<ScriptedDialogs::Box> errorBoxes(const ScriptedDialogs& ui) {
+    std::vector<ScriptedDialogs::Box> errors;
+    for (const auto& box : ui.boxes)
+        if (box.kind != "question") errors.push_back(box);
+    return errors;
+}
+
 bool toldDone(const Outcome& outcome, Dialogs& ui) {
     tellPerson(outcome, ui);
     return outcome.isDone();

@@ -65,6 +65,9 @@ class ScriptedDialogs : public Dialogs {
     [[nodiscard]] bool hasLine(const std::string& line) const;
 };
 
+// The boxes that were no question: errors and information.
+[[nodiscard]] std::vector<ScriptedDialogs::Box> errorBoxes(const ScriptedDialogs& ui);
+
 // What a front end does with an action's outcome: tells the person. True when
 // the action was done.
 bool toldDone(const Outcome& outcome, Dialogs& ui);

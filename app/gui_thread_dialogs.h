@@ -2,11 +2,12 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 
 #include <functional>
+#include <memory>
 
 #include "app/question_gate.h"
+#include "app/window_reach.h"
 #include "catalogue/work_control.h"
 #include "media/picture_actions.h"
 #include "person/dialogs.h"
@@ -17,7 +18,9 @@ namespace velmora {
 // thread of `context` (the window's), where the real dialogs live. Questions,
 // boxes and file choices wait there for their answer; log lines and progress
 // are queued, in order, and the worker goes on at once. Called on the window's
-// thread itself, it passes the call straight through.
+// thread itself, it passes the call straight through. Once the window is gone
+// the worker reaches nobody: questions are answered Cancelled, file choices
+// with none, boxes and log lines go nowhere, and nothing is written.
 class GuiThreadDialogs : public Dialogs {
   public:
     GuiThreadDialogs(Dialogs& inner, QObject* context);
@@ -41,33 +44,34 @@ class GuiThreadDialogs : public Dialogs {
     void endWriting() override;
 
     // Lets the person cancel the replacement right before it is written.
-    void watchCancel(const WorkControl* control) { control_ = control; }
+    void watchCancel(std::shared_ptr<const WorkControl> control) { control_ = std::move(control); }
     // Nothing is asked, shown or written while the window's own question is open.
     void watchQuestions(QuestionGate* gate) { gate_ = gate; }
     // The window's before/after look at the new picture, on the window's thread.
     std::function<Answer(const PendingReplacement&)> beforeAfter;
 
   private:
-    template <typename Call>
-    void waitFor(Call&& call);
-    template <typename Call>
-    void queue(Call&& call);
+    // The calls below hold the window's question gate only while the window
+    // is there to answer.
+    [[nodiscard]] bool onWorker() const;
+    bool waitFor(const std::function<void()>& call);
+    [[nodiscard]] bool cancelRequested() const;
 
     Dialogs& inner_;
-    QPointer<QObject> context_;
-    const WorkControl* control_ = nullptr;
+    WindowReach reach_;
+    std::shared_ptr<const WorkControl> control_;
     QuestionGate* gate_ = nullptr;
 };
 
 // The preview windows are widgets: a decoded picture reaches them on their thread.
 class GuiThreadPreviews : public PreviewSink {
   public:
-    GuiThreadPreviews(PreviewSink& inner, QObject* context) : inner_(inner), context_(context) {}
+    GuiThreadPreviews(PreviewSink& inner, QObject* context) : inner_(inner), reach_(context) {}
     void showPreview(const PreviewPicture& picture) override;
 
   private:
     PreviewSink& inner_;
-    QPointer<QObject> context_;
+    WindowReach reach_;
 };
 
 }  // namespace velmora

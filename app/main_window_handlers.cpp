@@ -150,7 +150,7 @@ bool TForm1::runBusy(const std::function<Outcome(Dialogs&)>& action, Dialogs* pe
     BitBtn3->setEnabled(true);
     const bool done = finish([&] {
         GuiThreadDialogs ui(person != nullptr ? *person : *dialogs_, this);
-        ui.watchCancel(session_.Control.get());
+        ui.watchCancel(session_.Control);
         ui.watchQuestions(&questionGate_);
         if (BeforeAfter1->isChecked())
             ui.beforeAfter = [this](const PendingReplacement& pending) {
@@ -165,7 +165,7 @@ bool TForm1::runBusy(const std::function<Outcome(Dialogs&)>& action, Dialogs* pe
 }
 
 Answer TForm1::showBeforeAfter(const PendingReplacement& pending) {
-    // The worker waits meanwhile, so the session can be read here.
+    // The worker works on copies of its inputs: the window's session is as it was.
     QImage before;
     if (const PictureEntry* entry = session_.selected()) {
         const ByteImage stored = readImageFile(session_.FirmwarePath);
@@ -211,7 +211,13 @@ void TForm1::analyseFirmwareFile(const std::string& path) {
     StringGrid1->clearContents();
     StringGrid1->setRowCount(1);
     repaint();
-    const bool finished = runBusy([&](Dialogs& ui) { return core_.analyze(session_, ui, path); });
+    // The worker owns what it works on: a copy of the session, and of the path
+    // (which may be the session's own); the window takes the session back once
+    // the work has ended.
+    Session work = session_;
+    const bool finished = runBusy(
+        [this, &work, firmware = path](Dialogs& ui) { return core_.analyze(work, ui, firmware); });
+    session_ = std::move(work);
     showPictureRows();
     session_.SelectedPicture = 0;
     if (finished) {
@@ -362,40 +368,50 @@ void TForm1::PopupMenu1Popup() {
 
 void TForm1::View1Click() {
     if (busy_ || !hasSelectedPicture()) return;
-    runBusy([&](Dialogs&) {
+    runBusy([this, target = selectedPicture(session_)](Dialogs&) {
         GuiThreadPreviews previews(previews_, this);
-        return core_.view(selectedPicture(session_), previews);
+        return core_.view(target, previews);
     });
     closeIfAsked();
 }
 
 void TForm1::Play1Click() {
+    // The busy check comes first: the work may be changing the session.
+    if (busy_) return;
     const PictureEntry* picture = session_.selected();
-    if (busy_ || picture == nullptr || picture->isMpeg2()) return;
+    if (picture == nullptr || picture->isMpeg2()) return;
     if (!desktopHasPlayerFor(QStringLiteral("picture.m4v"))) {
         tellPerson(Outcome::refused(kNoPlayerCaption, kNoPlayerText), *dialogs_);
         return;
     }
-    runBusy([&](Dialogs& ui) { return core_.play(selectedPicture(session_), ui); });
+    runBusy(
+        [this, target = selectedPicture(session_)](Dialogs& ui) { return core_.play(target, ui); });
     closeIfAsked();
 }
 
 void TForm1::Savevideo1Click() {
     if (busy_ || !hasSelectedPicture()) return;
-    runBusy([&](Dialogs& ui) { return core_.saveVideo(selectedPicture(session_), ui); });
+    runBusy([this, target = selectedPicture(session_)](Dialogs& ui) {
+        return core_.saveVideo(target, ui);
+    });
     closeIfAsked();
 }
 
 void TForm1::Savepicture1Click() {
+    if (busy_) return;
     const PictureEntry* picture = session_.selected();
-    if (busy_ || picture == nullptr || !picture->isMpeg2()) return;
-    runBusy([&](Dialogs& ui) { return core_.savePicture(selectedPicture(session_), ui); });
+    if (picture == nullptr || !picture->isMpeg2()) return;
+    runBusy([this, target = selectedPicture(session_)](Dialogs& ui) {
+        return core_.savePicture(target, ui);
+    });
     closeIfAsked();
 }
 
 void TForm1::SavePng1Click() {
     if (busy_ || !hasSelectedPicture()) return;
-    runBusy([&](Dialogs& ui) { return core_.savePng(selectedPicture(session_), ui); });
+    runBusy([this, target = selectedPicture(session_)](Dialogs& ui) {
+        return core_.savePng(target, ui);
+    });
     closeIfAsked();
 }
 

@@ -12,6 +12,11 @@ if(VELMORA_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(VELMORA_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
 if(VELMORA_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     message(FATAL_ERROR "The fuzz targets need clang: configure with CXX=clang++")

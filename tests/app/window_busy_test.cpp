@@ -7,6 +7,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <future>
+#include <thread>
+
+#include "app/gui_thread_dialogs.h"
 #include "tests/app/window_harness.h"
 
 namespace velmora::testing {
@@ -73,6 +77,69 @@ TEST_F(WindowBusyTest, CancelButtonAndEscapeStopTheWork) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, 10s);
     EXPECT_EQ(h.fake.replaces, 2);
     EXPECT_FALSE(form().busy());
+}
+
+// The commands of the grid's menu come while an analysis is changing what it
+// found: each one looks at nothing before it sees the window is busy (the
+// ThreadSanitizer pass catches a look at the session meanwhile).
+TEST_F(WindowBusyTest, MenuCommandsDuringTheWorkTouchNothing) {
+    h.fake.pictures = {pictureOfKind(kKindMpeg2, 0x10), pictureOfKind(kKindMpeg4, 0x200)};
+    h.fake.analysisTakes = 300ms;
+    QTimer::singleShot(100, &form(), [this] {
+        EXPECT_TRUE(form().busy());
+        form().Play1Click();
+        form().Savepicture1Click();
+        form().Savevideo1Click();
+        form().SavePng1Click();
+        form().View1Click();
+    });
+    h.ui->openChoices.push_back("/fw/other.bin");
+    form().Button2Click();
+    EXPECT_EQ(h.fake.analyses, 2);
+    EXPECT_EQ(
+        h.fake.plays + h.fake.pictureSaves + h.fake.videoSaves + h.fake.pngSaves + h.fake.views, 0);
+}
+
+// Once the window is gone, a worker still talking to the person reaches
+// nobody: no widget is called, every question counts as Cancelled, a
+// replacement is neither approved nor written; a worker that was waiting for
+// an answer when the window went is let go.
+TEST(GuiThreadDialogs, AWorkerReachesNobodyOnceTheWindowIsGone) {
+    ScriptedDialogs person;
+    person.defaultAnswer = true;
+    person.openChoices.push_back("/p/a.jpg");
+    auto* window = new QObject;
+    GuiThreadDialogs ui(person, window);
+    std::promise<void> asking;
+    Answer waitedFor = Answer::Yes, asked = Answer::Yes, approved = Answer::Yes,
+           writing = Answer::Yes;
+    std::optional<std::string> chosen = "not asked";
+    std::thread worker([&] {
+        ui.log("before");
+        asking.set_value();
+        waitedFor = ui.ask(Question::MovePicture, "Move picture?", "?");
+        ui.log("a line");
+        ui.progress(50);
+        ui.error("ERROR!", "a box");
+        asked = ui.ask(Question::MovePicture, "Move picture?", "?");
+        approved = ui.approveReplacement(PendingReplacement{});
+        writing = ui.beginWriting();
+        chosen = ui.chooseOpenFile("*.jpg");
+    });
+    asking.get_future().wait();
+    std::this_thread::sleep_for(50ms);  // the question is most likely waiting by now
+    delete window;                      // without ever running the window's events
+    worker.join();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(waitedFor, Answer::Cancelled);
+    EXPECT_EQ(asked, Answer::Cancelled);
+    EXPECT_EQ(approved, Answer::Cancelled);
+    EXPECT_EQ(writing, Answer::Cancelled);
+    EXPECT_FALSE(chosen.has_value());
+    EXPECT_TRUE(person.lines.empty());
+    EXPECT_TRUE(person.boxes.empty());
+    EXPECT_TRUE(person.questions.empty());
+    EXPECT_TRUE(person.progressValues.empty());
 }
 
 }  // namespace

@@ -37,6 +37,11 @@ WindowCore FakeCore::core() {
             session.PictureTable[static_cast<std::size_t>(session.PictureCount++)] = entry;
         }
         session.PicturesFound = !pictures.empty();
+        for (const auto until = std::chrono::steady_clock::now() + analysisTakes;
+             std::chrono::steady_clock::now() < until;) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            session.PictureCount = static_cast<int>(pictures.size());
+        }
         return Outcome::done();
     };
     c.gridRow = [](const PictureEntry& entry, int row) {

@@ -26,6 +26,9 @@ struct FakeCore {
     std::string ioErrorText;             // when set, the analysis fails with it
     std::function<void()>
         duringAnalysis;  // runs in the middle of an analysis, on the window's thread
+    // The analysis goes on this long after it found the pictures, rewriting
+    // what it found all the while, on the worker thread.
+    std::chrono::milliseconds analysisTakes{0};
     std::optional<AcceptedSource> nextSource;  // what "Open Image file" accepts
     std::vector<std::string> acceptedPaths;    // the files it was asked to accept
     // The replacement works, on the worker thread, until it is cancelled or

@@ -129,8 +129,9 @@ class TForm1 : public QWidget {
     void layOutForSize(const QSize& size);
     void fitOnScreen();
     [[nodiscard]] bool canOpenDropped(DroppedFile kind) const;
-    // "Open Image file" with the person reached through ui.
-    void openSource(Dialogs& ui);
+    // "Open Image file" once the file is known (chosen or dropped), then the
+    // controls that follow the accepted source.
+    void openSource(const std::string& path);
     void showPictureRows();
     [[nodiscard]] bool hasSelectedPicture() const;
     // The window's adapter: runs a core action and tells the person how it

@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <array>
 #include <cstdlib>
+#include <optional>
 
 #include "app/about_text.h"
 #include "app/background_work.h"
@@ -25,11 +26,13 @@
 #include "app/source_thumbnail.h"
 #include "catalogue/analysis.h"
 #include "catalogue/working_copy.h"
+#include "convert/source_intake.h"
 #include "convert/tool_run.h"
 #include "convert/work_dirs.h"
 #include "firmware/file_io.h"
 #include "media/preview_work_files.h"
 #include "media/stream_extraction.h"
+#include "rewrite/replace_picture.h"
 #include "rewrite/replace_texts.h"
 
 namespace velmora {
@@ -164,7 +167,7 @@ bool TForm1::runBusy(const std::function<Outcome(Dialogs&)>& action, Dialogs* pe
 }
 
 Answer TForm1::showBeforeAfter(const PendingReplacement& pending) {
-    // The worker works on a session of its own: the window's is as it was.
+    // The worker works on copies of its inputs: the window's session is as it was.
     QImage before;
     if (const PictureEntry* entry = session_.selected()) {
         const ByteImage stored = readImageFile(session_.FirmwarePath);
@@ -259,11 +262,20 @@ void TForm1::ChangeStat(bool on) {
 
 void TForm1::Button1Click() {
     if (busy_) return;
-    openSource(*dialogs_);
+    const PictureEntry* selected = session_.selected();
+    const auto path = dialogs_->chooseOpenFile(sourceFilterFor(selected ? selected->Kind : 0));
+    if (!path) return;  // the choice was cancelled: nothing changes
+    openSource(*path);
 }
 
-void TForm1::openSource(Dialogs& ui) {
-    if (!finish([&] { return core_.openSource(session_, ui); })) return;
+void TForm1::openSource(const std::string& path) {
+    if (!finish([&] {
+            Result<ReplacementSource> accepted = core_.acceptSource(path, *dialogs_);
+            if (!accepted.ok()) return accepted.outcome();
+            static_cast<ReplacementSource&>(session_) = *accepted;
+            return Outcome::done();
+        }))
+        return;
     const AcceptedSource& accepted = session_.SourceAccepted;
     GroupBox1->setEnabled(accepted.isJpeg);
     GroupBox2->setEnabled(accepted.isJpeg);
@@ -305,10 +317,20 @@ void TForm1::Button3Click() {
     Dialogs* person = ShowChanges1->isChecked() ? &changesShown : dialogs_.get();
     const PictureEntry old = *session_.selected();
     const std::uint32_t freeBefore = session_.FreeSpaceAddr;
-    Session work = session_;
-    const bool replaced =
-        runBusy([this, &work](Dialogs& ui) { return core_.replace(work, ui); }, person);
-    session_ = std::move(work);
+    // The inputs as they are now; what the replacement wrote is taken back
+    // once the work has ended.
+    const PictureTarget target = selectedPicture(session_);
+    const ReplacementSource source = session_;
+    const ReplaceOptions options = session_.Options;
+    std::optional<WrittenFirmware> written;
+    const bool replaced = runBusy(
+        [&](Dialogs& ui) {
+            Replacement replacement = core_.replace(target, source, options, ui);
+            written = replacement.written;
+            return replacement.outcome;
+        },
+        person);
+    if (written) keepWritten(session_, *written);
     if (replaced && !closeRequested_) {
         // The grid must show the new addresses and sizes: analyse again and
         // stay on the picture just replaced; a move took it into the free area.

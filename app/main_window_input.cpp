@@ -34,18 +34,6 @@ std::optional<std::string> draggedFile(const QMimeData* data) {
     return url.toLocalFile().toStdString();
 }
 
-// The person's choice of the source is the dropped file; everything else goes
-// to the window's dialogs.
-class DroppedSourceDialogs : public GuiThreadDialogs {
-  public:
-    DroppedSourceDialogs(Dialogs& inner, QObject* context, std::string path)
-        : GuiThreadDialogs(inner, context), path_(std::move(path)) {}
-    std::optional<std::string> chooseOpenFile(const std::string&) override { return path_; }
-
-  private:
-    std::string path_;
-};
-
 // Runs an action for plain presses of some keys on the watched widget.
 class KeyAction : public QObject {
   public:
@@ -150,8 +138,7 @@ void TForm1::openDroppedFile(const std::string& path) {
     if (kind == DroppedFile::Firmware) {
         analyseFirmwareFile(path);
     } else {
-        DroppedSourceDialogs ui(*dialogs_, this, path);
-        openSource(ui);
+        openSource(path);
     }
 }
 

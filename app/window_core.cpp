@@ -12,8 +12,10 @@ WindowCore realCore() {
     WindowCore core;
     core.analyze = analyzeFirmware;
     core.gridRow = gridRow;
-    core.openSource = openReplacementSource;
-    core.replace = [](Session& session, Dialogs& ui) { return replacePicture(session, ui); };
+    core.acceptSource = acceptReplacementSource;
+    core.replace = [](const PictureTarget& target, const ReplacementSource& source,
+                      const ReplaceOptions& options,
+                      Dialogs& ui) { return replacePicture(target, source, options, ui); };
     core.view = viewPicture;
     core.saveVideo = saveVideo;
     core.savePicture = savePicture;

@@ -9,6 +9,7 @@
 #include "media/picture_actions.h"
 #include "person/dialogs.h"
 #include "person/outcome.h"
+#include "rewrite/replace_picture.h"
 
 namespace velmora {
 
@@ -17,8 +18,10 @@ namespace velmora {
 struct WindowCore {
     std::function<Outcome(Session&, Dialogs&, const std::string&)> analyze;
     std::function<std::array<std::string, 5>(const PictureEntry&, int)> gridRow;
-    std::function<Outcome(Session&, Dialogs&)> openSource;
-    std::function<Outcome(Session&, Dialogs&)> replace;
+    std::function<Result<ReplacementSource>(const std::string&, Dialogs&)> acceptSource;
+    std::function<Replacement(const PictureTarget&, const ReplacementSource&, const ReplaceOptions&,
+                              Dialogs&)>
+        replace;
     std::function<Outcome(const PictureTarget&, PreviewSink&)> view;
     std::function<Outcome(const PictureTarget&, Dialogs&)> saveVideo;
     std::function<Outcome(const PictureTarget&, Dialogs&)> savePicture;

@@ -65,7 +65,8 @@ void BM_JpegConversion(benchmark::State& state) {
     const double toolSecondsBefore = toolCpuSeconds();
     for (auto _ : state) {
         TryCounter ui;
-        const auto stream = convertJpegToStream(session, ui, entry, room);
+        const auto stream = convertJpegToStream(
+            {session, session, session.SourcePath, session.Options}, ui, entry, room);
         if (!stream.ok()) {
             state.SkipWithError("the conversion failed");
             return;

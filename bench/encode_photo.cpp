@@ -86,7 +86,8 @@ int main(int argc, char** argv) {
     entry.Width = 720;
     entry.Height = 576;
     entry.FrameRate = kFrameRatePal;
-    const Result<ConvertedStream> made = convertJpegToStream(session, ui, entry, room);
+    const Result<ConvertedStream> made = convertJpegToStream(
+        {session, session, session.SourcePath, session.Options}, ui, entry, room);
     if (!made.ok()) return 1;
     std::vector<std::uint8_t> bytes = readImageFile(made->path).bytes();
     bytes.erase(bytes.begin(), bytes.begin() + made->offset);

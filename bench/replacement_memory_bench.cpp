@@ -26,15 +26,6 @@ constexpr std::int64_t kMiB = 1 << 20;
 
 // Answers the file choice with the stream and every question as a person who
 // keeps the picture in place.
-class ReplacingDialogs : public SilentDialogs {
-  public:
-    explicit ReplacingDialogs(std::string source) : source_(std::move(source)) {}
-    std::optional<std::string> chooseOpenFile(const std::string&) override { return source_; }
-
-  private:
-    std::string source_;
-};
-
 void BM_ReplacementPeakMemory(benchmark::State& state) {
     const std::int64_t size = state.range(0) * kMiB;
     const std::string image = benchImage(static_cast<std::size_t>(size), 16);
@@ -80,12 +71,14 @@ int replaceOnce(const char* path) {
             source, extractPictureStream(stored, session.PictureTable[0], session.ByteSwapped));
     }
     session.SelectedPicture = 0;
-    ReplacingDialogs ui(source);
-    if (!openReplacementSource(session, ui).isDone()) {
+    SilentDialogs ui;
+    const Result<ReplacementSource> accepted = acceptReplacementSource(source, ui);
+    if (!accepted.ok()) {
         std::cerr << "the stream was not accepted\n";
         return 1;
     }
-    const Outcome replaced = replacePicture(session, ui);
+    const Outcome replaced =
+        replacePicture(selectedPicture(session), *accepted, session.Options, ui).outcome;
     if (!replaced.isDone()) {
         std::cerr << "the replacement failed\n";
         return 1;

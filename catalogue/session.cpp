@@ -14,4 +14,8 @@ const PictureEntry* OpenedFirmware::picture(int index) const {
     return &PictureTable[static_cast<std::size_t>(index)];
 }
 
+PictureTarget selectedPicture(const Session& session) {
+    return {session, session, session.SelectedPicture};
+}
+
 }  // namespace velmora

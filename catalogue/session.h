@@ -74,6 +74,18 @@ struct ReplacementSource {
     AcceptedSource SourceAccepted;
 };
 
+// What an action on one picture works with. The front end builds it from
+// what it holds; a worker gets its own copy, so nothing it reads changes
+// under it.
+struct PictureTarget {
+    WorkSettings settings;    // the tools, the work folder, the control
+    OpenedFirmware firmware;  // the firmware the picture lies in
+    int picture = 0;          // index into firmware.PictureTable
+
+    // The picture; nullptr when the index names none.
+    [[nodiscard]] const PictureEntry* entry() const { return firmware.picture(picture); }
+};
+
 // What the window (or the command line) holds between actions, in its parts:
 // the settings, the opened firmware, the replacement source, the grid's
 // selection and the option controls. The front ends own one and hand each
@@ -86,5 +98,8 @@ struct Session : WorkSettings, OpenedFirmware, ReplacementSource {
     // names none.
     [[nodiscard]] const PictureEntry* selected() const { return picture(SelectedPicture); }
 };
+
+// The selected picture of the session, as an action on it takes it.
+[[nodiscard]] PictureTarget selectedPicture(const Session& session);
 
 }  // namespace velmora

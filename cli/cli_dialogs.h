@@ -17,7 +17,6 @@ class CliDialogs : public Dialogs {
     bool answerConfirm = false;             // --force answers "Confirmation"
     bool answerAnyFormat = false;           // --any-format answers "Different picture format"
     bool answerNoBackup = false;            // --no-backup: replace even without NAME.orig
-    std::optional<std::string> openChoice;  // the SOURCE argument
     std::optional<std::string> saveChoice;  // the OUTPUT argument
     std::ostream* logStream = &std::cout;
     // Ctrl+C: a replacement is not written once it was pressed.
@@ -32,7 +31,8 @@ class CliDialogs : public Dialogs {
     Answer ask(Question question, const std::string& caption, const std::string& text) override;
     void error(const std::string& caption, const std::string& text) override;
     void information(const std::string&, const std::string&) override {}
-    std::optional<std::string> chooseOpenFile(const std::string&) override { return openChoice; }
+    // Every file the command line works on is named among its arguments.
+    std::optional<std::string> chooseOpenFile(const std::string&) override { return {}; }
     std::optional<std::string> chooseSaveFile(const std::string&, const std::string&) override {
         return saveChoice;
     }

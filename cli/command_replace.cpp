@@ -97,13 +97,14 @@ int runReplace(Session& session, CliDialogs& ui, const Arguments& args) {
     if (const Outcome analysed = analyzeFirmware(session, ui, firmware); !analysed.isDone())
         return finish(analysed, ui);
     selectPicture(session, number);
-    ui.openChoice = args.positional[2];
-    if (const Outcome opened = openReplacementSource(session, ui); !opened.isDone())
-        return finish(opened, ui);
+    const Result<ReplacementSource> source = acceptReplacementSource(args.positional[2], ui);
+    if (!source.ok()) return finish(source.outcome(), ui);
     ReplacementTools tools;
     tools.lockFirmware = false;  // held since before the analysis
-    return finish(
-        replacePicture(session, ui, tools, dryRun ? ReplaceMode::DryRun : ReplaceMode::Write), ui);
+    return finish(replacePicture(selectedPicture(session), *source, session.Options, ui, tools,
+                                 dryRun ? ReplaceMode::DryRun : ReplaceMode::Write)
+                      .outcome,
+                  ui);
 }
 
 }  // namespace velmora::cli

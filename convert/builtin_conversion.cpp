@@ -161,41 +161,42 @@ Result<std::vector<std::uint8_t>> encodeToFit(const OldStreamParameters& old,
     return cannotConvert(ui);
 }
 
-std::optional<OldStreamParameters> oldPictureParameters(const Session& session,
+std::optional<OldStreamParameters> oldPictureParameters(const OpenedFirmware& firmware,
                                                         const PictureEntry& entry) {
     try {
-        const ByteImage stored = readImageFile(session.FirmwarePath);
-        return readOldStreamParameters(extractPictureStream(stored, entry, session.ByteSwapped),
+        const ByteImage stored = readImageFile(firmware.FirmwarePath);
+        return readOldStreamParameters(extractPictureStream(stored, entry, firmware.ByteSwapped),
                                        entry.isMpeg2());
     } catch (const std::exception&) {
         return std::nullopt;
     }
 }
 
-Result<ConvertedStream> convertJpegBuiltin(const Session& session, Dialogs& ui,
+Result<ConvertedStream> convertJpegBuiltin(const ConversionInput& input, Dialogs& ui,
                                            const PictureEntry& entry, std::int32_t roomSize) {
-    const std::string streamPath = session.workFile(entry.isMpeg2() ? kMpeg2Result : kMpeg4Result);
+    const WorkSettings& work = input.settings;
+    const std::string streamPath = work.workFile(entry.isMpeg2() ? kMpeg2Result : kMpeg4Result);
     // A result of an earlier conversion must not stand in for this one.
     removeFileIfExists(streamPath);
-    const std::optional<OldStreamParameters> old = oldPictureParameters(session, entry);
+    const std::optional<OldStreamParameters> old = oldPictureParameters(input.firmware, entry);
     if (!old) return creationFailed();
     PreparedPhoto photo;
     try {
-        const WorkControl& control = *session.Control;
-        photo = preparePhoto(session.SourcePath, session.Options, {old->width, old->height},
+        const WorkControl& control = *work.Control;
+        photo = preparePhoto(input.SourcePath, input.Options, {old->width, old->height},
                              fractionOf(old->aspect()),
                              [&control] { return control.cancelRequested(); });
     } catch (const PreparationError&) {
         // A cancel stops the preparation midway; that is no failure to report.
-        if (session.Control->cancelRequested()) return Outcome::cancelled();
+        if (work.Control->cancelRequested()) return Outcome::cancelled();
         return creationFailed();
     }
-    if (session.Control->cancelRequested()) return Outcome::cancelled();
+    if (work.Control->cancelRequested()) return Outcome::cancelled();
     ui.log("Begin to convert JPEG image using Dichotomy method.");
     Result<std::vector<std::uint8_t>> stream =
-        encodeToFit(*old, photo, streamLimit(*old, roomSize), ui, *session.Control);
+        encodeToFit(*old, photo, streamLimit(*old, roomSize), ui, *work.Control);
     if (!stream.ok()) return stream.outcome();
-    static_cast<void>(writeWorkFileIn(session.TempDirDescriptor, streamPath, *stream));
+    static_cast<void>(writeWorkFileIn(work.TempDirDescriptor, streamPath, *stream));
     ui.progress(100);
     ui.log("Finished!");
     return ConvertedStream{streamPath, 0};

@@ -6,6 +6,7 @@
 
 #include "catalogue/session.h"
 #include "catalogue/work_control.h"
+#include "convert/conversion_input.h"
 #include "convert/jpeg_conversion.h"
 #include "convert/picture_encode.h"
 #include "person/dialogs.h"
@@ -29,12 +30,12 @@ namespace velmora {
 // The built-in encoder: the accepted photo prepared and encoded in memory as
 // one picture with the stream parameters of the selected picture, as big as
 // the room allows. The stream goes to the usual result file, from offset 0.
-[[nodiscard]] Result<ConvertedStream> convertJpegBuiltin(const Session& session, Dialogs& ui,
+[[nodiscard]] Result<ConvertedStream> convertJpegBuiltin(const ConversionInput& input, Dialogs& ui,
                                                          const PictureEntry& entry,
                                                          std::int32_t roomSize);
 
 // The old picture's stream parameters, read from the firmware as stored.
-[[nodiscard]] std::optional<OldStreamParameters> oldPictureParameters(const Session& session,
-                                                                      const PictureEntry& entry);
+[[nodiscard]] std::optional<OldStreamParameters> oldPictureParameters(
+    const OpenedFirmware& firmware, const PictureEntry& entry);
 
 }  // namespace velmora

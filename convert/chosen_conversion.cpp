@@ -7,18 +7,18 @@
 
 namespace velmora {
 
-Result<ConvertedStream> convertJpegChosen(const Session& session, Dialogs& ui,
+Result<ConvertedStream> convertJpegChosen(const ConversionInput& input, Dialogs& ui,
                                           const PictureEntry& entry, std::int32_t roomSize) {
-    if (session.Options.Encoder == EncoderChoice::Builtin)
-        return convertJpegBuiltin(session, ui, entry, roomSize);
-    if (session.Options.Fit == FitMode::Stretch)
-        return convertJpegToStream(session, ui, entry, roomSize);
-    const std::optional<OldStreamParameters> old = oldPictureParameters(session, entry);
+    if (input.Options.Encoder == EncoderChoice::Builtin)
+        return convertJpegBuiltin(input, ui, entry, roomSize);
+    if (input.Options.Fit == FitMode::Stretch)
+        return convertJpegToStream(input, ui, entry, roomSize);
+    const std::optional<OldStreamParameters> old = oldPictureParameters(input.firmware, entry);
     if (!old) return Outcome::refused("Error!", "Error with target file creation!");
-    Session fitted = session;
-    fitted.SourcePath = session.workFile(kFittedSource);
+    ConversionInput fitted = input;
+    fitted.SourcePath = input.settings.workFile(kFittedSource);
     try {
-        writeFittedSource(session.SourcePath, fitted.SourcePath, session.Options,
+        writeFittedSource(input.SourcePath, fitted.SourcePath, input.Options,
                           fractionOf(old->aspect()));
     } catch (const PreparationError&) {
         removeFileIfExists(fitted.SourcePath);

@@ -27,9 +27,9 @@ FileDescriptor writeBatchFile(int folder, const std::string& path,
 
 }  // namespace
 
-EncoderTries::EncoderTries(const Session& session, bool mpeg2, BatchLines batchLines,
+EncoderTries::EncoderTries(const WorkSettings& work, bool mpeg2, BatchLines batchLines,
                            int runsAtOnce)
-    : session_(session),
+    : work_(work),
       mpeg2_(mpeg2),
       batchLines_(std::move(batchLines)),
       slots_(std::max(1, runsAtOnce)) {
@@ -46,7 +46,7 @@ const TryOutcome& EncoderTries::tryOf(const DichotomySearch& search, std::int64_
     const std::int32_t setting = search.TrySetting;
     for (;;) {
         if (const auto made = outcomes_.find(setting); made != outcomes_.end()) return made->second;
-        if (session_.Control->cancelRequested()) {
+        if (work_.Control->cancelRequested()) {
             cancelAll();
             // Not started before the cancel: it never will be.
             if (!running(setting)) {
@@ -72,7 +72,7 @@ void EncoderTries::stopAll() {
     for (int slot = 1; slot < slots_; ++slot) {
         const TryFiles files = tryFiles(slot, mpeg2_);
         for (const std::string* name : {&files.batch, &files.rawPicture, &files.stream})
-            removeFileIfExists(session_.workFile(*name));
+            removeFileIfExists(work_.workFile(*name));
     }
 }
 
@@ -103,12 +103,12 @@ void EncoderTries::runWantedSettings(const DichotomySearch& search, std::int64_t
 void EncoderTries::start(std::int32_t setting, int slot) {
     const TryFiles files = tryFiles(slot, mpeg2_);
     // A try whose encoder does not start must not measure an earlier try's stream.
-    removeFileIfExists(session_.workFile(files.stream));
-    removeFileIfExists(session_.workFile(files.rawPicture));
-    const std::string batchPath = session_.workFile(files.batch);
-    requireFolderInPlace(session_.TempDirDescriptor, session_.TempDir);
+    removeFileIfExists(work_.workFile(files.stream));
+    removeFileIfExists(work_.workFile(files.rawPicture));
+    const std::string batchPath = work_.workFile(files.batch);
+    requireFolderInPlace(work_.TempDirDescriptor, work_.TempDir);
     auto batch = std::make_shared<FileDescriptor>(
-        writeBatchFile(session_.TempDirDescriptor, batchPath, batchLines_(setting, files)));
+        writeBatchFile(work_.TempDirDescriptor, batchPath, batchLines_(setting, files)));
 
     Run run;
     run.setting = setting;
@@ -117,9 +117,9 @@ void EncoderTries::start(std::int32_t setting, int slot) {
     command.scriptDescriptor = batch->get();
     run.tool = toolName(command);
     run.control = std::make_shared<WorkControl>();
-    run.control->toolTimeout = session_.Control->toolTimeout;
+    run.control->toolTimeout = work_.Control->toolTimeout;
     // Nothing a try writes may pass what any picture could be.
-    OutputLimit limit{{session_.workFile(files.stream), session_.workFile(files.rawPicture)},
+    OutputLimit limit{{work_.workFile(files.stream), work_.workFile(files.rawPicture)},
                       kLargestToolOutput};
     run.ended = std::async(std::launch::async, [command, batch, control = run.control,
                                                 signal = signal_, limit = std::move(limit)] {
@@ -155,11 +155,11 @@ void EncoderTries::keepEndedRuns() {
             outcome.stoppedTool = ended.stillRunning.empty() ? run->tool : ended.stillRunning;
             const TryFiles files = tryFiles(run->slot, mpeg2_);
             outcome.batchFile = files.batch;
-            const std::string stream = session_.workFile(files.stream);
+            const std::string stream = work_.workFile(files.stream);
             // Read from the folder as opened: never a file put in its place.
             WorkFileRead made;
             if (ended.outgrown.empty())
-                made = readWorkFileIn(session_.TempDirDescriptor, stream, kLargestToolOutput);
+                made = readWorkFileIn(work_.TempDirDescriptor, stream, kLargestToolOutput);
             const bool outgrown = !ended.outgrown.empty() || made.tooLarge;
             if (outgrown) {
                 // Never read: it could take all the memory there is.
@@ -167,8 +167,8 @@ void EncoderTries::keepEndedRuns() {
                                            ? "pixmend"
                                            : (mpeg2_ ? "mpeg2enc" : "xvid_encraw");
                 outcome.outgrownFile = fileNameOf(ended.outgrown.empty() ? stream : ended.outgrown);
-                removeFileIfExists(session_.workFile(files.stream));
-                removeFileIfExists(session_.workFile(files.rawPicture));
+                removeFileIfExists(work_.workFile(files.stream));
+                removeFileIfExists(work_.workFile(files.rawPicture));
             } else if (ended.end == ToolEnd::Finished || ended.end == ToolEnd::NotStarted) {
                 if (made.exists) outcome.stream = std::move(made.bytes);
             }
@@ -197,8 +197,8 @@ std::optional<int> EncoderTries::freeSlot() const {
     return std::nullopt;
 }
 
-int triesAtOnce(const Session& session) {
-    if (session.TriesAtOnce > 0) return session.TriesAtOnce;
+int triesAtOnce(const WorkSettings& work) {
+    if (work.TriesAtOnce > 0) return work.TriesAtOnce;
     const unsigned cores = std::thread::hardware_concurrency();
     return static_cast<int>(std::clamp(cores, 1u, 4u));
 }

@@ -44,7 +44,7 @@ class EncoderTries {
     // The batch lines of one try at this setting, writing the slot's files.
     using BatchLines = std::function<std::vector<std::string>(std::int32_t, const TryFiles&)>;
 
-    EncoderTries(const Session& session, bool mpeg2, BatchLines batchLines, int runsAtOnce);
+    EncoderTries(const WorkSettings& work, bool mpeg2, BatchLines batchLines, int runsAtOnce);
     ~EncoderTries();
     EncoderTries(const EncoderTries&) = delete;
     EncoderTries& operator=(const EncoderTries&) = delete;
@@ -81,7 +81,7 @@ class EncoderTries {
     [[nodiscard]] bool running(std::int32_t setting) const;
     [[nodiscard]] std::optional<int> freeSlot() const;
 
-    const Session& session_;
+    const WorkSettings& work_;
     bool mpeg2_;
     BatchLines batchLines_;
     int slots_;
@@ -91,9 +91,9 @@ class EncoderTries {
     std::uint64_t endsSeen_ = 0;
 };
 
-// How many tries a session runs at once: its TriesAtOnce, or one for each
+// How many tries a conversion runs at once: the TriesAtOnce setting, or one for each
 // processor core when that is 0 (at most four: the search rarely has more
 // likely settings ahead).
-[[nodiscard]] int triesAtOnce(const Session& session);
+[[nodiscard]] int triesAtOnce(const WorkSettings& work);
 
 }  // namespace velmora

@@ -20,59 +20,58 @@ namespace velmora {
 namespace {
 
 // The work files of a conversion that are not its result.
-void removeWorkFiles(const Session& session) {
+void removeWorkFiles(const WorkSettings& work) {
     for (const char* name : {kBatchFile, kPreparedBitmap, kResizedJpeg, kRawPicture})
-        removeFileIfExists(session.workFile(name));
+        removeFileIfExists(work.workFile(name));
 }
 
 // Runs one tool of the conversion. A run the person cancelled or that took
 // too long ends the conversion, with no work file and no stream left.
-std::optional<Outcome> runStep(const Session& session, const ToolCommand& command,
+std::optional<Outcome> runStep(const WorkSettings& work, const ToolCommand& command,
                                const std::string& streamPath) {
-    requireFolderInPlace(session.TempDirDescriptor, session.TempDir);
-    const ToolRun run = runTool(command, *session.Control);
+    requireFolderInPlace(work.TempDirDescriptor, work.TempDir);
+    const ToolRun run = runTool(command, *work.Control);
     if (run.end != ToolEnd::Cancelled && run.end != ToolEnd::TimedOut) return std::nullopt;
-    removeWorkFiles(session);
+    removeWorkFiles(work);
     removeFileIfExists(streamPath);
     if (run.end == ToolEnd::Cancelled) return Outcome::cancelled();
     const std::string tool = run.stillRunning.empty() ? toolName(command) : run.stillRunning;
-    return Outcome::refused(kErrorCaption, toolTimeoutText(tool, session.Control->toolTimeout));
+    return Outcome::refused(kErrorCaption, toolTimeoutText(tool, work.Control->toolTimeout));
 }
 
 // The converter runs: options applied, then resized to the picture. Whether
 // they worked shows only in the encoder's output.
-std::optional<Outcome> preparePicture(const Session& session, const PictureEntry& entry,
+std::optional<Outcome> preparePicture(const ConversionInput& input, const PictureEntry& entry,
                                       const std::string& streamPath) {
+    const WorkSettings& work = input.settings;
     // Files of an earlier conversion that ended early must not stand in for a
     // picture the converter could not make this time.
-    removeWorkFiles(session);
+    removeWorkFiles(work);
     ToolCommand prepare =
-        prepareCommand(session.ToolDir, session.SourcePath, session.TempDir, session.Options);
+        prepareCommand(work.ToolDir, input.SourcePath, work.TempDir, input.Options);
     // The size the picture ends up at: a large photo may then be decoded smaller.
     prepare.environment.push_back(std::string(kPictureSizeHint) + "=" +
                                   std::to_string(entry.Width) + "x" + std::to_string(entry.Height));
-    if (auto stopped = runStep(session, prepare, streamPath)) return stopped;
-    return runStep(session,
-                   resizeCommand(session.ToolDir, session.TempDir, entry.Width, entry.Height),
+    if (auto stopped = runStep(work, prepare, streamPath)) return stopped;
+    return runStep(work, resizeCommand(work.ToolDir, work.TempDir, entry.Width, entry.Height),
                    streamPath);
 }
 
-std::vector<std::string> batchLinesOfTry(const Session& session, const PictureEntry& entry,
+std::vector<std::string> batchLinesOfTry(const WorkSettings& work, const PictureEntry& entry,
                                          bool ntscTiming, std::int32_t setting,
                                          const TryFiles& files) {
-    const BatchPrograms programs = findBatchPrograms(session.ToolDir);
-    if (entry.isMpeg2())
-        return mpeg2BatchLines(programs, session.TempDir, ntscTiming, setting, files);
-    return mpeg4BatchLines(programs, session.TempDir, ntscTiming, setting, entry.Width,
-                           entry.Height, files);
+    const BatchPrograms programs = findBatchPrograms(work.ToolDir);
+    if (entry.isMpeg2()) return mpeg2BatchLines(programs, work.TempDir, ntscTiming, setting, files);
+    return mpeg4BatchLines(programs, work.TempDir, ntscTiming, setting, entry.Width, entry.Height,
+                           files);
 }
 
 // The batch file that ran a failed try is left for a look under the usual
 // name, whichever slot ran it.
-void keepBatchFileOf(const Session& session, const TryOutcome& made) {
+void keepBatchFileOf(const WorkSettings& work, const TryOutcome& made) {
     if (made.batchFile.empty() || made.batchFile == kBatchFile) return;
-    (void)renameWorkFileIn(session.TempDirDescriptor, session.workFile(made.batchFile),
-                           session.workFile(kBatchFile));
+    (void)renameWorkFileIn(work.TempDirDescriptor, work.workFile(made.batchFile),
+                           work.workFile(kBatchFile));
 }
 
 bool isProgram(const std::string& path) {
@@ -81,14 +80,14 @@ bool isProgram(const std::string& path) {
 
 // Which programs of the conversion cannot be run at all, and where they were
 // looked for: one line each, none when every one is there.
-std::vector<std::string> missingPrograms(const Session& session, bool mpeg2) {
-    const BatchPrograms programs = findBatchPrograms(session.ToolDir);
+std::vector<std::string> missingPrograms(const WorkSettings& work, bool mpeg2) {
+    const BatchPrograms programs = findBatchPrograms(work.ToolDir);
     struct Needed {
         const std::string& path;
         const char* name;
         bool onPath;  // also looked for in the folders of PATH
     };
-    const std::string converter = joinPath(session.ToolDir, "pvw32con");
+    const std::string converter = joinPath(work.ToolDir, "pvw32con");
     std::vector<Needed> needed = {{converter, "pvw32con", false},
                                   {programs.jpeg2yuv, "jpeg2yuv", true}};
     if (mpeg2) {
@@ -102,27 +101,27 @@ std::vector<std::string> missingPrograms(const Session& session, bool mpeg2) {
     for (const Needed& program : needed) {
         if (isProgram(program.path)) continue;
         lines.push_back(std::string("The program ") + program.name +
-                        " was not found: it was looked for in " + session.ToolDir +
+                        " was not found: it was looked for in " + work.ToolDir +
                         (program.onPath ? " and in the folders of PATH." : "."));
     }
     return lines;
 }
 
 // A try that did not end in a stream ends the conversion.
-Outcome failedTry(const Session& session, Dialogs& ui, const TryOutcome& made,
+Outcome failedTry(const WorkSettings& work, Dialogs& ui, const TryOutcome& made,
                   const std::string& streamPath, bool mpeg2) {
     removeFileIfExists(streamPath);
     if (made.end == ToolEnd::Cancelled || made.end == ToolEnd::TimedOut) {
-        removeWorkFiles(session);
+        removeWorkFiles(work);
         if (made.end == ToolEnd::Cancelled) return Outcome::cancelled();
         return Outcome::refused(kErrorCaption,
-                                toolTimeoutText(made.stoppedTool, session.Control->toolTimeout));
+                                toolTimeoutText(made.stoppedTool, work.Control->toolTimeout));
     }
     if (!made.outgrownTool.empty())
         return Outcome::refused(kErrorCaption,
                                 toolOutputTooLargeText(made.outgrownTool, made.outgrownFile));
     // The batch file stays for a look; a program that is not there at all is named.
-    for (const std::string& line : missingPrograms(session, mpeg2)) ui.log(line);
+    for (const std::string& line : missingPrograms(work, mpeg2)) ui.log(line);
     return Outcome::refused("Error!", "Error with target file creation!");
 }
 
@@ -137,10 +136,11 @@ std::string tryLogLine(const PictureEntry& entry, std::int32_t setting, std::int
 
 }  // namespace
 
-Result<ConvertedStream> convertJpegToStream(const Session& session, Dialogs& ui,
+Result<ConvertedStream> convertJpegToStream(const ConversionInput& input, Dialogs& ui,
                                             const PictureEntry& entry, std::int32_t roomSize) {
-    const std::string streamPath = session.workFile(entry.isMpeg2() ? kMpeg2Result : kMpeg4Result);
-    if (auto stopped = preparePicture(session, entry, streamPath)) return *stopped;
+    const WorkSettings& work = input.settings;
+    const std::string streamPath = work.workFile(entry.isMpeg2() ? kMpeg2Result : kMpeg4Result);
+    if (auto stopped = preparePicture(input, entry, streamPath)) return *stopped;
     ui.log("Begin to convert JPEG image using Dichotomy method.");
 
     const bool ntscTiming = entry.FrameRate != kFrameRatePal;
@@ -148,19 +148,19 @@ Result<ConvertedStream> convertJpegToStream(const Session& session, Dialogs& ui,
     const std::int32_t mostTries = search.TriesLeft;
 
     EncoderTries tries(
-        session, entry.isMpeg2(),
+        work, entry.isMpeg2(),
         [&](std::int32_t setting, const TryFiles& files) {
-            return batchLinesOfTry(session, entry, ntscTiming, setting, files);
+            return batchLinesOfTry(work, entry, ntscTiming, setting, files);
         },
-        triesAtOnce(session));
+        triesAtOnce(work));
     const std::vector<std::uint8_t>* stream = nullptr;
     SearchStep step = SearchStep::NextTry;
     while (step == SearchStep::NextTry) {
         const TryOutcome& made = tries.tryOf(search, roomSize);
         if (made.end == ToolEnd::Cancelled || made.end == ToolEnd::TimedOut || !made.stream) {
-            keepBatchFileOf(session, made);
+            keepBatchFileOf(work, made);
             tries.stopAll();
-            return failedTry(session, ui, made, streamPath, entry.isMpeg2());
+            return failedTry(work, ui, made, streamPath, entry.isMpeg2());
         }
         stream = &*made.stream;
         // The bar shows the tries: try k of at most mostTries.
@@ -172,9 +172,9 @@ Result<ConvertedStream> convertJpegToStream(const Session& session, Dialogs& ui,
     }
     tries.stopAll();
     // The last try's stream is the result, and stays even when it does not fit.
-    static_cast<void>(writeWorkFileIn(session.TempDirDescriptor, streamPath, *stream));
+    static_cast<void>(writeWorkFileIn(work.TempDirDescriptor, streamPath, *stream));
 
-    removeWorkFiles(session);
+    removeWorkFiles(work);
     if (search.TriesLeft == 0) {
         ui.log(
             "Sorry, I can not convert image into MPEG4...\rYou can try to convert it with other "

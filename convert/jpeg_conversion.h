@@ -5,6 +5,7 @@
 #include <string>
 
 #include "catalogue/session.h"
+#include "convert/conversion_input.h"
 #include "person/dialogs.h"
 #include "person/outcome.h"
 
@@ -20,7 +21,7 @@ struct ConvertedStream {
 // Converts the accepted JPEG source into a one-frame stream of entry's kind,
 // size and frame rate that fits roomSize bytes, by bisection on the encoder
 // setting. Refused when no stream could be made.
-[[nodiscard]] Result<ConvertedStream> convertJpegToStream(const Session& session, Dialogs& ui,
+[[nodiscard]] Result<ConvertedStream> convertJpegToStream(const ConversionInput& input, Dialogs& ui,
                                                           const PictureEntry& entry,
                                                           std::int32_t roomSize);
 

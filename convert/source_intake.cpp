@@ -98,22 +98,19 @@ std::string sourceFilterFor(int kind) {
            std::string(kOtherSourceFilters);
 }
 
-Outcome openReplacementSource(Session& session, Dialogs& ui) {
-    return guardIo([&] {
-        const PictureEntry* selected = session.selected();
-        const auto chosen = ui.chooseOpenFile(sourceFilterFor(selected ? selected->Kind : 0));
-        if (!chosen) return Outcome::declined();
-
+Result<ReplacementSource> acceptReplacementSource(const std::string& path, Dialogs& ui) {
+    ReplacementSource source;
+    const Outcome outcome = guardIo([&] {
         AcceptedSource accepted;
-        const std::string name = fileNameOf(*chosen);
-        const std::optional<PhotoFormat> format = pictureFormatOf(*chosen);
-        if (isJpegSource(*chosen)) {
+        const std::string name = fileNameOf(path);
+        const std::optional<PhotoFormat> format = pictureFormatOf(path);
+        if (isJpegSource(path)) {
             const PhotoFormat kind = format.value_or(PhotoFormat::Jpeg);
-            if (kind == PhotoFormat::Jpeg && !ReadJpegSize(*chosen))
+            if (kind == PhotoFormat::Jpeg && !ReadJpegSize(path))
                 return Outcome::refused(kErrorCaption, "JPEG file corrupted!");
             // Decoded whole now: damage must not pass the header and show up
             // as a half-grey picture in the firmware.
-            const PhotoReading reading = readPhoto(readImageFile(*chosen).bytes(), kind);
+            const PhotoReading reading = readPhoto(readImageFile(path).bytes(), kind);
             if (!reading.damage.empty())
                 return Outcome::refused(kErrorCaption,
                                         name + " is damaged: " + reading.damage + ".");
@@ -123,18 +120,20 @@ Outcome openReplacementSource(Session& session, Dialogs& ui) {
                                     std::to_string(reading.height) + ": ";
             ui.log(std::string(photoFormatName(kind)) + " Image opened.");
         } else {
-            if (!hasStreamName(*chosen) && !holdsMpegStartCode(readImageFile(*chosen).bytes()))
+            if (!hasStreamName(path) && !holdsMpegStartCode(readImageFile(path).bytes()))
                 return Outcome::refused(
                     kErrorCaption, name + " holds neither a picture nor an MPEG video stream.");
             accepted.panelCaption = "MPEG file: ";
             ui.log("Custom MPEG file opened.");
         }
         accepted.panelCaption += name;
-        session.SourceOpened = true;
-        session.SourcePath = *chosen;
-        session.SourceAccepted = accepted;
+        source.SourceOpened = true;
+        source.SourcePath = path;
+        source.SourceAccepted = accepted;
         return Outcome::done();
     });
+    if (!outcome.isDone()) return outcome;
+    return source;
 }
 
 }  // namespace velmora

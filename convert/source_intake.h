@@ -18,11 +18,13 @@ namespace velmora {
 // The open filter for a replacement of a picture of this kind.
 [[nodiscard]] std::string sourceFilterFor(int kind);
 
-// "Open Image file": asks for the file, checks a JPEG's header, decodes a
-// picture whole, logs, and on acceptance sets SourceOpened, SourcePath and
-// SourceAccepted. Declined when the choice is cancelled; a corrupted JPEG, a
-// damaged picture, and a file that holds neither a picture nor a stream are
-// refused, and the earlier source stays the one replaced.
-[[nodiscard]] Outcome openReplacementSource(Session& session, Dialogs& ui);
+// "Open Image file" once the file is known, whether chosen in the open
+// dialog (with the filter above), dropped on the window or named on the
+// command line: checks a JPEG's header, decodes a picture whole, logs, and
+// gives the accepted source. A corrupted JPEG, a damaged picture, and a file
+// that holds neither a picture nor a stream are refused; the front end keeps
+// its earlier source then.
+[[nodiscard]] Result<ReplacementSource> acceptReplacementSource(const std::string& path,
+                                                                Dialogs& ui);
 
 }  // namespace velmora

@@ -50,11 +50,13 @@ int replaceWithStream(const std::uint8_t* data, std::size_t size) {
     session.SourceOpened = true;
 
     AnsweringDialogs ui((data[1] & 2) != 0, (data[1] & 4) != 0);
-    const auto noConversion = [](const Session&, Dialogs&, const PictureEntry&,
+    const auto noConversion = [](const ConversionInput&, Dialogs&, const PictureEntry&,
                                  std::int32_t) -> Result<ConvertedStream> {
         return Outcome::refused("Error!", "no conversion here");
     };
-    const bool replaced = replacePicture(session, ui, noConversion).isDone();
+    const bool replaced =
+        replacePicture(selectedPicture(session), session, session.Options, ui, noConversion)
+            .outcome.isDone();
     const ByteImage after = readImageFile(firmware);
     if (after.size() != static_cast<std::int64_t>(standardImage().size())) std::abort();
     if (!replaced && after.bytes() != standardImage()) std::abort();  // a refusal writes nothing

@@ -212,10 +212,6 @@ Outcome onPicture(const PictureTarget& target, Action action) {
 
 }  // namespace
 
-PictureTarget selectedPicture(const Session& session) {
-    return {session, session, session.SelectedPicture};
-}
-
 std::string overwriteQuestion(const std::string& name) {
     return name + " already exists.\rDo you want to replace it?";
 }

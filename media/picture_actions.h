@@ -29,21 +29,6 @@ class PreviewSink {
     virtual void showPreview(const PreviewPicture& picture) = 0;
 };
 
-// What an action on one picture works with. The front end builds it from
-// what it holds; a worker gets its own copy, so nothing it reads changes
-// under it.
-struct PictureTarget {
-    WorkSettings settings;    // the tools, the work folder, the control
-    OpenedFirmware firmware;  // the firmware the picture lies in
-    int picture = 0;          // index into firmware.PictureTable
-
-    // The picture; nullptr when the index names none.
-    [[nodiscard]] const PictureEntry* entry() const { return firmware.picture(picture); }
-};
-
-// The selected picture of the session.
-[[nodiscard]] PictureTarget selectedPicture(const Session& session);
-
 // The picture is extracted, decoded and shown (an MPEG-2 picture by the
 // decoder tool, an MPEG-4 picture here with libavcodec).
 [[nodiscard]] Outcome viewPicture(const PictureTarget& target, PreviewSink& preview);

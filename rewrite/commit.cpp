@@ -17,10 +17,10 @@ Outcome refused(const char* text) {
 }
 
 // The firmware file as the analysis saw it, or a refusal.
-Result<ByteImage> readUnchangedFirmware(const Session& session) {
-    if (!fileExists(session.FirmwarePath)) return refused(replace_text::kFirmwareMissing);
-    ByteImage firmware = readImageFile(session.FirmwarePath);
-    if (fingerprint(firmware.bytes()) != session.FirmwareFingerprint)
+Result<ByteImage> readUnchangedFirmware(const OpenedFirmware& opened) {
+    if (!fileExists(opened.FirmwarePath)) return refused(replace_text::kFirmwareMissing);
+    ByteImage firmware = readImageFile(opened.FirmwarePath);
+    if (fingerprint(firmware.bytes()) != opened.FirmwareFingerprint)
         return refused(replace_text::kFirmwareChanged);
     return firmware;
 }
@@ -34,9 +34,9 @@ std::uint64_t fingerprintOfFile(const std::string& path) {
 }
 
 // Why the firmware is no longer as the analysis saw it; nullptr when it is.
-const char* firmwareChangedSince(const Session& session) {
-    if (!fileExists(session.FirmwarePath)) return replace_text::kFirmwareMissing;
-    if (fingerprintOfFile(session.FirmwarePath) != session.FirmwareFingerprint)
+const char* firmwareChangedSince(const OpenedFirmware& opened) {
+    if (!fileExists(opened.FirmwarePath)) return replace_text::kFirmwareMissing;
+    if (fingerprintOfFile(opened.FirmwarePath) != opened.FirmwareFingerprint)
         return replace_text::kFirmwareChanged;
     return nullptr;
 }
@@ -64,17 +64,17 @@ std::span<const std::uint8_t> ReplaceTarget::stored() const {
                                   : std::span<const std::uint8_t>(storedFirmware);
 }
 
-Result<ReplaceTarget> loadTarget(const Session& session) {
-    Result<ByteImage> firmware = readUnchangedFirmware(session);
+Result<ReplaceTarget> loadTarget(const OpenedFirmware& opened, const WorkSettings& work) {
+    Result<ByteImage> firmware = readUnchangedFirmware(opened);
     if (!firmware.ok()) return firmware.outcome();
     ReplaceTarget target;
-    if (!session.ByteSwapped) {
+    if (!opened.ByteSwapped) {
         // The image is the firmware as stored: one copy serves both.
         target.image = std::move(*firmware);
         return target;
     }
     target.storedFirmware = firmware->bytes();
-    const std::string workingPath = session.workFile(kWorkingCopy);
+    const std::string workingPath = work.workFile(kWorkingCopy);
     if (!fileExists(workingPath)) return refused(replace_text::kWorkingCopyStale);
     target.image = readImageFile(workingPath);
     if (!isNormalisedTwin(target.image.bytes(), target.storedFirmware))
@@ -83,27 +83,28 @@ Result<ReplaceTarget> loadTarget(const Session& session) {
     return target;
 }
 
-Result<Committed> commitReplacement(const Session& session, const ReplaceTarget& target,
-                                    const ByteImage& changed, FileSystem& files) {
-    if (const char* changedSince = firmwareChangedSince(session)) return refused(changedSince);
-    if (!session.ByteSwapped) {
-        writeFileAtomically(session.FirmwarePath, changed.bytes(), files);
+Result<Committed> commitReplacement(const OpenedFirmware& opened, const WorkSettings& work,
+                                    const ReplaceTarget& target, const ByteImage& changed,
+                                    FileSystem& files) {
+    if (const char* changedSince = firmwareChangedSince(opened)) return refused(changedSince);
+    if (!opened.ByteSwapped) {
+        writeFileAtomically(opened.FirmwarePath, changed.bytes(), files);
         return Committed{fingerprint(changed.bytes()), {}};
     }
 
-    const std::string workingPath = session.workFile(kWorkingCopy);
+    const std::string workingPath = work.workFile(kWorkingCopy);
     if (!fileExists(workingPath) || fingerprintOfFile(workingPath) != target.workingCopyFingerprint)
         return refused(replace_text::kWorkingCopyStale);
     const std::uint64_t storedDigest = [&] {
         const std::vector<std::uint8_t> stored = restoreStoredOrder(changed);
-        writeFileAtomically(session.FirmwarePath, stored, files);
+        writeFileAtomically(opened.FirmwarePath, stored, files);
         return fingerprint(stored);
     }();
     const Outcome copyWritten = writeAtomically(workingPath, changed.bytes(), files);
     if (copyWritten.isDone()) return Committed{storedDigest, {}};
 
     // The two files must stay twins: put the firmware back as it was.
-    const Outcome putBack = writeAtomically(session.FirmwarePath, target.storedFirmware, files);
+    const Outcome putBack = writeAtomically(opened.FirmwarePath, target.storedFirmware, files);
     if (putBack.isDone()) return copyWritten;
     // The firmware holds the new, verified result and stays so: what failed is
     // only the work copy, which must not stand in for it as a stale twin.

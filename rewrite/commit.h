@@ -38,7 +38,8 @@ struct Committed {
 // Reads the target. Refused when the firmware file vanished or changed since
 // the analysis, or when a swapped firmware's working copy no longer is its
 // byte-normalised twin. Throws IoError when a file cannot be read.
-[[nodiscard]] Result<ReplaceTarget> loadTarget(const Session& session);
+[[nodiscard]] Result<ReplaceTarget> loadTarget(const OpenedFirmware& opened,
+                                               const WorkSettings& work);
 
 // Writes the changed image atomically through files: the firmware itself, or
 // for a swapped firmware the restored firmware first and then the working
@@ -47,7 +48,8 @@ struct Committed {
 // the firmware cannot be put back either: the firmware then keeps the new,
 // verified result and the working copy is removed, with a warning. Throws
 // IoError when a file cannot be read or written.
-[[nodiscard]] Result<Committed> commitReplacement(const Session& session,
+[[nodiscard]] Result<Committed> commitReplacement(const OpenedFirmware& opened,
+                                                  const WorkSettings& work,
                                                   const ReplaceTarget& target,
                                                   const ByteImage& changed, FileSystem& files);
 

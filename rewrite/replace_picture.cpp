@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "convert/source_intake.h"
 #include "firmware/file_io.h"
 #include "firmware/fingerprint.h"
 #include "firmware/firmware_file_checks.h"
@@ -44,10 +43,11 @@ Outcome refused(const char* text) {
     return Outcome::refused(replace_text::kErrorCaption, text);
 }
 
-Result<PictureEntry> pictureToReplace(const Session& session) {
-    const PictureEntry* entry = session.selected();
+Result<PictureEntry> pictureToReplace(const PictureTarget& target,
+                                      const ReplacementSource& source) {
+    const PictureEntry* entry = target.entry();
     if (entry == nullptr) return refused(replace_text::kNoPictureSelected);
-    if (!session.SourceOpened || session.SourcePath.empty())
+    if (!source.SourceOpened || source.SourcePath.empty())
         return refused(replace_text::kNoSourceOpened);
     // A fragmented picture without a known block length cannot be laid out.
     if (entry->GapLength > 0 && entry->BlockLength <= 0)
@@ -55,13 +55,13 @@ Result<PictureEntry> pictureToReplace(const Session& session) {
     return *entry;
 }
 
-Result<SourceStream> convertedSource(const Session& session, Dialogs& ui,
+Result<SourceStream> convertedSource(const ConversionInput& input, Dialogs& ui,
                                      const JpegConverter& convertJpeg, const PictureEntry& entry,
                                      std::int32_t roomSize) {
-    const Result<ConvertedStream> converted = convertJpeg(session, ui, entry, roomSize);
+    const Result<ConvertedStream> converted = convertJpeg(input, ui, entry, roomSize);
     if (!converted.ok()) return converted.outcome();
     // From the work folder as opened: never a stream put in its place.
-    ByteImage file = readWorkImageIn(session.TempDirDescriptor, converted->path);
+    ByteImage file = readWorkImageIn(input.settings.TempDirDescriptor, converted->path);
     file.require(converted->offset, 0, "Read");
     if (Outcome checked = checkConvertedStream(file.bytes(), entry.Kind, converted->offset);
         !checked.isDone())
@@ -69,9 +69,9 @@ Result<SourceStream> convertedSource(const Session& session, Dialogs& ui,
     return SourceStream{file.bytes(), converted->offset};
 }
 
-Result<SourceStream> readySource(const Session& session, Dialogs& ui, const PictureEntry& entry,
+Result<SourceStream> readySource(const std::string& path, Dialogs& ui, const PictureEntry& entry,
                                  std::int32_t roomSize) {
-    std::vector<std::uint8_t> file = readImageFile(session.SourcePath).bytes();
+    std::vector<std::uint8_t> file = readImageFile(path).bytes();
     if (Outcome prepared = prepareReadyStream(ui, file, entry.Kind); !prepared.isDone())
         return prepared;
     const Result<std::int64_t> offset = checkReadyStream(ui, file, entry.Kind, roomSize);
@@ -80,56 +80,57 @@ Result<SourceStream> readySource(const Session& session, Dialogs& ui, const Pict
 }
 
 // Lays the stream and its records into the image; returns the free area after.
-FreeSpace writePicture(ByteImage& image, Dialogs& ui, const Session& session,
+FreeSpace writePicture(ByteImage& image, Dialogs& ui, const OpenedFirmware& firmware,
                        const PictureEntry& entry, const Room& room, const SourceStream& source) {
-    const FreeSpace before{session.FreeSpaceAddr, session.FreeSpaceSize};
+    const FreeSpace before{firmware.FreeSpaceAddr, firmware.FreeSpaceSize};
     const bool moved = room.MoveToFreeSpace;
     if (entry.isMpeg2()) {
         const Mpeg2Layout layout =
             placeMpeg2(image, entry, source.stream(), moved, before.FreeSpaceAddr);
         if (!moved) return before;
-        return recreateMpeg2Structure(image, entry, session.anchors.SegmentBase, before,
+        return recreateMpeg2Structure(image, entry, firmware.anchors.SegmentBase, before,
                                       layout.TailEnd);
     }
     const Mpeg4Layout layout =
         placeMpeg4(image, entry, source.stream(), moved, before.FreeSpaceAddr);
-    return recreateMpeg4Structure(image, ui, entry, session.anchors.SegmentBase, moved, before,
+    return recreateMpeg4Structure(image, ui, entry, firmware.anchors.SegmentBase, moved, before,
                                   layout.StreamLength, layout.NextFree);
 }
 
-ReplacementPlan planOf(const Session& session, const PictureEntry& entry, const Room& room,
-                       std::int64_t streamLength, std::int64_t imageSize) {
+ReplacementPlan planOf(const OpenedFirmware& firmware, bool photo, const PictureEntry& entry,
+                       const Room& room, std::int64_t streamLength, std::int64_t imageSize) {
     ReplacementPlan plan;
     plan.entry = entry;
     plan.moved = room.MoveToFreeSpace;
-    plan.freeSpaceAddr = session.FreeSpaceAddr;
-    plan.freeSpaceSize = session.FreeSpaceSize;
-    plan.segmentBase = session.anchors.SegmentBase;
+    plan.freeSpaceAddr = firmware.FreeSpaceAddr;
+    plan.freeSpaceSize = firmware.FreeSpaceSize;
+    plan.segmentBase = firmware.anchors.SegmentBase;
     plan.streamLength = streamLength;
-    plan.updateImage = session.UpdateImage;
+    plan.updateImage = firmware.UpdateImage;
     plan.imageSize = imageSize;
-    plan.pictureSize = isJpegSource(session.SourcePath);
+    plan.pictureSize = photo;
     return plan;
 }
 
 // The result as it would be stored, proven sound before anything is written.
-Outcome checkResult(const Session& session, const ByteImage& before, const ByteImage& changed,
+Outcome checkResult(const PictureTarget& target, const ByteImage& before, const ByteImage& changed,
                     const ReplacementPlan& plan, const SourceStream& source,
                     const FreeSpace& freeSpace, const Verifier& verify,
                     std::vector<std::string>& notes) {
     // Unswapped, the changed image is what is stored: no second copy.
+    const OpenedFirmware& firmware = target.firmware;
     const std::vector<std::uint8_t> toStore =
-        session.ByteSwapped ? restoreStoredOrder(changed) : std::vector<std::uint8_t>{};
+        firmware.ByteSwapped ? restoreStoredOrder(changed) : std::vector<std::uint8_t>{};
     const VerificationInput check{
         before,
         changed,
-        session.ByteSwapped ? std::span<const std::uint8_t>(toStore)
-                            : std::span<const std::uint8_t>(changed.bytes()),
+        firmware.ByteSwapped ? std::span<const std::uint8_t>(toStore)
+                             : std::span<const std::uint8_t>(changed.bytes()),
         plan,
         source.stream(),
-        std::span(session.PictureTable).first(static_cast<std::size_t>(session.PictureCount)),
-        session.SelectedPicture,
-        session.ByteSwapped,
+        std::span(firmware.PictureTable).first(static_cast<std::size_t>(firmware.PictureCount)),
+        target.picture,
+        firmware.ByteSwapped,
         freeSpace.FreeSpaceAddr,
         &notes};
     if (const auto failure = verify(check))
@@ -156,9 +157,9 @@ Outcome answered(Answer answer) {
 // Keeps the firmware as it is now as NAME.orig before its first change. When
 // that cannot be done the person decides; the command line says so with
 // --no-backup.
-Outcome keepTheOriginal(const Session& session, const ReplaceTarget& target, Dialogs& ui) {
-    const std::string backup = fileNameOf(backupPathOf(session.FirmwarePath));
-    const BackupAttempt attempt = keepOriginal(session.FirmwarePath, target.stored());
+Outcome keepTheOriginal(const std::string& firmwarePath, const ReplaceTarget& target, Dialogs& ui) {
+    const std::string backup = fileNameOf(backupPathOf(firmwarePath));
+    const BackupAttempt attempt = keepOriginal(firmwarePath, target.stored());
     if (attempt.result == BackupResult::Kept) ui.log(replace_text::kBackupKeptLog + backup);
     if (attempt.result != BackupResult::Failed) return Outcome::done();
     switch (ui.ask(Question::ReplaceWithoutBackup, replace_text::kNoBackupCaption,
@@ -174,37 +175,43 @@ Outcome keepTheOriginal(const Session& session, const ReplaceTarget& target, Dia
     return Outcome::cancelled();
 }
 
-Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools, ReplaceMode mode) {
-    const Result<PictureEntry> picked = pictureToReplace(session);
+Outcome replace(const PictureTarget& picture, const ReplacementSource& source,
+                const ReplaceOptions& options, Dialogs& ui, const ReplacementTools& tools,
+                ReplaceMode mode, std::optional<WrittenFirmware>& written) {
+    const OpenedFirmware& firmware = picture.firmware;
+    const Result<PictureEntry> picked = pictureToReplace(picture, source);
     if (!picked.ok()) return picked.outcome();
     const PictureEntry& entry = *picked;
     // A file the person marked read-only is theirs to protect, even from root.
-    if (const auto readOnly = readOnlyProblem(session.FirmwarePath))
+    if (const auto readOnly = readOnlyProblem(firmware.FirmwarePath))
         return Outcome::refused(replace_text::kErrorCaption, *readOnly);
     // No other Velmora may change the file between the reading and the commit.
     Result<FirmwareLock> lock = FirmwareLock();
     if (mode == ReplaceMode::Write && tools.lockFirmware) {
-        lock = lockFirmware(session.FirmwarePath, ui, *session.Control);
+        lock = lockFirmware(firmware.FirmwarePath, ui, *picture.settings.Control);
         if (!lock.ok()) return lock.outcome();
     }
-    const Result<ReplaceTarget> target = loadTarget(session);
+    const Result<ReplaceTarget> target = loadTarget(firmware, picture.settings);
     if (!target.ok()) return target.outcome();
 
-    const Result<Room> room = decideRoom(session, ui, entry, countedSectors(target->image, entry));
+    const Result<Room> room = decideRoom(options.UseSpareSpace, firmware.FreeSpaceSize, ui, entry,
+                                         countedSectors(target->image, entry));
     if (!room.ok()) return room.outcome();
-    const Result<SourceStream> source =
-        isJpegSource(session.SourcePath)
-            ? convertedSource(session, ui, tools.convertJpeg, entry, room->RoomSize)
-            : readySource(session, ui, entry, room->RoomSize);
-    if (!source.ok()) return source.outcome();
-    if (!isJpegSource(session.SourcePath))
-        if (Outcome format = checkStreamFormat(ui, target->image, entry,
-                                               session.SelectedPicture + 1, source->bytes);
+    // As accepted: a photo is converted, anything else is written as it is.
+    const bool photo = source.SourceAccepted.isJpeg;
+    const Result<SourceStream> stream =
+        photo ? convertedSource({picture.settings, firmware, source.SourcePath, options}, ui,
+                                tools.convertJpeg, entry, room->RoomSize)
+              : readySource(source.SourcePath, ui, entry, room->RoomSize);
+    if (!stream.ok()) return stream.outcome();
+    if (!photo)
+        if (Outcome format =
+                checkStreamFormat(ui, target->image, entry, picture.picture + 1, stream->bytes);
             !format.isDone())
             return format;
 
-    const auto streamLength = static_cast<std::int64_t>(source->stream().size());
-    if (replacementExtent(entry, streamLength, room->MoveToFreeSpace, session.FreeSpaceAddr) >
+    const auto streamLength = static_cast<std::int64_t>(stream->stream().size());
+    if (replacementExtent(entry, streamLength, room->MoveToFreeSpace, firmware.FreeSpaceAddr) >
         target->image.size())
         return refused(replace_text::kDoesNotFit);
 
@@ -212,26 +219,27 @@ Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools, Re
     HeldLog held(ui);
     held.log(replace_text::kReplacingLog);
     ByteImage changed = target->image;
-    const FreeSpace freeSpace = writePicture(changed, held, session, entry, *room, *source);
+    const FreeSpace freeSpace = writePicture(changed, held, firmware, entry, *room, *stream);
     held.log(replace_text::kReplacedLog);
 
-    if (session.UpdateImage) {
+    if (firmware.UpdateImage) {
         held.log(replace_text::kChecksumLog);
         (void)writeImageChecksum(changed);
         held.log(replace_text::kChecksumDoneLog);
     }
-    if (session.ByteSwapped) held.log(replace_text::kRestoreLog);
+    if (firmware.ByteSwapped) held.log(replace_text::kRestoreLog);
 
-    const ReplacementPlan plan = planOf(session, entry, *room, streamLength, changed.size());
+    const ReplacementPlan plan =
+        planOf(firmware, photo, entry, *room, streamLength, changed.size());
     std::vector<std::string> notes;
-    if (Outcome checked = checkResult(session, target->image, changed, plan, *source, freeSpace,
+    if (Outcome checked = checkResult(picture, target->image, changed, plan, *stream, freeSpace,
                                       tools.verify, notes);
         !checked.isDone())
         return checked;
     for (const std::string& note : notes) held.log(note);
 
     const std::vector<ChangedRegion> regions =
-        storedRegions(plannedRegions(plan), session.ByteSwapped);
+        storedRegions(plannedRegions(plan), firmware.ByteSwapped);
     if (mode == ReplaceMode::DryRun) {
         held.drop(replace_text::kReplacedLog);
         held.drop(replace_text::kChecksumDoneLog);
@@ -241,21 +249,22 @@ Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools, Re
         return Outcome::done();
     }
     const PendingReplacement pending{
-        regions,      std::vector<std::uint8_t>(source->stream().begin(), source->stream().end()),
+        regions,      std::vector<std::uint8_t>(stream->stream().begin(), stream->stream().end()),
         entry.Kind,   entry.Width,
-        entry.Height, session.SelectedPicture + 1};
+        entry.Height, picture.picture + 1};
     if (const Answer approval = ui.approveReplacement(pending); approval != Answer::Yes)
         return answered(approval);
     // A question the person has open (closing the window) is answered first.
     if (const Answer writing = ui.beginWriting(); writing != Answer::Yes) return answered(writing);
-    const int otherNames = otherNamesOf(session.FirmwarePath);
+    const int otherNames = otherNamesOf(firmware.FirmwarePath);
     Result<Committed> stored = Committed{};
     Outcome committed;
     {
         const WritingDone writingDone(ui);
-        if (Outcome kept = keepTheOriginal(session, *target, ui); !kept.isDone()) return kept;
+        if (Outcome kept = keepTheOriginal(firmware.FirmwarePath, *target, ui); !kept.isDone())
+            return kept;
         committed = guardIo([&] {
-            stored = commitReplacement(session, *target, changed, *tools.files);
+            stored = commitReplacement(firmware, picture.settings, *target, changed, *tools.files);
             return stored.ok() ? Outcome::done() : stored.outcome();
         });
     }
@@ -267,21 +276,29 @@ Outcome replace(Session& session, Dialogs& ui, const ReplacementTools& tools, Re
     if (!(*stored).warning.empty()) ui.log((*stored).warning);
     if (otherNames > 0)
         ui.log(
-            replace_text::otherNamesKeepOldContent(fileNameOf(session.FirmwarePath), otherNames));
+            replace_text::otherNamesKeepOldContent(fileNameOf(firmware.FirmwarePath), otherNames));
 
-    session.FirmwareFingerprint = (*stored).storedFingerprint;
-    session.FreeSpaceAddr = freeSpace.FreeSpaceAddr;
-    session.FreeSpaceSize = freeSpace.FreeSpaceSize;
     ui.log(replace_text::kAllDoneLog);
     ui.information(replace_text::kDoneCaption, replace_text::kDoneText);
+    written = WrittenFirmware{(*stored).storedFingerprint, freeSpace};
     return Outcome::done();
 }
 
 }  // namespace
 
-Outcome replacePicture(Session& session, Dialogs& ui, const ReplacementTools& tools,
-                       ReplaceMode mode) {
-    return guardIo([&] { return replace(session, ui, tools, mode); });
+void keepWritten(OpenedFirmware& firmware, const WrittenFirmware& written) {
+    firmware.FirmwareFingerprint = written.FirmwareFingerprint;
+    firmware.FreeSpaceAddr = written.freeSpace.FreeSpaceAddr;
+    firmware.FreeSpaceSize = written.freeSpace.FreeSpaceSize;
+}
+
+Replacement replacePicture(const PictureTarget& target, const ReplacementSource& source,
+                           const ReplaceOptions& options, Dialogs& ui,
+                           const ReplacementTools& tools, ReplaceMode mode) {
+    Replacement replaced;
+    replaced.outcome = guardIo(
+        [&] { return replace(target, source, options, ui, tools, mode, replaced.written); });
+    return replaced;
 }
 
 }  // namespace velmora

@@ -3,18 +3,21 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "catalogue/session.h"
 #include "convert/chosen_conversion.h"
+#include "convert/conversion_input.h"
 #include "convert/jpeg_conversion.h"
 #include "firmware/file_system.h"
+#include "firmware/free_space.h"
 #include "person/dialogs.h"
 #include "person/outcome.h"
 #include "rewrite/replacement_verification.h"
 
 namespace velmora {
 
-using JpegConverter = std::function<Result<ConvertedStream>(const Session&, Dialogs&,
+using JpegConverter = std::function<Result<ConvertedStream>(const ConversionInput&, Dialogs&,
                                                             const PictureEntry&, std::int32_t)>;
 
 // What a replacement works with: the real converter and file system, or
@@ -40,15 +43,34 @@ struct ReplacementTools {
 // nothing (no backup either), and logs the regions that would change.
 enum class ReplaceMode { Write, DryRun };
 
-// "Replace Image": puts the accepted source (SourcePath) in the place of the
-// selected picture, rewrites the records that point at it, the checksum of an
-// update image and the stored byte order, and commits the firmware only when
-// every step succeeded and the result passed every check. Before the first
-// change the original is kept as NAME.orig. The log lines of the writing are
-// held back until the commit succeeded. Done when the firmware was replaced;
-// otherwise the files are unchanged.
-[[nodiscard]] Outcome replacePicture(Session& session, Dialogs& ui,
-                                     const ReplacementTools& tools = {},
-                                     ReplaceMode mode = ReplaceMode::Write);
+// The firmware file as a replacement wrote it: what the front end keeps of
+// it until the next analysis.
+struct WrittenFirmware {
+    std::uint64_t FirmwareFingerprint = 0;  // of the file as written
+    FreeSpace freeSpace;                    // the unoccupied area after the picture
+};
+
+// How a replacement ended; `written` only when the firmware was written.
+struct Replacement {
+    Outcome outcome;
+    std::optional<WrittenFirmware> written;
+};
+
+// Takes what a replacement wrote into the opened firmware, so that the next
+// replacement knows the file as it is now.
+void keepWritten(OpenedFirmware& firmware, const WrittenFirmware& written);
+
+// "Replace Image": puts the accepted source in the place of the target's
+// picture, rewrites the records that point at it, the checksum of an update
+// image and the stored byte order, and commits the firmware only when every
+// step succeeded and the result passed every check. Before the first change
+// the original is kept as NAME.orig. The log lines of the writing are held
+// back until the commit succeeded. Done when the firmware was replaced (the
+// result then tells the file as written); otherwise the files are unchanged.
+[[nodiscard]] Replacement replacePicture(const PictureTarget& target,
+                                         const ReplacementSource& source,
+                                         const ReplaceOptions& options, Dialogs& ui,
+                                         const ReplacementTools& tools = {},
+                                         ReplaceMode mode = ReplaceMode::Write);
 
 }  // namespace velmora

@@ -50,9 +50,9 @@ std::int32_t movedRoomSize(const PictureEntry& entry, std::int32_t freeSpaceSize
     return room - ((room / step) + 1) * entry.GapLength;
 }
 
-Result<Room> decideRoom(const Session& session, Dialogs& ui, const PictureEntry& entry,
-                        std::int32_t sectors) {
-    Room room{roomInPlace(entry, session.Options.UseSpareSpace), false};
+Result<Room> decideRoom(bool useSpareSpace, std::int32_t freeSpaceSize, Dialogs& ui,
+                        const PictureEntry& entry, std::int32_t sectors) {
+    Room room{roomInPlace(entry, useSpareSpace), false};
     if (sectors > 0) {
         const std::int32_t counted = roomInCountedSectors(entry, sectors);
         if (counted < room.RoomSize) {
@@ -60,12 +60,12 @@ Result<Room> decideRoom(const Session& session, Dialogs& ui, const PictureEntry&
             room.RoomSize = counted;
         }
     }
-    if (!moveIsOffered(entry, session.FreeSpaceSize)) return room;
+    if (!moveIsOffered(entry, freeSpaceSize)) return room;
     switch (
         ui.ask(Question::MovePicture, replace_text::kMoveCaption, replace_text::kMoveQuestion)) {
         case Answer::Yes:
             room.MoveToFreeSpace = true;
-            room.RoomSize = movedRoomSize(entry, session.FreeSpaceSize);
+            room.RoomSize = movedRoomSize(entry, freeSpaceSize);
             break;
         case Answer::No:
             break;

@@ -41,7 +41,7 @@ struct Room {
 // question closed without an answer ends the replacement. sectors: what the
 // picture's PointerRecord counts (0: unknown); the room in place ends there,
 // with a log line when that makes it smaller.
-[[nodiscard]] Result<Room> decideRoom(const Session& session, Dialogs& ui,
+[[nodiscard]] Result<Room> decideRoom(bool useSpareSpace, std::int32_t freeSpaceSize, Dialogs& ui,
                                       const PictureEntry& entry, std::int32_t sectors = 0);
 
 }  // namespace velmora

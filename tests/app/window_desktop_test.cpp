@@ -107,6 +107,8 @@ TEST_F(WindowDesktopTest, DroppedFirmwareOpensAndDroppedPictureBecomesTheSource)
     h.fake.nextSource = AcceptedSource{"MPEG file: clip.m2v", false};
     EXPECT_TRUE(drop(QStringLiteral("/p/clip.m2v")));
     EXPECT_EQ(form().Panel1->text(), QStringLiteral("MPEG file: clip.m2v"));
+    EXPECT_EQ(h.fake.acceptedPaths, std::vector<std::string>{"/p/clip.m2v"});
+    EXPECT_TRUE(h.ui->openFilters.empty()) << "nor for the dropped source";
     EXPECT_TRUE(form().BitBtn3->isEnabled());
 }
 

@@ -117,6 +117,58 @@ TEST_F(WindowOverRealCore, WholeWorkSessionFromStartUpToCancel) {
               (EnabledStates{true, false, false, false, false, true, true}));
 }
 
+// A dropped source is checked and accepted exactly as one chosen in "Open
+// Image file": the same boxes, log lines, caption and source, and no file
+// dialog is asked for it.
+TEST_F(WindowOverRealCore, ADroppedSourceIsAcceptedOrRefusedAsAChosenOne) {
+    open(write("dump.bin", standard_->image));
+    struct Seen {
+        std::vector<std::string> lines;
+        std::vector<std::string> boxes;
+        QString panel;
+        std::string source;
+        std::size_t dialogs = 0;
+    };
+    const auto seen = [&](const std::function<void()>& act) {
+        h.ui->lines.clear();
+        h.ui->boxes.clear();
+        const std::size_t asked = h.ui->openFilters.size();
+        act();
+        Seen what{h.ui->lines,
+                  {},
+                  h.form->Panel1->text(),
+                  h.form->session().SourcePath,
+                  h.ui->openFilters.size() - asked};
+        for (const auto& box : h.ui->boxes) what.boxes.push_back(box.caption + ": " + box.text);
+        return what;
+    };
+    const auto chosen = [&](const std::string& path) {
+        return seen([&] {
+            h.ui->openChoices.push_back(path);
+            h.form->BitBtn2->click();
+        });
+    };
+    const auto dropped = [&](const std::string& path) {
+        return seen([&] { h.form->openDroppedFile(path); });
+    };
+    const std::string photo = fx::photoJpeg(720, 576);
+    const std::string broken = write("broken.jpg", {0xFF, 0xD8, 0xFF, 0xE0, 0x00});
+    const std::string stream = write("clip.m2v", fx::mpeg2Still(720, 576, false, 1500));
+    for (const std::string& path : {photo, broken, stream}) {
+        SCOPED_TRACE(path);
+        const Seen byDialog = chosen(path);
+        const Seen byDrop = dropped(path);
+        EXPECT_EQ(byDialog.dialogs, 1u);
+        EXPECT_EQ(byDrop.dialogs, 0u) << "no file dialog for a dropped file";
+        EXPECT_EQ(byDrop.lines, byDialog.lines);
+        EXPECT_EQ(byDrop.boxes, byDialog.boxes);
+        EXPECT_EQ(byDrop.panel, byDialog.panel);
+        EXPECT_EQ(byDrop.source, byDialog.source);
+    }
+    EXPECT_EQ(dropped(broken).boxes, std::vector<std::string>{"ERROR!: JPEG file corrupted!"});
+    EXPECT_EQ(h.form->session().SourcePath, stream) << "a refused source keeps the earlier one";
+}
+
 TEST_F(WindowOverRealCore, SaveTgaFollowsTheKindOfTheFixturePictures) {
     open(write("dump.bin", standard_->image));
     for (int row = 1; row <= static_cast<int>(standard_->entries.size()); ++row) {

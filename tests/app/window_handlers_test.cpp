@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "app/about_text.h"
+#include "convert/source_intake.h"
 #include "convert/work_dirs.h"
 #include "firmware/file_io.h"
 #include "tests/app/window_harness.h"
@@ -109,6 +110,22 @@ TEST_F(WindowHandlersTest, OpenImageFileSetsPanelAndGroupsOrChangesNothing) {
     EXPECT_FALSE(form().GroupBox1->isEnabled());
     EXPECT_FALSE(form().GroupBox2->isEnabled());
     EXPECT_TRUE(form().BitBtn3->isEnabled());
+}
+
+// The open dialog offers the files for the selected picture's kind; the
+// chosen file, and only a chosen one, goes on to be accepted.
+TEST_F(WindowHandlersTest, OpenImageFileAsksWithTheSelectedPicturesFilter) {
+    analyse({pictureOfKind(kKindMpeg2, 0x10), pictureOfKind(kKindMpeg4, 0x20)});
+    h.fake.nextSource = AcceptedSource{"JPEG 1x1: photo.jpg", true};
+    h.ui->openChoices.push_back("/p/photo.jpg");
+    form().Button1Click();
+    EXPECT_EQ(h.ui->openFilters.back(), sourceFilterFor(kKindMpeg2));
+    form().StringGrid1SelectCell(0, 2);
+    h.ui->openChoices.push_back(std::nullopt);
+    form().Button1Click();
+    EXPECT_EQ(h.ui->openFilters.back(), sourceFilterFor(kKindMpeg4));
+    EXPECT_EQ(h.fake.acceptedPaths, std::vector<std::string>{"/p/photo.jpg"});
+    EXPECT_EQ(form().session().SourcePath, "/p/photo.jpg");
 }
 
 TEST_F(WindowHandlersTest, ReplaceReadsTheOptionControls) {

@@ -48,23 +48,28 @@ WindowCore FakeCore::core() {
         return std::array<std::string, 5>{std::to_string(row), "kind " + std::to_string(entry.Kind),
                                           "0x" + std::to_string(entry.Start), "len", "spare"};
     };
-    c.openSource = [this](Session& session, Dialogs& ui) {
-        if (!ui.chooseOpenFile("source filter") || !nextSource) return Outcome::declined();
-        session.SourceOpened = true;
-        session.SourceAccepted = *nextSource;
-        return Outcome::done();
+    c.acceptSource = [this](const std::string& path, Dialogs&) -> Result<ReplacementSource> {
+        acceptedPaths.push_back(path);
+        if (!nextSource) return Outcome::declined();
+        ReplacementSource source;
+        source.SourceOpened = true;
+        source.SourcePath = path;
+        source.SourceAccepted = *nextSource;
+        return source;
     };
-    c.replace = [this](Session& session, Dialogs&) {
+    c.replace = [this](const PictureTarget& target, const ReplacementSource&,
+                       const ReplaceOptions& options, Dialogs&) {
         ++replaces;
-        replaceOptions.push_back(session.Options);
+        replaceOptions.push_back(options);
         const auto until = std::chrono::steady_clock::now() + replaceTakes;
         replaceSawCancel = false;
         while (std::chrono::steady_clock::now() < until && !replaceSawCancel) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            replaceSawCancel = session.Control->cancelRequested();
+            replaceSawCancel = target.settings.Control->cancelRequested();
         }
-        if (replaceSawCancel) return Outcome::cancelled();
-        return Outcome::done();
+        Replacement replaced;
+        if (replaceSawCancel) replaced.outcome = Outcome::cancelled();
+        return replaced;
     };
     c.view = [this](const PictureTarget&, PreviewSink&) {
         ++views;

@@ -30,6 +30,7 @@ struct FakeCore {
     // what it found all the while, on the worker thread.
     std::chrono::milliseconds analysisTakes{0};
     std::optional<AcceptedSource> nextSource;  // what "Open Image file" accepts
+    std::vector<std::string> acceptedPaths;    // the files it was asked to accept
     // The replacement works, on the worker thread, until it is cancelled or
     // this time has passed; replaceSawCancel tells which.
     std::chrono::milliseconds replaceTakes{0};

@@ -17,6 +17,7 @@
 #include "tests/fixtures/standard_fixtures.h"
 #include "tests/fixtures/stream_fields.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/session_replacement.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora {
@@ -102,7 +103,8 @@ TEST(BuiltinEncoder, EveryPictureKindGetsAFittingStreamWithTheOldParametersThatL
         const std::optional<OldStreamParameters> old = oldPictureParameters(a.session, entry);
         ASSERT_TRUE(old);
         ScriptedDialogs ui;
-        const Result<ConvertedStream> made = convertJpegChosen(a.session, ui, entry, roomOf(entry));
+        const Result<ConvertedStream> made =
+            convertJpegChosen(testing::conversionOf(a.session), ui, entry, roomOf(entry));
         ASSERT_TRUE(made.ok()) << ui.logText();
         EXPECT_EQ(ui.lines.front(), "Begin to convert JPEG image using Dichotomy method.");
         EXPECT_EQ(ui.lines.back(), "Finished!");
@@ -151,7 +153,8 @@ TEST(BuiltinEncoder, AMovedMpeg2PictureGrowsToTheDeclaredBufferAndNoFurther) {
     const std::int64_t buffer = old->sequence.vbvBytes();
     ASSERT_GT(buffer, 0);
     ScriptedDialogs ui;
-    const Result<ConvertedStream> made = convertJpegBuiltin(a.session, ui, entry, 1 << 20);
+    const Result<ConvertedStream> made =
+        convertJpegBuiltin(testing::conversionOf(a.session), ui, entry, 1 << 20);
     ASSERT_TRUE(made.ok()) << ui.logText();
     const auto size = static_cast<std::int64_t>(readImageFile(made->path).bytes().size());
     EXPECT_LE(size, buffer);
@@ -162,7 +165,8 @@ TEST(BuiltinEncoder, ARoomTooSmallForAnyPictureIsRefusedWithTheUsualText) {
     analyse(a, fixtures::photoJpeg(1024, 768));
     const PictureEntry entry = a.session.PictureTable[2];
     ScriptedDialogs ui;
-    const Result<ConvertedStream> made = convertJpegBuiltin(a.session, ui, entry, 500);
+    const Result<ConvertedStream> made =
+        convertJpegBuiltin(testing::conversionOf(a.session), ui, entry, 500);
     ASSERT_FALSE(made.ok());
     tellPerson(made.outcome(), ui);
     ASSERT_FALSE(ui.boxes.empty());
@@ -258,7 +262,8 @@ TEST(BuiltinEncoder, ACancelStopsTheSearchAndLeavesNoStream) {
     analyse(a, fixtures::photoJpeg(1024, 768));
     const PictureEntry entry = a.session.PictureTable[0];
     CancelAtFirstTry ui(*a.session.Control);
-    const Result<ConvertedStream> made = convertJpegBuiltin(a.session, ui, entry, 1 << 20);
+    const Result<ConvertedStream> made =
+        convertJpegBuiltin(testing::conversionOf(a.session), ui, entry, 1 << 20);
     ASSERT_FALSE(made.ok());
     EXPECT_TRUE(made.outcome().is<Cancelled>()) << ui.logText();
     EXPECT_EQ(std::count_if(
@@ -277,7 +282,8 @@ TEST(BuiltinEncoder, ACancelDuringTriesSideBySideStopsAfterTheFirstLine) {
     const PictureEntry entry = a.session.PictureTable[2];
     ASSERT_FALSE(entry.isMpeg2());
     CancelAtFirstTry ui(*a.session.Control);
-    const Result<ConvertedStream> made = convertJpegBuiltin(a.session, ui, entry, roomOf(entry));
+    const Result<ConvertedStream> made =
+        convertJpegBuiltin(testing::conversionOf(a.session), ui, entry, roomOf(entry));
     ASSERT_FALSE(made.ok());
     EXPECT_TRUE(made.outcome().is<Cancelled>()) << ui.logText();
     EXPECT_EQ(std::count_if(

@@ -16,6 +16,7 @@
 #include "firmware/file_io.h"
 #include "tests/support/fake_tools.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/session_replacement.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora {
@@ -49,7 +50,8 @@ class JpegConversion : public ::testing::Test {
 
     // The conversion as the replacement sees it; a failure is told to the person.
     std::optional<ConvertedStream> convert(const PictureEntry& entry, std::int32_t room) {
-        const Result<ConvertedStream> converted = convertJpegToStream(session, ui, entry, room);
+        const Result<ConvertedStream> converted =
+            convertJpegToStream(testing::conversionOf(session), ui, entry, room);
         if (!converted.ok()) {
             tellPerson(converted.outcome(), ui);
             return std::nullopt;

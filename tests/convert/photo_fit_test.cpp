@@ -20,6 +20,7 @@
 #include "tests/fixtures/fixture_streams.h"
 #include "tests/fixtures/standard_fixtures.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/session_replacement.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora {
@@ -157,7 +158,7 @@ double discAspectAfter(EncoderChoice encoder, FitMode fit) {
     session.Options.Fit = fit;
     const PictureEntry entry = session.PictureTable[0];  // PAL 720x576, 4:3
     const Result<ConvertedStream> made =
-        convertJpegChosen(session, ui, entry, entry.DataSize + entry.Spare);
+        convertJpegChosen(testing::conversionOf(session), ui, entry, entry.DataSize + entry.Spare);
     EXPECT_TRUE(made.ok()) << ui.logText();
     if (!made.ok()) return 0;
     EXPECT_FALSE(fileExists(session.workFile(kFittedSource)));

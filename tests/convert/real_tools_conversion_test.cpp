@@ -14,6 +14,7 @@
 #include "firmware/file_io.h"
 #include "tests/convert/picture_compare.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/session_replacement.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora {
@@ -95,7 +96,7 @@ TEST_P(RealToolsConversion, FitsTheRoomAndLooksLikeThePhoto) {
     testing::ScriptedDialogs ui;
 
     const auto started = std::chrono::steady_clock::now();
-    const auto result = convertJpegToStream(session, ui, entry, c.room);
+    const auto result = convertJpegToStream(testing::conversionOf(session), ui, entry, c.room);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
     ASSERT_TRUE(result.ok()) << ui.logText();
     EXPECT_EQ(ui.lines.back(), "Finished!");
@@ -161,7 +162,8 @@ TEST_F(RealToolsConversion, TriesSideBySideGiveTheStreamOfTriesOneByOne) {
             Session session = sessionFor(work, photo);
             session.TriesAtOnce = atOnce;
             testing::ScriptedDialogs ui;
-            const auto result = convertJpegToStream(session, ui, pictureOf(c), c.room);
+            const auto result =
+                convertJpegToStream(testing::conversionOf(session), ui, pictureOf(c), c.room);
             ASSERT_TRUE(result.ok()) << ui.logText();
             logs.push_back(ui.lines);
             streams.push_back(testing::readFile(result->path));

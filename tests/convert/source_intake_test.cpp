@@ -216,32 +216,22 @@ class OpenReplacementSource : public ::testing::Test {
         return path;
     }
 
+    // Accepts the file as every front end does with a path it has, keeping
+    // the source when it was accepted.
+    Outcome accept(const std::string& path) {
+        const Result<ReplacementSource> accepted = acceptReplacementSource(path, ui);
+        if (!accepted.ok()) return accepted.outcome();
+        static_cast<ReplacementSource&>(session) = *accepted;
+        return Outcome::done();
+    }
+
     testing::TempDir dir;
     Session session;
     testing::ScriptedDialogs ui;
 };
 
-TEST_F(OpenReplacementSource, FilterFollowsTheSelectedPicture) {
-    session.SelectedPicture = 0;
-    (void)openReplacementSource(session, ui);
-    session.SelectedPicture = 1;
-    (void)openReplacementSource(session, ui);
-    ASSERT_EQ(ui.openFilters.size(), 2u);
-    EXPECT_EQ(ui.openFilters[0], sourceFilterFor(2));
-    EXPECT_EQ(ui.openFilters[1], sourceFilterFor(4));
-}
-
-TEST_F(OpenReplacementSource, CancelChangesNothing) {
-    EXPECT_TRUE(openReplacementSource(session, ui).is<Declined>());
-    EXPECT_FALSE(session.SourceOpened);
-    EXPECT_TRUE(session.SourcePath.empty());
-    EXPECT_TRUE(ui.lines.empty());
-    EXPECT_TRUE(ui.boxes.empty());
-}
-
 TEST_F(OpenReplacementSource, AcceptsAJpegWithItsSize) {
-    ui.openChoices.push_back(goodJpeg("photo.jpg", 720, 576));
-    ASSERT_TRUE(openReplacementSource(session, ui).isDone());
+    ASSERT_TRUE(accept(goodJpeg("photo.jpg", 720, 576)).isDone());
     const AcceptedSource* accepted = &session.SourceAccepted;
     EXPECT_EQ(accepted->panelCaption, "JPEG 720x576: photo.jpg");
     EXPECT_TRUE(accepted->isJpeg);
@@ -251,8 +241,7 @@ TEST_F(OpenReplacementSource, AcceptsAJpegWithItsSize) {
 }
 
 TEST_F(OpenReplacementSource, AcceptsAReadyStreamWithoutReadingIt) {
-    ui.openChoices.push_back(dir.file("clip.m2v"));  // not even there: read at replace time
-    ASSERT_TRUE(openReplacementSource(session, ui).isDone());
+    ASSERT_TRUE(accept(dir.file("clip.m2v")).isDone());  // not even there: read at replace time
     const AcceptedSource* accepted = &session.SourceAccepted;
     EXPECT_EQ(accepted->panelCaption, "MPEG file: clip.m2v");
     EXPECT_FALSE(accepted->isJpeg);
@@ -262,10 +251,8 @@ TEST_F(OpenReplacementSource, AcceptsAReadyStreamWithoutReadingIt) {
 }
 
 TEST_F(OpenReplacementSource, RejectedJpegKeepsTheEarlierSource) {
-    ui.openChoices.push_back(goodJpeg("first.jpeg", 640, 480));
-    ASSERT_TRUE(openReplacementSource(session, ui).isDone());
-    ui.openChoices.push_back(dir.write("broken.JPG", {0xFF, 0xD8, 0xFF}));
-    EXPECT_FALSE(testing::toldDone(openReplacementSource(session, ui), ui));
+    ASSERT_TRUE(accept(goodJpeg("first.jpeg", 640, 480)).isDone());
+    EXPECT_FALSE(testing::toldDone(accept(dir.write("broken.JPG", {0xFF, 0xD8, 0xFF})), ui));
 
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].kind, "error");
@@ -277,15 +264,14 @@ TEST_F(OpenReplacementSource, RejectedJpegKeepsTheEarlierSource) {
 }
 
 TEST_F(OpenReplacementSource, RejectedJpegWithNoEarlierSourceLeavesNoneOpened) {
-    ui.openChoices.push_back(dir.write("photo.jpg", jpeg({segment(0xC0, frameHeader(720, 576))})));
-    EXPECT_FALSE(testing::toldDone(openReplacementSource(session, ui), ui));
+    EXPECT_FALSE(testing::toldDone(
+        accept(dir.write("photo.jpg", jpeg({segment(0xC0, frameHeader(720, 576))}))), ui));
     EXPECT_FALSE(session.SourceOpened);
     EXPECT_TRUE(session.SourcePath.empty());
 }
 
 TEST_F(OpenReplacementSource, UnreadableJpegIsAnIoErrorAndChangesNothing) {
-    ui.openChoices.push_back(dir.file("gone.jpg"));
-    EXPECT_TRUE(openReplacementSource(session, ui).is<IoFailure>());
+    EXPECT_TRUE(accept(dir.file("gone.jpg")).is<IoFailure>());
     EXPECT_FALSE(session.SourceOpened);
     EXPECT_TRUE(ui.lines.empty());
 }
@@ -295,8 +281,7 @@ TEST_F(OpenReplacementSource, AFifoOrAFolderIsRefusedAsNotAFileWithoutWaiting) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::filesystem::create_directory(dir.file("photos.jpg"));
     for (const auto& path : {fifo, dir.file("photos.jpg")}) {
-        ui.openChoices.push_back(path);
-        const Outcome opened = openReplacementSource(session, ui);
+        const Outcome opened = accept(path);
         ASSERT_TRUE(opened.is<IoFailure>());
         EXPECT_EQ(opened.get<IoFailure>().text, "Cannot open " + fileNameOf(path) + ": not a file");
         EXPECT_FALSE(session.SourceOpened);
@@ -307,8 +292,7 @@ TEST_F(OpenReplacementSource, RealBaselinePicture) {
     const auto path = dir.file("photo.jpg");
     if (!makePicture(path, "720x576", false))
         GTEST_SKIP() << "/usr/bin/convert cannot make JPEG pictures here";
-    ui.openChoices.push_back(path);
-    ASSERT_TRUE(openReplacementSource(session, ui).isDone());
+    ASSERT_TRUE(accept(path).isDone());
     const AcceptedSource* accepted = &session.SourceAccepted;
     EXPECT_EQ(accepted->panelCaption, "JPEG 720x576: photo.jpg");
 }
@@ -317,9 +301,9 @@ TEST_F(OpenReplacementSource, APhotoCutShortIsRefusedWhenOpenedNamingTheFile) {
     const std::string whole = goodJpeg("whole.jpg", 720, 576);
     Bytes bytes = readImageFile(whole).bytes();
     bytes.resize(bytes.size() * 2 / 3);  // the header is whole, the picture data is not
-    ui.openChoices.push_back(dir.write("photo.jpg", bytes));
-    ASSERT_TRUE(ReadJpegSize(dir.file("photo.jpg")));
-    EXPECT_FALSE(testing::toldDone(openReplacementSource(session, ui), ui));
+    const std::string cut = dir.write("photo.jpg", bytes);
+    ASSERT_TRUE(ReadJpegSize(cut));
+    EXPECT_FALSE(testing::toldDone(accept(cut), ui));
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].caption, "ERROR!");
     EXPECT_EQ(ui.boxes[0].text, "photo.jpg is damaged: its picture data ends early.");
@@ -341,8 +325,7 @@ TEST_F(OpenReplacementSource, PhotosInOtherFormatsAreToldByTheirContent) {
                           Case{"no-name-ending", "jpg", "JPEG 64x48: no-name-ending"}}) {
         SCOPED_TRACE(c.name);
         const std::string path = picture(c.name, c.format, 64, 48);
-        ui.openChoices.push_back(path);
-        ASSERT_TRUE(openReplacementSource(session, ui).isDone());
+        ASSERT_TRUE(accept(path).isDone());
         EXPECT_EQ(session.SourceAccepted.panelCaption, c.caption);
         EXPECT_TRUE(session.SourceAccepted.isJpeg) << "converted like a JPEG";
         EXPECT_TRUE(isJpegSource(path));
@@ -351,8 +334,7 @@ TEST_F(OpenReplacementSource, PhotosInOtherFormatsAreToldByTheirContent) {
 }
 
 TEST_F(OpenReplacementSource, AFileThatIsNeitherPictureNorStreamIsRefusedSayingSo) {
-    ui.openChoices.push_back(dir.write("notes.txt", Bytes(200, 'a')));
-    EXPECT_FALSE(testing::toldDone(openReplacementSource(session, ui), ui));
+    EXPECT_FALSE(testing::toldDone(accept(dir.write("notes.txt", Bytes(200, 'a'))), ui));
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, "notes.txt holds neither a picture nor an MPEG video stream.");
     EXPECT_FALSE(session.SourceOpened);
@@ -360,12 +342,10 @@ TEST_F(OpenReplacementSource, AFileThatIsNeitherPictureNorStreamIsRefusedSayingS
     Bytes stream(64, 0);
     stream[10] = 0x01;
     stream[11] = 0xB3;
-    ui.openChoices.push_back(dir.write("clip.es", stream));
-    ASSERT_TRUE(openReplacementSource(session, ui).isDone());
+    ASSERT_TRUE(accept(dir.write("clip.es", stream)).isDone());
     EXPECT_FALSE(session.SourceAccepted.isJpeg);
     const std::string pngNamedM2v = picture("clip.mpeg", "png", 16, 16);
-    ui.openChoices.push_back(pngNamedM2v);
-    ASSERT_TRUE(openReplacementSource(session, ui).isDone());
+    ASSERT_TRUE(accept(pngNamedM2v).isDone());
     EXPECT_EQ(session.SourceAccepted.panelCaption, "MPEG file: clip.mpeg");
     EXPECT_FALSE(isJpegSource(pngNamedM2v));
 }

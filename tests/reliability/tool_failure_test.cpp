@@ -15,6 +15,7 @@
 #include "tests/fixtures/standard_fixtures.h"
 #include "tests/reliability/bad_tools.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/session_replacement.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora {
@@ -57,6 +58,7 @@ struct SwappedDumpSession {
         session.SelectedPicture = picture;
         session.SourcePath = fixtures::photoJpeg(640, 480);
         session.SourceOpened = true;
+        session.SourceAccepted.isJpeg = true;
     }
 
     void expectUnchanged() const {
@@ -102,7 +104,7 @@ TEST(BadTools, AJpegReplacementEndsWithOneBoxAndChangesNoFile) {
         const BadToolFolder tools(toolsDir.file("tools"), c.tool, c.how);
         run.session.ToolDir = tools.path();
         ScriptedDialogs ui;
-        EXPECT_FALSE(testing::toldDone(replacePicture(run.session, ui), ui));
+        EXPECT_FALSE(testing::toldDone(testing::replaceInSession(run.session, ui), ui));
         const auto errors = errorBoxes(ui);
         ASSERT_EQ(errors.size(), 1u) << ui.logText();
         EXPECT_EQ(errors[0].kind, "error");
@@ -118,7 +120,7 @@ TEST(BadTools, AMissingToolFolderEndsWithOneBoxAndChangesNoFile) {
         SwappedDumpSession run(picture);
         run.session.ToolDir = run.workDir.file("no such tools");
         ScriptedDialogs ui;
-        EXPECT_FALSE(testing::toldDone(replacePicture(run.session, ui), ui));
+        EXPECT_FALSE(testing::toldDone(testing::replaceInSession(run.session, ui), ui));
         const auto errors = errorBoxes(ui);
         ASSERT_EQ(errors.size(), 1u) << ui.logText();
         EXPECT_EQ(errors[0].caption, "Error!");
@@ -133,7 +135,7 @@ TEST(BadTools, AMissingEncoderIsNamedWithWhereItWasLookedFor) {
     SwappedDumpSession run(2);
     run.session.ToolDir = run.workDir.file("no such tools");
     ScriptedDialogs ui;
-    EXPECT_FALSE(testing::toldDone(replacePicture(run.session, ui), ui));
+    EXPECT_FALSE(testing::toldDone(testing::replaceInSession(run.session, ui), ui));
     const auto errors = errorBoxes(ui);
     ASSERT_EQ(errors.size(), 1u) << ui.logText();
     EXPECT_EQ(errors[0].text, kNoTarget);

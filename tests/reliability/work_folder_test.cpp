@@ -15,6 +15,7 @@
 
 #include "catalogue/analysis.h"
 #include "convert/jpeg_conversion.h"
+#include "convert/source_intake.h"
 #include "convert/work_dirs.h"
 #include "firmware/io_error.h"
 #include "firmware/work_file.h"
@@ -25,6 +26,7 @@
 #include "tests/fixtures/standard_fixtures.h"
 #include "tests/reliability/bad_tools.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/session_replacement.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora {
@@ -75,7 +77,7 @@ TEST(BadWorkFolder, ConversionIsAnIoErrorNamingAWorkFile) {
         session.TempDir = tmp;
         ScriptedDialogs ui;
         try {
-            (void)convertJpegToStream(session, ui, entry, 40000);
+            (void)convertJpegToStream(testing::conversionOf(session), ui, entry, 40000);
             ADD_FAILURE() << "no I/O error";
         } catch (const IoError& e) {
             EXPECT_NE(std::string(e.what()).find(tmp), std::string::npos) << e.what();
@@ -113,8 +115,9 @@ TEST(BadWorkFolder, ReplacementShowsOneIoErrorBoxAndWritesNothing) {
             session.SelectedPicture = 0;
             session.SourcePath = c.source;
             session.SourceOpened = true;
+            session.SourceAccepted.isJpeg = isJpegSource(c.source);
             ScriptedDialogs ui;
-            EXPECT_FALSE(testing::toldDone(replacePicture(session, ui), ui));
+            EXPECT_FALSE(testing::toldDone(testing::replaceInSession(session, ui), ui));
             const auto errors = errorBoxes(ui);
             ASSERT_EQ(errors.size(), 1u) << ui.logText();
             EXPECT_EQ(errors[0].caption, c.caption);

@@ -17,6 +17,7 @@
 #include "tests/fixtures/standard_fixtures.h"
 #include "tests/rewrite/stored_stream.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/session_replacement.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora {
@@ -67,13 +68,14 @@ TEST(JpegReplace, APhotoBecomesAPictureOfTheReplacedSizeThatLooksLikeIt) {
         session.SelectedPicture = picture;
         session.SourcePath = photo;
         session.SourceOpened = true;
+        session.SourceAccepted.isJpeg = true;
         // A room below the encoder's first try makes the search go down, where
         // mpeg2enc works (it writes nothing at 12000 kbit/s and more).
         session.PictureTable[static_cast<std::size_t>(picture)].DataSize = 20000;
         session.PictureTable[static_cast<std::size_t>(picture)].Spare = 0;
         const PictureEntry old = *session.selected();
         ScriptedDialogs replaceUi;  // stays in place
-        ASSERT_TRUE(testing::toldDone(replacePicture(session, replaceUi), replaceUi))
+        ASSERT_TRUE(testing::toldDone(testing::replaceInSession(session, replaceUi), replaceUi))
             << replaceUi.logText();
 
         Session again;

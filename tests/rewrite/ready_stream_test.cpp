@@ -18,6 +18,7 @@
 #include "tests/fixtures/standard_fixtures.h"
 #include "tests/rewrite/stored_stream.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/session_replacement.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora {
@@ -84,7 +85,7 @@ struct Firmware {
         session.SelectedPicture = picture;
         session.SourcePath = dir.write(session.selected()->isMpeg2() ? "new.m2v" : "new.m4v", file);
         session.SourceOpened = true;
-        return replacePicture(session, ui);
+        return testing::replaceInSession(session, ui);
     }
 };
 

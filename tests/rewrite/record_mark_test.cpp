@@ -12,6 +12,7 @@
 #include "tests/fixtures/fixture_streams.h"
 #include "tests/fixtures/standard_fixtures.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/session_replacement.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora {
@@ -40,7 +41,7 @@ struct FirmwareRun {
         session.SourcePath = dir.write("new.m2v", stream);
         session.SourceOpened = true;
         ui.answers = std::move(answers);
-        return replacePicture(session, ui);
+        return testing::replaceInSession(session, ui);
     }
 
     [[nodiscard]] Session analysedAgain() const {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rewrite/replace_picture.h"
+#include "tests/support/session_replacement.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -131,6 +132,7 @@ struct Bench {
     void source(const std::string& name, const Bytes& bytes) {
         session.SourcePath = dir.write(name, bytes);
         session.SourceOpened = true;
+        session.SourceAccepted.isJpeg = isJpegSource(session.SourcePath);
     }
     [[nodiscard]] Bytes firmwareNow() const { return readFile(session.FirmwarePath); }
     [[nodiscard]] Bytes workingNow() const { return readFile(session.workFile(kWorkingCopy)); }
@@ -145,7 +147,8 @@ struct Bench {
     }
 };
 
-Result<ConvertedStream> noConversion(const Session&, Dialogs&, const PictureEntry&, std::int32_t) {
+Result<ConvertedStream> noConversion(const ConversionInput&, Dialogs&, const PictureEntry&,
+                                     std::int32_t) {
     ADD_FAILURE() << "a ready-made stream must not be converted";
     return Outcome::refused("Error!", "no conversion");
 }
@@ -173,7 +176,8 @@ TEST(ReplacePicture, ReadyMpeg2InPlaceFollowsTheWorkedExample) {
     const Bytes file = mpeg2Stream(4500);
     bench.source("new.m2v", file);
     ScriptedDialogs ui;  // answers No to the move
-    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
+    ASSERT_TRUE(
+        testing::toldDone(testing::replaceInSession(bench.session, ui, madeUp(noConversion)), ui));
 
     EXPECT_EQ(ui.lines, (std::vector<std::string>{
                             "Original firmware kept as dump.bin.orig", "Replacing the picture...",
@@ -210,7 +214,8 @@ TEST(ReplacePicture, ReadyMpeg2MovedTwiceInOneRunGoesBehindTheFirstMove) {
     bench.source("new.mpg", file);
     ScriptedDialogs ui;
     ui.defaultAnswer = true;
-    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
+    ASSERT_TRUE(
+        testing::toldDone(testing::replaceInSession(bench.session, ui, madeUp(noConversion)), ui));
 
     const Bytes now = bench.firmwareNow();
     const PictureEntry e = mpeg2Picture();
@@ -229,8 +234,8 @@ TEST(ReplacePicture, ReadyMpeg2MovedTwiceInOneRunGoesBehindTheFirstMove) {
 
     ScriptedDialogs again;
     again.defaultAnswer = true;
-    ASSERT_TRUE(
-        testing::toldDone(replacePicture(bench.session, again, madeUp(noConversion)), again))
+    ASSERT_TRUE(testing::toldDone(
+        testing::replaceInSession(bench.session, again, madeUp(noConversion)), again))
         << again.logText();
     const Bytes second = bench.firmwareNow();
     EXPECT_EQ(slice(second, kFreeAddr + 0x1810, 48), gap);
@@ -245,7 +250,8 @@ TEST(ReplacePicture, SwappedUpdateImageWithAMovedMpeg4Chunk) {
     bench.source("clip.m4v", file);
     ScriptedDialogs ui;
     ui.defaultAnswer = true;
-    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui))
+    ASSERT_TRUE(
+        testing::toldDone(testing::replaceInSession(bench.session, ui, madeUp(noConversion)), ui))
         << ui.logText();
 
     EXPECT_EQ(ui.lines,
@@ -282,7 +288,8 @@ TEST(ReplacePicture, WordSwappedChunkInPlaceOnABinDumpHasNoChecksum) {
     const Bytes file = mpeg4Stream(0x3FF);
     bench.source("clip", file);
     ScriptedDialogs ui;
-    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui))
+    ASSERT_TRUE(
+        testing::toldDone(testing::replaceInSession(bench.session, ui, madeUp(noConversion)), ui))
         << ui.logText();
     EXPECT_FALSE(ui.hasLine("Calculating new CRC for the image file..."));
     const Bytes now = bench.firmwareNow();
@@ -305,7 +312,8 @@ TEST(ReplacePicture, AChunkWithoutAKnownPointerIsNeitherMovedNorGivenASizeRecord
     bench.source("clip.m4v", mpeg4Stream(0x300));
     ScriptedDialogs ui;
     ui.defaultAnswer = true;
-    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui))
+    ASSERT_TRUE(
+        testing::toldDone(testing::replaceInSession(bench.session, ui, madeUp(noConversion)), ui))
         << ui.logText();
     ASSERT_EQ(ui.boxes.size(), 1u) << "no move offered";
     const Bytes now = bench.firmwareNow();
@@ -323,7 +331,8 @@ TEST(ReplacePicture, UnknownBlockLayoutIsRefusedBeforeAnyQuestion) {
     bench.source("new.m2v", mpeg2Stream(9000));
     ScriptedDialogs ui;
     ui.defaultAnswer = true;
-    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
+    EXPECT_FALSE(
+        testing::toldDone(testing::replaceInSession(bench.session, ui, madeUp(noConversion)), ui));
     ASSERT_EQ(ui.boxes.size(), 1u);
     expectOneBox(ui, "ERROR!",
                  "The block layout of this picture is unknown; it cannot be replaced.");
@@ -337,7 +346,8 @@ TEST(ReplacePicture, APictureThatWouldRunPastTheFileIsRefused) {
     bench.source("big.m4v", mpeg4Stream(kImageSize));
     ScriptedDialogs ui;
     ui.answers = {false, true};  // stay in place, confirm the size
-    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
+    EXPECT_FALSE(
+        testing::toldDone(testing::replaceInSession(bench.session, ui, madeUp(noConversion)), ui));
     expectOneBox(ui, "ERROR!", "The new picture does not fit inside the firmware file.");
     EXPECT_FALSE(ui.hasLine("Replacing the picture..."));
     bench.expectUnchanged();
@@ -347,7 +357,8 @@ TEST(ReplacePicture, ANoToConfirmationEndsSilentlyWithNothingWritten) {
     Bench bench("dump.bin", mpeg2Picture(), false);
     bench.source("new.m2v", mpeg2Stream(5851));
     ScriptedDialogs ui;
-    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
+    EXPECT_FALSE(
+        testing::toldDone(testing::replaceInSession(bench.session, ui, madeUp(noConversion)), ui));
     EXPECT_EQ(ui.lines,
               std::vector<std::string>{"This video larger then free space in the flash..."});
     ASSERT_EQ(ui.boxes.size(), 2u);
@@ -359,7 +370,8 @@ TEST(ReplacePicture, AStreamWithoutVideoChangesNothing) {
     Bench bench("dump.bin", mpeg2Picture(), true);
     bench.source("empty.m2v", Bytes(100, 0x00));
     ScriptedDialogs ui;
-    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
+    EXPECT_FALSE(
+        testing::toldDone(testing::replaceInSession(bench.session, ui, madeUp(noConversion)), ui));
     expectOneBox(ui, "ERROR!", "The file do not contain any video!");
     bench.expectUnchanged();
 }
@@ -375,7 +387,8 @@ TEST(ReplacePicture, EveryFailedCommitLeavesBothFilesAsTheyWere) {
                 // The firmware is the first file written, the working copy the second.
                 testing::FailingFileSystem failing(step, atWorkingCopy ? 2 : 1);
                 EXPECT_FALSE(testing::toldDone(
-                    replacePicture(bench.session, ui, madeUp(noConversion, failing)), ui));
+                    testing::replaceInSession(bench.session, ui, madeUp(noConversion, failing)),
+                    ui));
                 expectOneBox(ui, "I/O error");
                 bench.expectUnchanged();
                 // The original kept beside it is the firmware as it still is.
@@ -402,8 +415,8 @@ TEST(ReplacePicture, AFirmwareCommittedWhoseWorkCopyCannotFollowIsDoneWithAWarni
     ScriptedDialogs ui;
     // Write 2 is the working copy, write 3 putting the firmware back.
     testing::FailingFileSystem full(testing::FailingFileSystem::Step::Write, {2, 3});
-    EXPECT_TRUE(
-        testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion, full)), ui));
+    EXPECT_TRUE(testing::toldDone(
+        testing::replaceInSession(bench.session, ui, madeUp(noConversion, full)), ui));
     EXPECT_NE(bench.firmwareNow(), bench.stored);
     EXPECT_FALSE(fileExists(bench.session.workFile(kWorkingCopy))) << "a stale twin is left";
     bool warned = false;
@@ -420,7 +433,8 @@ TEST(ReplacePicture, ASecondHardLinkIsToldToKeepTheOldContent) {
     const std::string other = bench.dir.file("other-name.bin");
     ASSERT_EQ(::link(bench.session.FirmwarePath.c_str(), other.c_str()), 0);
     ScriptedDialogs ui;
-    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
+    ASSERT_TRUE(
+        testing::toldDone(testing::replaceInSession(bench.session, ui, madeUp(noConversion)), ui));
     EXPECT_TRUE(
         ui.hasLine("dump.bin has another name (a hard link), which keeps the old content."));
     EXPECT_EQ(readFile(other), bench.stored);
@@ -435,7 +449,8 @@ TEST(ReplacePicture, ThroughASymbolicLinkTheTargetChangesAndKeepsItsOriginalBesi
     ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
     bench.session.FirmwarePath = link;
     ScriptedDialogs ui;
-    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
+    ASSERT_TRUE(
+        testing::toldDone(testing::replaceInSession(bench.session, ui, madeUp(noConversion)), ui));
     struct stat st {};
     ASSERT_EQ(::lstat(link.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
@@ -451,7 +466,8 @@ TEST(ReplacePicture, RootKeepsTheOwnerOfTheFirmwareAndItsOriginal) {
     ASSERT_EQ(::chown(bench.session.FirmwarePath.c_str(), 4242, 4343), 0);
     ASSERT_EQ(::chmod(bench.session.FirmwarePath.c_str(), 0640), 0);
     ScriptedDialogs ui;
-    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
+    ASSERT_TRUE(
+        testing::toldDone(testing::replaceInSession(bench.session, ui, madeUp(noConversion)), ui));
     for (const std::string& path :
          {bench.session.FirmwarePath, bench.session.FirmwarePath + ".orig"}) {
         struct stat st {};
@@ -472,7 +488,8 @@ TEST(ReplacePicture, TemporariesOfAKilledRunAreRemovedByTheNext) {
     (void)bench.dir.write("dump.bin.velmora-notours", Bytes(100, 3));
     (void)bench.dir.write("other.bin.velmora-a1B2c3", Bytes(100, 4));
     ScriptedDialogs ui;
-    ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
+    ASSERT_TRUE(
+        testing::toldDone(testing::replaceInSession(bench.session, ui, madeUp(noConversion)), ui));
     EXPECT_FALSE(fileExists(bench.dir.file("dump.bin.velmora-a1B2c3")));
     EXPECT_FALSE(fileExists(bench.dir.file("dump.bin.orig.velmora-Zz9Yy8")));
     EXPECT_TRUE(fileExists(bench.dir.file("dump.bin.velmora-notours")));
@@ -485,7 +502,8 @@ TEST(ReplacePicture, AnUnwritableFolderLeavesTheFirmwareAsItWas) {
     bench.source("new.m2v", mpeg2Stream(4500));
     ASSERT_EQ(::chmod(bench.dir.path().c_str(), 0555), 0);
     ScriptedDialogs ui;
-    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
+    EXPECT_FALSE(
+        testing::toldDone(testing::replaceInSession(bench.session, ui, madeUp(noConversion)), ui));
     ::chmod(bench.dir.path().c_str(), 0755);
     expectOneBox(ui, "I/O error");
     EXPECT_NE(ui.boxes.back().text.find("dump.bin"), std::string::npos) << ui.boxes.back().text;
@@ -524,7 +542,8 @@ TEST(ReplacePicture, AFirmwareChangedOrRemovedSinceTheAnalysisIsRefused) {
         const Bytes meddled = firmwareGone ? Bytes{} : bench.firmwareNow();
         ScriptedDialogs ui;
         ui.defaultAnswer = true;
-        EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui))
+        EXPECT_FALSE(testing::toldDone(
+            testing::replaceInSession(bench.session, ui, madeUp(noConversion)), ui))
             << c.what;
         expectOneBox(ui, "ERROR!", c.text);
         EXPECT_TRUE(ui.lines.empty()) << c.what;
@@ -552,8 +571,8 @@ TEST(ReplacePicture, AFirmwareChangedWhileTheReplacementRunsIsNotOverwritten) {
         const Bytes other(bench.stored.size(), 0x33);
         MeddlingDialogs ui;
         ui.meddle = [&] { (void)bench.dir.write("dump.bin", other); };
-        EXPECT_FALSE(
-            testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
+        EXPECT_FALSE(testing::toldDone(
+            testing::replaceInSession(bench.session, ui, madeUp(noConversion)), ui));
         expectOneBox(ui, "ERROR!",
                      "The firmware file was changed since it was opened. Open it again before "
                      "replacing a picture.");
@@ -570,7 +589,8 @@ TEST(ReplacePicture, AWorkingCopyChangedWhileTheReplacementRunsIsNotUsed) {
     const Bytes other(bench.normalised.size(), 0x44);
     MeddlingDialogs ui;
     ui.meddle = [&] { (void)bench.dir.write(kWorkingCopy, other); };
-    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, madeUp(noConversion)), ui));
+    EXPECT_FALSE(
+        testing::toldDone(testing::replaceInSession(bench.session, ui, madeUp(noConversion)), ui));
     expectOneBox(ui, "ERROR!",
                  "The working copy $tmp.bin of the byte-swapped firmware is missing or no longer "
                  "matches the firmware file. Open the firmware again before replacing a picture.");
@@ -586,14 +606,15 @@ TEST(ReplacePicture, AJpegSourceIsConvertedForTheRoomDecidedFirst) {
         const Bytes converted = mpeg4Stream(0x200);
         const std::string convertedPath = bench.dir.write("$jpg_res.m4v", converted);
         std::int32_t askedRoom = -1;
-        const JpegConverter fake = [&](const Session&, Dialogs&, const PictureEntry&,
+        const JpegConverter fake = [&](const ConversionInput&, Dialogs&, const PictureEntry&,
                                        std::int32_t room) -> Result<ConvertedStream> {
             askedRoom = room;
             return ConvertedStream{convertedPath, 10};
         };
         ScriptedDialogs ui;
         ui.answers = {move};
-        ASSERT_TRUE(testing::toldDone(replacePicture(bench.session, ui, madeUp(fake)), ui))
+        ASSERT_TRUE(
+            testing::toldDone(testing::replaceInSession(bench.session, ui, madeUp(fake)), ui))
             << ui.logText();
         EXPECT_EQ(askedRoom, move ? kFreeSize - 9 : 0x400);
         const Bytes now = bench.firmwareNow();
@@ -609,13 +630,14 @@ TEST(ReplacePicture, AnEmptyConvertedStreamIsRefused) {
         Bench bench("dump.bin", e, false);
         bench.source("photo.jpg", Bytes{0xFF, 0xD8});
         const std::string empty = bench.dir.write("$jpg_res.m2v", Bytes{});
-        const JpegConverter encoderFailed = [&](const Session&, Dialogs&, const PictureEntry&,
+        const JpegConverter encoderFailed = [&](const ConversionInput&, Dialogs&,
+                                                const PictureEntry&,
                                                 std::int32_t) -> Result<ConvertedStream> {
             return ConvertedStream{empty, 0};
         };
         ScriptedDialogs ui;
-        EXPECT_FALSE(
-            testing::toldDone(replacePicture(bench.session, ui, madeUp(encoderFailed)), ui));
+        EXPECT_FALSE(testing::toldDone(
+            testing::replaceInSession(bench.session, ui, madeUp(encoderFailed)), ui));
         expectOneBox(ui, "ERROR!", "The file do not contain any video!");
         EXPECT_EQ(ui.lines.back(), "ERROR! The file do not contain any video!");
         bench.expectUnchanged();
@@ -626,12 +648,13 @@ TEST(ReplacePicture, AFailedConversionWritesNothing) {
     if (!isJpegSource("photo.JPEG")) GTEST_SKIP() << "the JPEG source test is not available yet";
     Bench bench("dump.bin", mpeg2Picture(), false);
     bench.source("photo.JPEG", Bytes{0xFF, 0xD8});
-    const JpegConverter failing = [](const Session&, Dialogs&, const PictureEntry&,
+    const JpegConverter failing = [](const ConversionInput&, Dialogs&, const PictureEntry&,
                                      std::int32_t) -> Result<ConvertedStream> {
         return Outcome::refused("Error!", "Error with target file creation!");
     };
     ScriptedDialogs ui;
-    EXPECT_FALSE(testing::toldDone(replacePicture(bench.session, ui, madeUp(failing)), ui));
+    EXPECT_FALSE(
+        testing::toldDone(testing::replaceInSession(bench.session, ui, madeUp(failing)), ui));
     EXPECT_FALSE(ui.hasLine("Replacing the picture..."));
     bench.expectUnchanged();
 }

@@ -18,6 +18,7 @@
 #include "tests/fixtures/fixture_streams.h"
 #include "tests/fixtures/standard_fixtures.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/session_replacement.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora {
@@ -67,7 +68,7 @@ TEST(ReplaceTrust, ClosingAnyQuestionCancelsTheWholeReplacement) {
             1);  // its records are known and the free area is larger: the move is offered
         ScriptedDialogs ui;
         ui.closeOn = Question::MovePicture;
-        const Outcome outcome = replacePicture(run.session, ui);
+        const Outcome outcome = testing::replaceInSession(run.session, ui);
         EXPECT_TRUE(outcome.is<Cancelled>());
         EXPECT_FALSE(testing::toldDone(outcome, ui));
         EXPECT_EQ(ui.lines, std::vector<std::string>{"Cancelled."});
@@ -80,7 +81,7 @@ TEST(ReplaceTrust, ClosingAnyQuestionCancelsTheWholeReplacement) {
         FirmwareRun run(0, larger);
         ScriptedDialogs ui;
         ui.closeOn = Question::Confirmation;
-        const Outcome outcome = replacePicture(run.session, ui);
+        const Outcome outcome = testing::replaceInSession(run.session, ui);
         EXPECT_TRUE(outcome.is<Cancelled>());
         EXPECT_TRUE(run.unchanged());
     }
@@ -94,7 +95,7 @@ TEST(ReplaceTrust, ARealStreamOfTheOtherKindIsRefusedAndWritesNothing) {
          {std::pair<int, Bytes>{1, mpeg4}, {2, fixtures::mpeg2Still(352, 288, false, 2000)}}) {
         FirmwareRun run(picture, stream);
         ScriptedDialogs ui;
-        const Outcome outcome = replacePicture(run.session, ui);
+        const Outcome outcome = testing::replaceInSession(run.session, ui);
         ASSERT_TRUE(outcome.is<Refused>()) << picture;
         EXPECT_NE(outcome.get<Refused>().text.find(picture == 1 ? "not an MPEG2 stream"
                                                                 : "not an MPEG4 stream"),
@@ -108,7 +109,7 @@ TEST(ReplaceTrust, AReadOnlyFirmwareIsRefusedBeforeAnyQuestionEvenForRoot) {
     ASSERT_EQ(::chmod(run.session.FirmwarePath.c_str(), 0444), 0);
     ScriptedDialogs ui;
     ui.defaultAnswer = true;
-    const Outcome outcome = replacePicture(run.session, ui);
+    const Outcome outcome = testing::replaceInSession(run.session, ui);
     ASSERT_TRUE(outcome.is<Refused>());
     EXPECT_EQ(outcome.get<Refused>().caption, "ERROR!");
     EXPECT_NE(outcome.get<Refused>().text.find("dump.bin is read-only"), std::string::npos);
@@ -127,7 +128,7 @@ TEST(ReplaceTrust, AReplacedFileKeepsItsPermissionBitsAndGroup) {
     const gid_t other = ::getegid() == 65534 ? 0 : 65534;
     const bool groupSet = ::chown(fw.c_str(), static_cast<uid_t>(-1), other) == 0;
     ScriptedDialogs ui;
-    ASSERT_TRUE(replacePicture(run.session, ui).isDone()) << ui.logText();
+    ASSERT_TRUE(testing::replaceInSession(run.session, ui).isDone()) << ui.logText();
     EXPECT_FALSE(run.unchanged());
     struct stat st {};
     ASSERT_EQ(::stat(fw.c_str(), &st), 0);
@@ -144,7 +145,7 @@ TEST(ReplaceTrust, AnOriginalThatCannotBeKeptIsAskedAbout) {
         ScriptedDialogs ui;
         ui.answers = {false, answer == Answer::Yes};  // stay in place; then the backup question
         if (answer == Answer::Cancelled) ui.closeOn = Question::ReplaceWithoutBackup;
-        const Outcome outcome = replacePicture(run.session, ui);
+        const Outcome outcome = testing::replaceInSession(run.session, ui);
         ASSERT_EQ(ui.questions.size(), 2u);
         EXPECT_EQ(ui.questions[1], Question::ReplaceWithoutBackup);
         EXPECT_EQ(ui.boxes[1].text,
@@ -169,7 +170,7 @@ TEST(ReplaceTrust, AFailedCheckIsAnErrorBoxNamingItAndWritesNothing) {
     broken.insert(broken.end(), {0x00, 0x00, 0x01, 0xB7});
     FirmwareRun run(1, broken);
     LastLook ui;
-    const Outcome outcome = replacePicture(run.session, ui);
+    const Outcome outcome = testing::replaceInSession(run.session, ui);
     ASSERT_TRUE(outcome.is<VerificationFailed>());
     EXPECT_EQ(outcome.get<VerificationFailed>().check, "decoding");
     EXPECT_FALSE(testing::toldDone(outcome, ui));
@@ -188,7 +189,7 @@ TEST(ReplaceTrust, TheLastLookSeesTheRegionsAndItsNoWritesNothing) {
         FirmwareRun run(1);
         LastLook ui;
         ui.answer = answer;
-        const Outcome outcome = replacePicture(run.session, ui);
+        const Outcome outcome = testing::replaceInSession(run.session, ui);
         EXPECT_EQ(outcome.is<Declined>(), answer == Answer::No);
         EXPECT_EQ(outcome.is<Cancelled>(), answer == Answer::Cancelled);
         ASSERT_EQ(ui.seen.size(), 1u);

@@ -71,7 +71,8 @@ TEST(Room, TheMoveQuestionDecidesThePlacementAndTheSpareBoxDoesNotMatterForAMove
     for (const bool yes : {false, true}) {
         ScriptedDialogs ui;
         ui.answers = {yes};
-        const Room room = *decideRoom(session, ui, mpeg2Entry());
+        const Room room =
+            *decideRoom(session.Options.UseSpareSpace, session.FreeSpaceSize, ui, mpeg2Entry());
         ASSERT_EQ(ui.boxes.size(), 1u);
         EXPECT_EQ(ui.boxes[0].kind, "question");
         EXPECT_EQ(ui.boxes[0].caption, "Move picture?");
@@ -88,7 +89,8 @@ TEST(Room, AMoveQuestionClosedWithoutAnAnswerCancelsTheReplacement) {
     session.FreeSpaceSize = 100'000;
     ScriptedDialogs ui;
     ui.closeOn = Question::MovePicture;
-    const Result<Room> room = decideRoom(session, ui, mpeg2Entry());
+    const Result<Room> room =
+        decideRoom(session.Options.UseSpareSpace, session.FreeSpaceSize, ui, mpeg2Entry());
     ASSERT_FALSE(room.ok());
     EXPECT_TRUE(room.outcome().is<Cancelled>());
 }
@@ -98,7 +100,8 @@ TEST(Room, NoQuestionWithoutEnoughFreeSpace) {
     session.FreeSpaceSize = 6000;
     ScriptedDialogs ui;
     ui.defaultAnswer = true;
-    const Room room = *decideRoom(session, ui, mpeg2Entry());
+    const Room room =
+        *decideRoom(session.Options.UseSpareSpace, session.FreeSpaceSize, ui, mpeg2Entry());
     EXPECT_TRUE(ui.boxes.empty());
     EXPECT_FALSE(room.MoveToFreeSpace);
     EXPECT_EQ(room.RoomSize, 5890);

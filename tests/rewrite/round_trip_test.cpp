@@ -12,6 +12,7 @@
 #include "tests/fixtures/standard_fixtures.h"
 #include "tests/rewrite/stored_stream.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/session_replacement.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora {
@@ -84,7 +85,7 @@ struct FirmwareRun {
         session.SourceOpened = true;
         ScriptedDialogs ui;
         ui.answers = {move};
-        const bool done = testing::toldDone(replacePicture(session, ui), ui);
+        const bool done = testing::toldDone(testing::replaceInSession(session, ui), ui);
         EXPECT_TRUE(done) << ui.logText() << (ui.boxes.empty() ? "" : ui.boxes.back().text);
         return done;
     }

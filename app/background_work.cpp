@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/background_work.h"
 
+#include "app/qt_hand_over.h"
+
 #include <QEventLoop>
 #include <exception>
 #include <thread>
@@ -18,7 +20,9 @@ void runInBackground(const std::function<void()>& work) {
         }
         // Queued behind everything the work posted (log lines, progress), so
         // those have all arrived when this returns.
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &loop, [&loop, handOver = QtHandOver{}] { handOver.run([&loop] { loop.quit(); }); },
+            Qt::QueuedConnection);
     });
     loop.exec();
     worker.join();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/window_reach.h"
 
+#include "app/qt_hand_over.h"
+
 #include <QThread>
 #include <condition_variable>
 #include <exception>
@@ -76,14 +78,16 @@ bool WindowReach::wait(const std::function<void()>& call) {
         auto settle = std::make_shared<Settle>(carried);
         QMetaObject::invokeMethod(
             window,
-            [settle = std::move(settle), &call] {
-                Carried& c = *settle->carried;
-                try {
-                    call();
-                } catch (...) {
-                    c.failure = std::current_exception();
-                }
-                c.ran = true;
+            [settle = std::move(settle), &call, handOver = QtHandOver{}] {
+                handOver.run([&] {
+                    Carried& c = *settle->carried;
+                    try {
+                        call();
+                    } catch (...) {
+                        c.failure = std::current_exception();
+                    }
+                    c.ran = true;
+                });
             },
             Qt::QueuedConnection);
     }
@@ -103,7 +107,9 @@ void WindowReach::post(std::function<void()> call) {
         call();
         return;
     }
-    QMetaObject::invokeMethod(window, std::move(call), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        window, [call = std::move(call), handOver = QtHandOver{}] { handOver.run(call); },
+        Qt::QueuedConnection);
 }
 
 }  // namespace velmora

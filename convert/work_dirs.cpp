@@ -163,21 +163,31 @@ bool startsWith(const std::string& text, const char* prefix) {
     return text.rfind(prefix, 0) == 0;
 }
 
-// Removes the files in a run's folder; nothing but files is made in one.
-void removeFilesIn(int folder) {
+// The names in a folder, "." and ".." left out; none when it cannot be read.
+std::vector<std::string> namesIn(int folder) {
+    std::vector<std::string> names;
     const int scan = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (scan < 0) return;
+    if (scan < 0) return names;
     DIR* dir = ::fdopendir(scan);
     if (dir == nullptr) {
         ::close(scan);
-        return;
+        return names;
     }
     while (const dirent* entry = ::readdir(dir)) {
-        struct stat st {};
-        if (::fstatat(folder, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
-            (void)::unlinkat(folder, entry->d_name, 0);
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
     }
     ::closedir(dir);
+    return names;
+}
+
+// Removes the files in a run's folder; nothing but files is made in one.
+void removeFilesIn(int folder) {
+    for (const std::string& name : namesIn(folder)) {
+        struct stat st {};
+        if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
+            (void)::unlinkat(folder, name.c_str(), 0);
+    }
 }
 
 // A leftover run folder of ours is removed once its lock can be had: the run
@@ -199,21 +209,9 @@ void removeIfLeftover(int base, const std::string& name) {
 }
 
 void removeLeftoverRuns(int base) {
-    const int scan = ::openat(base, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (scan < 0) return;
-    DIR* dir = ::fdopendir(scan);
-    if (dir == nullptr) {
-        ::close(scan);
-        return;
-    }
-    std::vector<std::string> candidates;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
+    for (const std::string& name : namesIn(base))
         if (startsWith(name, kRunFolderPrefix) || startsWith(name, kNewFolderPrefix))
-            candidates.push_back(name);
-    }
-    ::closedir(dir);
-    for (const std::string& name : candidates) removeIfLeftover(base, name);
+            removeIfLeftover(base, name);
 }
 
 struct RunFolder {

@@ -257,13 +257,16 @@ class CancelAtFirstTry : public ScriptedDialogs {
     WorkControl& control_;
 };
 
-TEST(BuiltinEncoder, ACancelStopsTheSearchAndLeavesNoStream) {
+// Cancels at the first try of the conversion of picture `index`: the search
+// stops after that try's line and leaves no stream.
+void expectACancelAtTheFirstTryStopsThere(int index, bool mpeg2, bool roomOfThePicture) {
     Analysed a;
     analyse(a, fixtures::photoJpeg(1024, 768));
-    const PictureEntry entry = a.session.PictureTable[0];
+    const PictureEntry entry = a.session.PictureTable[index];
+    ASSERT_EQ(entry.isMpeg2(), mpeg2);
     CancelAtFirstTry ui(*a.session.Control);
-    const Result<ConvertedStream> made =
-        convertJpegBuiltin(testing::conversionOf(a.session), ui, entry, 1 << 20);
+    const Result<ConvertedStream> made = convertJpegBuiltin(
+        testing::conversionOf(a.session), ui, entry, roomOfThePicture ? roomOf(entry) : 1 << 20);
     ASSERT_FALSE(made.ok());
     EXPECT_TRUE(made.outcome().is<Cancelled>()) << ui.logText();
     EXPECT_EQ(std::count_if(
@@ -271,27 +274,17 @@ TEST(BuiltinEncoder, ACancelStopsTheSearchAndLeavesNoStream) {
                   [](const std::string& line) { return line.rfind("Converting using", 0) == 0; }),
               1)
         << ui.logText();
-    EXPECT_FALSE(fileExists(a.session.workFile("$jpg_res.m2v")));
+    EXPECT_FALSE(fileExists(a.session.workFile(entry.isMpeg2() ? "$jpg_res.m2v" : "$jpg_res.m4v")));
+}
+
+TEST(BuiltinEncoder, ACancelStopsTheSearchAndLeavesNoStream) {
+    expectACancelAtTheFirstTryStopsThere(0, true, false);
 }
 
 // Two MPEG-4 tries run side by side: a cancel after the first one's line
 // logs no second one.
 TEST(BuiltinEncoder, ACancelDuringTriesSideBySideStopsAfterTheFirstLine) {
-    Analysed a;
-    analyse(a, fixtures::photoJpeg(1024, 768));
-    const PictureEntry entry = a.session.PictureTable[2];
-    ASSERT_FALSE(entry.isMpeg2());
-    CancelAtFirstTry ui(*a.session.Control);
-    const Result<ConvertedStream> made =
-        convertJpegBuiltin(testing::conversionOf(a.session), ui, entry, roomOf(entry));
-    ASSERT_FALSE(made.ok());
-    EXPECT_TRUE(made.outcome().is<Cancelled>()) << ui.logText();
-    EXPECT_EQ(std::count_if(
-                  ui.lines.begin(), ui.lines.end(),
-                  [](const std::string& line) { return line.rfind("Converting using", 0) == 0; }),
-              1)
-        << ui.logText();
-    EXPECT_FALSE(fileExists(a.session.workFile("$jpg_res.m4v")));
+    expectACancelAtTheFirstTryStopsThere(2, false, true);
 }
 
 }  // namespace

@@ -14,8 +14,8 @@
 namespace velmora {
 namespace {
 
-// Rows decoded between two looks at the cancel, and filtered by the other
-// core at a time: a few milliseconds each for a 24-megapixel photo.
+// Rows decoded between two looks at the cancel, and output rows made by the
+// other core at a time: a few milliseconds each for a 24-megapixel photo.
 constexpr int kDecodeBand = 16;
 constexpr int kFilterTurn = 32;
 

@@ -91,59 +91,45 @@ StreamedResize::StreamedResize(const CanvasPlacement& placement, PixelSize out, 
         axisWeights(placement.canvas.width, placement.x, placement.photo.width, out.width, filter);
     down_ = axisWeights(placement.canvas.height, placement.y, placement.photo.height, out.height,
                         filter);
-    firstKeptRow_ = std::max(0, -placement.y);
-    keptRows_ = std::max(
-        0, std::min(placement.photo.height, placement.canvas.height - placement.y) - firstKeptRow_);
-    between_.resize(static_cast<std::size_t>(keptRows_) * out.width * 3);
     out_.resize(static_cast<std::size_t>(out.width) * out.height * 3);
 }
 
-void StreamedResize::filterAcross(const std::uint8_t* row, float* into) const {
-    for (const Taps& taps : across_.taps) {
-        const std::uint8_t* pixel = row + static_cast<std::size_t>(taps.first) * 3;
-        const float* weight = across_.weights.data() + taps.weight;
+// Down first, then across: the sum down runs over whole rows at once (the
+// compiler's vector code), and the row across it is only the output's height.
+void StreamedResize::filterRow(const std::uint8_t* rgb, int outRow) {
+    const std::size_t samples = static_cast<std::size_t>(placement_.photo.width) * 3;
+    const Taps& down = down_.taps[static_cast<std::size_t>(outRow)];
+    std::vector<float>& sum = column_;
+    sum.assign(samples, 0.0f);
+    for (int k = 0; k < down.count; ++k) {
+        const float weight = down_.weights[down.weight + static_cast<std::size_t>(k)];
+        const std::uint8_t* row = rgb + static_cast<std::size_t>(down.first + k) * samples;
+        for (std::size_t i = 0; i < samples; ++i) sum[i] += weight * static_cast<float>(row[i]);
+    }
+    // ImageMagick keeps the half-way picture within the channel's range.
+    for (float& value : sum) value = std::clamp(value, 0.0f, 255.0f);
+    std::uint8_t* into = out_.data() + static_cast<std::size_t>(outRow) * size_.width * 3;
+    for (const Taps& across : across_.taps) {
+        const float* pixel = sum.data() + static_cast<std::size_t>(across.first) * 3;
+        const float* weight = across_.weights.data() + across.weight;
         float r = 0, g = 0, b = 0;
-        for (int k = 0; k < taps.count; ++k, pixel += 3) {
+        for (int k = 0; k < across.count; ++k, pixel += 3) {
             r += weight[k] * pixel[0];
             g += weight[k] * pixel[1];
             b += weight[k] * pixel[2];
         }
-        // ImageMagick keeps the half-way picture within the channel's range.
-        *into++ = std::clamp(r, 0.0f, 255.0f);
-        *into++ = std::clamp(g, 0.0f, 255.0f);
-        *into++ = std::clamp(b, 0.0f, 255.0f);
+        *into++ = toByte(r);
+        *into++ = toByte(g);
+        *into++ = toByte(b);
     }
-}
-
-void StreamedResize::filterDown(int outRow) {
-    const std::size_t width = static_cast<std::size_t>(size_.width) * 3;
-    const Taps& taps = down_.taps[static_cast<std::size_t>(outRow)];
-    std::vector<float> sum(width, 0.0f);
-    for (int k = 0; k < taps.count; ++k) {
-        const float weight = down_.weights[taps.weight + static_cast<std::size_t>(k)];
-        const float* row =
-            between_.data() + static_cast<std::size_t>(taps.first + k - firstKeptRow_) * width;
-        for (std::size_t i = 0; i < width; ++i) sum[i] += weight * row[i];
-    }
-    std::uint8_t* into = out_.data() + static_cast<std::size_t>(outRow) * width;
-    for (std::size_t i = 0; i < width; ++i) into[i] = toByte(sum[i]);
 }
 
 int StreamedResize::advance(const std::uint8_t* rgb, int rowsIn, int budget) {
-    const std::size_t photoRow = static_cast<std::size_t>(placement_.photo.width) * 3;
-    const std::size_t betweenRow = static_cast<std::size_t>(size_.width) * 3;
     int done = 0;
-    while (acrossDone_ < rowsIn && done < budget) {
-        const int row = acrossDone_++;
-        if (row < firstKeptRow_ || row >= firstKeptRow_ + keptRows_) continue;
-        filterAcross(rgb + static_cast<std::size_t>(row) * photoRow,
-                     between_.data() + static_cast<std::size_t>(row - firstKeptRow_) * betweenRow);
-        ++done;
-    }
     while (downDone_ < size_.height && done < budget) {
         const Taps& taps = down_.taps[static_cast<std::size_t>(downDone_)];
-        if (taps.count > 0 && taps.first + taps.count > acrossDone_) break;
-        filterDown(downDone_++);
+        if (taps.count > 0 && taps.first + taps.count > rowsIn) break;
+        filterRow(rgb, downDone_++);
         ++done;
     }
     return done;

@@ -26,8 +26,8 @@ struct CanvasPlacement {
 };
 
 // The separable resize of the canvas to `out`, fed the photo's rows top to
-// bottom as a decoder delivers them: each row is filtered across as it comes,
-// and each output row down as soon as the rows under its filter are in. The
+// bottom as a decoder delivers them: each output row is made as soon as the
+// photo rows under its filter are in. The
 // weights are those ImageMagick's resize gives, so the picture is the same
 // within rounding; the black around a fitted photo counts in them as black.
 class StreamedResize {
@@ -35,8 +35,8 @@ class StreamedResize {
     StreamedResize(const CanvasPlacement& placement, PixelSize out, ResizeFilter filter);
 
     // Photo rows [0, rowsIn) of rgb (8-bit RGB, the photo's width) have
-    // arrived. Filters at most `budget` rows (across and down together) and
-    // says how many; 0 when it waits for more rows or is finished.
+    // arrived. Makes at most `budget` output rows and says how many; 0 when
+    // it waits for more rows or is finished.
     int advance(const std::uint8_t* rgb, int rowsIn, int budget);
     [[nodiscard]] bool finished() const { return downDone_ == size_.height; }
 
@@ -58,20 +58,16 @@ class StreamedResize {
     static Axis axisWeights(int canvasLength, int photoOffset, int photoLength, int outLength,
                             ResizeFilter filter);
 
-    void filterAcross(const std::uint8_t* row, float* into) const;
-    void filterDown(int outRow);
+    void filterRow(const std::uint8_t* rgb, int outRow);
 
     CanvasPlacement placement_;
     PixelSize size_;
     Axis across_;
     Axis down_;
-    // The rows filtered across, one per photo row that lies on the canvas.
-    std::vector<float> between_;
-    int firstKeptRow_ = 0;
-    int keptRows_ = 0;
-    int acrossDone_ = 0;
     int downDone_ = 0;
     std::vector<std::uint8_t> out_;
+    // One output row filtered down, before it is filtered across.
+    std::vector<float> column_;
 };
 
 }  // namespace velmora

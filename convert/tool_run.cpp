@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -81,13 +82,14 @@ bool reaped(pid_t pid, bool block) {
 
 // The programs of the group still running (a killed one may take a moment;
 // one that is only a zombie left to its new parent does not count), the
-// shell that runs a batch file left out.
-std::vector<std::string> groupStillRunning(pid_t group) {
+// shell that runs a batch file left out, and so is the process `leftOut`.
+std::vector<std::string> groupStillRunning(pid_t group, pid_t leftOut) {
     std::vector<std::string> running;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
         const std::string name = entry.path().filename().string();
         if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
+        if (name == std::to_string(leftOut)) continue;
         std::ifstream stat(entry.path() / "stat");
         std::string line;
         if (!std::getline(stat, line)) continue;
@@ -115,30 +117,21 @@ std::string listOf(const std::vector<std::string>& names) {
     return list;
 }
 
-// The program and everything it started (a pipeline's programs) go at once;
-// returns, once none of them can write a file any more, the names of those
-// that were still running.
-std::string stopGroup(pid_t pid) {
-    const std::string running = listOf(groupStillRunning(pid));
-    ::kill(-pid, SIGKILL);
-    static_cast<void>(reaped(pid, true));
-    const Clock::time_point giveUp = Clock::now() + std::chrono::seconds(2);
-    while (!groupStillRunning(pid).empty() && Clock::now() < giveUp) ::usleep(2000);
-    return running;
-}
-
-// A process that kills the tool's group once this program is gone, however
-// it ends (SIGKILL included): it waits on a pipe whose only writer is this
-// program. A line on the pipe says the tool ended and nothing is to be done.
+// A process that leads the tool's group and kills it once this program is
+// gone, however it ends (SIGKILL included): it waits on a socket whose only
+// writer is this program. A byte on it says the tool ended and nothing is to
+// be done. It exists before the tool: the tool joins its group as it starts,
+// and holds the writing end until it runs its program, so no moment is left
+// in which this program could die with the tool still unwatched.
 class GroupWatcher {
   public:
-    explicit GroupWatcher(pid_t group) {
+    GroupWatcher() {
         int ends[2];
-        if (::pipe2(ends, O_CLOEXEC) != 0) return;
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return;
         const pid_t pid = ::fork();
         if (pid == 0) {
             // Only async-signal-safe calls from here: this program has threads.
-            ::setpgid(0, 0);  // Ctrl+C at a terminal is not for the watcher
+            ::setpgid(0, 0);  // Ctrl+C at a terminal is not for the group
             ::dup2(ends[0], 0);
             ::syscall(SYS_close_range, 1U, ~0U, 0U);
             char note = 0;
@@ -146,12 +139,17 @@ class GroupWatcher {
             do {
                 n = ::read(0, &note, 1);
             } while (n < 0 && errno == EINTR);
-            if (n <= 0) ::kill(-group, SIGKILL);
+            if (n <= 0) ::kill(0, SIGKILL);
             ::_exit(0);
         }
         ::close(ends[0]);
-        if (pid < 0) {
+        // Here too: the tool may start before the watcher ran a single step.
+        if (pid < 0 || (::setpgid(pid, pid) != 0 && errno != EACCES)) {
             ::close(ends[1]);
+            if (pid > 0) {
+                ::kill(pid, SIGKILL);
+                static_cast<void>(reaped(pid, true));
+            }
             return;
         }
         pid_ = pid;
@@ -159,18 +157,37 @@ class GroupWatcher {
     }
     ~GroupWatcher() {
         if (writeEnd_ < 0) return;
+        // A watcher stopped with the group is gone: no signal for that.
         const char note = '\n';
-        (void)!::write(writeEnd_, &note, 1);
+        (void)!::send(writeEnd_, &note, 1, MSG_NOSIGNAL);
         ::close(writeEnd_);
         static_cast<void>(reaped(pid_, true));
     }
     GroupWatcher(const GroupWatcher&) = delete;
     GroupWatcher& operator=(const GroupWatcher&) = delete;
 
+    // The group the tool is to join; 0 (a group of its own) without a watcher.
+    [[nodiscard]] pid_t group() const { return pid_ > 0 ? pid_ : 0; }
+    [[nodiscard]] pid_t pid() const { return pid_; }
+
   private:
     pid_t pid_ = -1;
     int writeEnd_ = -1;
 };
+
+// The tool and everything it started (a pipeline's programs) go at once;
+// returns, once none of them can write a file any more, the names of those
+// that were still running, the watcher not among them.
+std::string stopGroup(pid_t tool, const GroupWatcher& watcher) {
+    const pid_t group = watcher.group() > 0 ? watcher.group() : tool;
+    const std::string running = listOf(groupStillRunning(group, watcher.pid()));
+    ::kill(-group, SIGKILL);
+    static_cast<void>(reaped(tool, true));
+    const Clock::time_point giveUp = Clock::now() + std::chrono::seconds(2);
+    while (!groupStillRunning(group, watcher.pid()).empty() && Clock::now() < giveUp)
+        ::usleep(2000);
+    return running;
+}
 
 // The descriptor handed to a shell as its script, closed here once it started.
 class ScriptCopy {
@@ -223,8 +240,8 @@ ToolRun runTool(const ToolCommand& command, const WorkControl& control, const Ou
     posix_spawn_file_actions_addopen(&setup.actions_, 2, "/dev/null", O_WRONLY, 0);
     if (script >= 0) posix_spawn_file_actions_adddup2(&setup.actions_, script, 3);
     posix_spawn_file_actions_addclosefrom_np(&setup.actions_, script >= 0 ? 4 : 3);
-    // Its own group: Ctrl+C at a terminal reaches us, not the tool, and we
-    // stop the whole group ourselves. Signals the caller blocks (the command
+    // The watcher's group: Ctrl+C at a terminal reaches us, not the tool, and
+    // we stop the whole group ourselves. Signals the caller blocks (the command
     // line waits for them on a thread) must not stay blocked in the tool.
     sigset_t none;
     sigemptyset(&none);
@@ -233,7 +250,8 @@ ToolRun runTool(const ToolCommand& command, const WorkControl& control, const Ou
     sigaddset(&defaults, SIGINT);
     sigaddset(&defaults, SIGTERM);
     sigaddset(&defaults, SIGPIPE);
-    posix_spawnattr_setpgroup(&setup.attributes_, 0);
+    const GroupWatcher watcher;
+    posix_spawnattr_setpgroup(&setup.attributes_, watcher.group());
     posix_spawnattr_setsigmask(&setup.attributes_, &none);
     posix_spawnattr_setsigdefault(&setup.attributes_, &defaults);
     posix_spawnattr_setflags(
@@ -249,20 +267,19 @@ ToolRun runTool(const ToolCommand& command, const WorkControl& control, const Ou
     if (posix_spawn(&pid, argv[0], &setup.actions_, &setup.attributes_, argv.data(), envp.data()) !=
         0)
         return {ToolEnd::NotStarted, {}};
-    const GroupWatcher watcher(pid);
 
     const ChildWatch watch(pid);
     const Clock::time_point deadline = Clock::now() + control.toolTimeout;
     for (;;) {
         if (reaped(pid, false)) return {ToolEnd::Finished, {}, outgrownOutput(limit)};
-        if (control.cancelRequested()) return {ToolEnd::Cancelled, stopGroup(pid)};
+        if (control.cancelRequested()) return {ToolEnd::Cancelled, stopGroup(pid, watcher)};
         if (std::string outgrown = outgrownOutput(limit); !outgrown.empty()) {
-            static_cast<void>(stopGroup(pid));
+            static_cast<void>(stopGroup(pid, watcher));
             return {ToolEnd::Finished, {}, outgrown};
         }
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) return {ToolEnd::TimedOut, stopGroup(pid)};
+        if (left.count() <= 0) return {ToolEnd::TimedOut, stopGroup(pid, watcher)};
         watch.waitAtMost(std::min(left, kWatchInterval));
     }
 }

@@ -3,6 +3,9 @@
 #include "convert/tool_run.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <string>
@@ -77,6 +80,33 @@ TEST(RunTool, QuickToolFinishesAndAMissingOneDoesNotStart) {
     control.requestCancel();
     EXPECT_EQ(runTool(batchFileCommand(script), control).end, ToolEnd::Cancelled)
         << "a cancel asked for before the start stops it at once";
+}
+
+// The harshest moment to die: the tool's first step kills the program that
+// started it. Whatever was left to set up after the start, the tool must
+// still go with the program.
+TEST(RunTool, AToolKillingItsProgramAtOnceDiesWithIt) {
+    for (int round = 0; round < 10; ++round) {
+        testing::TempDir dir;
+        const std::string script = dir.writeText(
+            "$convert.bat", "kill -9 $PPID\necho $$ > " + dir.file("pid") + "\nexec sleep 60\n");
+        const pid_t program = ::fork();
+        ASSERT_GE(program, 0);
+        if (program == 0) {
+            WorkControl control;
+            static_cast<void>(runTool(batchFileCommand(script), control));
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(program, &status, 0), program);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the tool did not run";
+        for (int i = 0; i < 500 && processAlive(dir.file("pid")); ++i)
+            std::this_thread::sleep_for(10ms);
+        EXPECT_FALSE(processAlive(dir.file("pid")))
+            << "round " << round << ": the tool outlived it";
+        std::ifstream in(dir.file("pid"));
+        if (int orphan = 0; in >> orphan && orphan > 0) ::kill(orphan, SIGKILL);
+    }
 }
 
 TEST(RunTool, TimeLimitComesFromTheEnvironmentValue) {

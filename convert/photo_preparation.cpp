@@ -4,7 +4,11 @@
 #include <Magick++.h>
 
 #include <mutex>
+#include <optional>
 
+#include "convert/direct_jpeg_preparation.h"
+#include "convert/photo_reading.h"
+#include "convert/scaled_jpeg.h"
 #include "firmware/file_io.h"
 #include "firmware/work_file.h"
 
@@ -42,17 +46,20 @@ MagickCore::MagickBooleanType goOnUnlessCancelled(const char*, MagickCore::Magic
     return (*cancelled)() ? MagickCore::MagickFalse : MagickCore::MagickTrue;
 }
 
-// From memory, as the converter reads it: a file name would carry meaning
-// ("photo[1].jpg" selects a frame). The JPEG decoder may scale down by a whole
-// factor at which the picture still covers the hint.
-Magick::Image readPhoto(const std::string& path, const std::string& sizeHint,
-                        const PreparationCancelled* cancelled = nullptr) {
-    std::vector<std::uint8_t> bytes;
+std::vector<std::uint8_t> photoBytes(const std::string& path) {
     try {
-        bytes = readImageFile(path).bytes();
+        return readImageFile(path).bytes();
     } catch (const std::exception& error) {
         throw PreparationError(error.what());
     }
+}
+
+// From memory, as the converter reads it: a file name would carry meaning
+// ("photo[1].jpg" selects a frame). The JPEG decoder may scale down by a whole
+// factor at which the picture still covers the hint.
+Magick::Image readPhoto(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                        const std::string& sizeHint,
+                        const PreparationCancelled* cancelled = nullptr) {
     Magick::Image image;
     if (!sizeHint.empty()) image.defineValue("jpeg", "size", sizeHint);
     // The image read inherits the hook, and so does every copy made of it.
@@ -118,33 +125,69 @@ PixelSize sizeOf(const Magick::Image& image) {
     return {static_cast<int>(image.columns()), static_cast<int>(image.rows())};
 }
 
+PreparedPhoto exported(Magick::Image& image) {
+    PreparedPhoto photo;
+    photo.width = static_cast<int>(image.columns());
+    photo.height = static_cast<int>(image.rows());
+    photo.rgb.resize(static_cast<std::size_t>(photo.width) * photo.height * 3);
+    image.write(0, 0, image.columns(), image.rows(), "RGB", Magick::CharPixel, photo.rgb.data());
+    return photo;
+}
+
+// The resized photo of the fast way given the options it leaves: the grey
+// (of a weighted sum, the same before the resize as after) and the
+// orientation (the resize is symmetric, so it may come first).
+PreparedPhoto finished(PreparedPhoto photo, const ReplaceOptions& options) {
+    if (!options.Greyscale && options.Orientation == Rotation::None && !options.HMirror &&
+        !options.VMirror)
+        return photo;
+    Magick::Image image(static_cast<std::size_t>(photo.width),
+                        static_cast<std::size_t>(photo.height), "RGB", Magick::CharPixel,
+                        photo.rgb.data());
+    applyColour(image, options);
+    applyOrientation(image, options);
+    asTrueColour(image);
+    return exported(image);
+}
+
+// ImageMagick's way: every format it reads, every colour option, in the
+// converter's order.
+PreparedPhoto preparedByTheLibrary(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                                   const ReplaceOptions& options, PixelSize frame,
+                                   AspectFraction display, const PreparationCancelled& cancelled) {
+    // The JPEG decoder's scale: the same as the fast way's.
+    PixelSize stored;
+    if (photoFormatOf(bytes) == PhotoFormat::Jpeg) stored = ScaledJpeg(bytes).size();
+    const PixelSize wanted = decodeWanted(stored, options, frame, display);
+    const std::string hint = std::to_string(wanted.width) + "x" + std::to_string(wanted.height);
+    Magick::Image image = readPhoto(path, bytes, hint, &cancelled);
+    applyColour(image, options);
+    applyOrientation(image, options);
+    asTrueColour(image);
+    applyFit(image, fittedSize(sizeOf(image), display, options.Fit), options.Fit);
+    Magick::Geometry size(static_cast<std::size_t>(frame.width),
+                          static_cast<std::size_t>(frame.height));
+    size.aspect(true);
+    image.resize(size);
+    // A stopped operation may leave a partial picture and no complaint.
+    if (cancelled && cancelled()) throw PreparationError("cancelled");
+    return exported(image);
+}
+
 }  // namespace
 
 PreparedPhoto preparePhoto(const std::string& path, const ReplaceOptions& options, PixelSize frame,
-                           AspectFraction display, const PreparationCancelled& cancelled) {
+                           AspectFraction display, const PreparationCancelled& cancelled,
+                           PreparationWay way) {
     initialiseMagick();
+    const std::vector<std::uint8_t> bytes = photoBytes(path);
     try {
-        const bool turned = quarterTurn(options.Orientation);
-        const std::string hint = std::to_string(turned ? frame.height : frame.width) + "x" +
-                                 std::to_string(turned ? frame.width : frame.height);
-        Magick::Image image = readPhoto(path, hint, &cancelled);
-        applyColour(image, options);
-        applyOrientation(image, options);
-        asTrueColour(image);
-        applyFit(image, fittedSize(sizeOf(image), display, options.Fit), options.Fit);
-        Magick::Geometry size(static_cast<std::size_t>(frame.width),
-                              static_cast<std::size_t>(frame.height));
-        size.aspect(true);
-        image.resize(size);
-        // A stopped operation may leave a partial picture and no complaint.
-        if (cancelled && cancelled()) throw PreparationError("cancelled");
-        PreparedPhoto photo;
-        photo.width = static_cast<int>(image.columns());
-        photo.height = static_cast<int>(image.rows());
-        photo.rgb.resize(static_cast<std::size_t>(photo.width) * photo.height * 3);
-        image.write(0, 0, image.columns(), image.rows(), "RGB", Magick::CharPixel,
-                    photo.rgb.data());
-        return photo;
+        if (way == PreparationWay::Fastest && photoFormatOf(bytes) == PhotoFormat::Jpeg) {
+            std::optional<PreparedPhoto> photo =
+                decodeJpegToFrame(bytes, options, frame, display, cancelled);
+            if (photo) return finished(std::move(*photo), options);
+        }
+        return preparedByTheLibrary(path, bytes, options, frame, display, cancelled);
     } catch (const Magick::Exception& error) {
         throw PreparationError(std::string("the photo could not be prepared: ") + error.what());
     }
@@ -154,7 +197,7 @@ void writeFittedSource(const std::string& path, const std::string& out,
                        const ReplaceOptions& options, AspectFraction display) {
     initialiseMagick();
     try {
-        Magick::Image image = readPhoto(path, {});
+        Magick::Image image = readPhoto(path, photoBytes(path), {});
         // Before a quarter turn the proportions are the other way round.
         const AspectFraction before =
             quarterTurn(options.Orientation) ? AspectFraction{display.den, display.num} : display;

@@ -32,10 +32,16 @@ struct PreparedPhoto {
 // picture library goes, row by row: a large photo takes a while to decode and
 // resize, and the person's cancel must not wait for it. Once it says yes the
 // preparation stops with a PreparationError.
+//
+// A JPEG in full colour goes the fast way (decoded at the scale it needs and
+// resized while it decodes, the same picture within rounding); everything
+// else, and `Library`, goes ImageMagick's way.
 using PreparationCancelled = std::function<bool()>;
+enum class PreparationWay { Fastest, Library };
 [[nodiscard]] PreparedPhoto preparePhoto(const std::string& path, const ReplaceOptions& options,
                                          PixelSize frame, AspectFraction display,
-                                         const PreparationCancelled& cancelled = {});
+                                         const PreparationCancelled& cancelled = {},
+                                         PreparationWay way = PreparationWay::Fastest);
 
 // For the tool chain: the photo cropped or bordered, in its own orientation,
 // so that after the chain's rotation it has the display's proportions; a

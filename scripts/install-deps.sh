@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev
   mjpegtools libxvidcore-dev
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev
-  libmagick++-dev libxxhash-dev
+  libmagick++-dev libjpeg-dev libxxhash-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   ffmpeg imagemagick fonts-dejavu-core fonts-dejavu-extra
   nlohmann-json3-dev

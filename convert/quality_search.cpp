@@ -12,6 +12,9 @@ namespace {
 // further when the slope comes from points far apart (a rough guess).
 constexpr double kShortAim = 0.99;
 constexpr double kRoughShortAim = 0.96;
+// With a narrow window (MPEG-4 stops at 99.5 %), a good guess aims just
+// inside its lower edge instead: 99 % would be a try that cannot end the search.
+constexpr double kWindowShort = 0.001;
 
 struct Point {
     int x = 0;
@@ -112,7 +115,18 @@ class Search {
     [[nodiscard]] bool settled(int lowest, int highest) const {
         if (fits_ && fits_->x <= lowest) return true;       // the finest fits
         if (tooBig_ && tooBig_->x >= highest) return true;  // the coarsest does not
-        return fits_ && tooBig_ && fits_->x - tooBig_->x <= 1;
+        if (fits_ && tooBig_ && fits_->x - tooBig_->x <= 1) return true;
+        return saturated();
+    }
+
+    // A finer setting that gave no more bytes than a clearly coarser one: the
+    // picture has no detail left to spend the room on (the encoder's finest
+    // quantiser is reached), and finer tries would all give the same.
+    [[nodiscard]] bool saturated() const {
+        if (!fits_) return false;
+        return std::any_of(points_.begin(), points_.end(), [this](const Point& p) {
+            return p.x >= fits_->x + std::max(2, fits_->x / 30) && p.size >= fits_->size;
+        });
     }
 
     // log size against log lambda: the line through the two points that
@@ -161,7 +175,8 @@ class Search {
         if (first <= low || first >= high) return out;
         out.push_back(first);
         if (limits_.sideBySide > 1) {
-            const double aim = rough ? kRoughShortAim : kShortAim;
+            const double aim =
+                rough ? kRoughShortAim : std::max(kShortAim, limits_.goodEnough + kWindowShort);
             int second = inside(lambdaFor(aim * static_cast<double>(limit_)));
             if (second <= first) second = first + 1;  // on the side that fits
             if (second < high) out.push_back(second);

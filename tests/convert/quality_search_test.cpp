@@ -3,6 +3,7 @@
 // a photo's does, with the small wobble of a real encoder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "convert/quality_search.h"
@@ -14,10 +15,12 @@ struct ModelEncoder {
     ModelEncoder(double atFirst, double steepness) : scale(atFirst), slope(steepness) {}
     double scale;  // the size at lambda 472
     double slope;
+    int finest = 0;  // below this lambda the size grows no more
     int calls = 0;
     std::vector<std::size_t> roundSizes;
 
     [[nodiscard]] std::size_t sizeAt(int lambda) const {
+        lambda = std::max(lambda, finest);
         const double wobble = 1.0 + 0.003 * std::sin(lambda * 0.7);
         return static_cast<std::size_t>(scale * std::pow(lambda / 472.0, -slope) * wobble);
     }
@@ -71,6 +74,18 @@ TEST(QualitySearch, OneTryAtATimeAlsoFillsTheRoom) {
     EXPECT_LE(found.stream.size(), 40000u);
     EXPECT_GE(found.stream.size(), 0.995 * 40000);
     for (const std::size_t n : model.roundSizes) EXPECT_EQ(n, 1u);
+}
+
+TEST(QualitySearch, APictureWithNoDetailLeftForTheRoomStopsAtOnce) {
+    ModelEncoder model(30000, 1.1);
+    model.finest = 250;  // some 60 KB, however fine the setting
+    std::vector<std::int64_t> logged;
+    QualitySearchLimits limits;
+    limits.sideBySide = 2;
+    const QualitySearchResult found = searchQuality(100000, stepsFor(model, logged), limits);
+    ASSERT_EQ(found.end, SearchEnd::Found);
+    EXPECT_EQ(found.stream.size(), model.sizeAt(250));
+    EXPECT_LE(model.calls, 6);
 }
 
 TEST(QualitySearch, ARoomNoSettingMeetsEndsWithNothingFits) {

@@ -90,7 +90,27 @@ struct Handover {
     std::atomic<bool> cancelSeen = false;
 };
 
-void filterAsRowsCome(StreamedResize& resize, const std::uint8_t* rgb, Handover& handover,
+// The resize, made by whichever thread gets to it: the filtering core while
+// the decoder runs, and the decoding one too once it is done, so that the
+// rest never waits for a core the system has given to someone else.
+class SharedResize {
+  public:
+    explicit SharedResize(StreamedResize& resize) : resize_(resize) {}
+    int advance(const std::uint8_t* rgb, int rowsIn) {
+        const std::lock_guard lock(mutex_);
+        return resize_.advance(rgb, rowsIn, kFilterTurn);
+    }
+    bool finished() {
+        const std::lock_guard lock(mutex_);
+        return resize_.finished();
+    }
+
+  private:
+    std::mutex mutex_;
+    StreamedResize& resize_;
+};
+
+void filterAsRowsCome(SharedResize& resize, const std::uint8_t* rgb, Handover& handover,
                       const PreparationCancelled& cancelled) {
     int available = 0;
     for (;;) {
@@ -102,10 +122,10 @@ void filterAsRowsCome(StreamedResize& resize, const std::uint8_t* rgb, Handover&
             if (handover.stop) return;
             const bool more = handover.rows > available;
             available = handover.rows;
-            if (!more) return;  // the decoder is done and every row is filtered
+            if (!more) return;  // the decoder is done and makes the rest itself
         }
         while (!handover.stop) {
-            if (resize.advance(rgb, available, kFilterTurn) == 0 || resize.finished()) break;
+            if (resize.advance(rgb, available) == 0) break;
             if (cancelled && cancelled()) {
                 handover.cancelSeen = true;
                 handover.stop = true;
@@ -131,7 +151,8 @@ std::optional<PreparedPhoto> decodeJpegToFrame(std::span<const std::uint8_t> jpe
     const PixelSize decoded = decoder.scaledSize();
     const CanvasPlacement placement = placementOf(decoded, options, display);
     const PixelSize out = turnedIf(frame, turned);
-    StreamedResize resize(placement, out, resizeFilterFor(placement.canvas, out));
+    StreamedResize resized(placement, out, resizeFilterFor(placement.canvas, out));
+    SharedResize resize(resized);
 
     std::vector<std::uint8_t> rgb(static_cast<std::size_t>(decoded.width) * decoded.height * 3);
     const std::size_t stride = static_cast<std::size_t>(decoded.width) * 3;
@@ -171,14 +192,22 @@ std::optional<PreparedPhoto> decodeJpegToFrame(std::span<const std::uint8_t> jpe
         if (failed || cancelledHere) handover.stop = true;
     }
     handover.arrived.notify_one();
+    while (!handover.stop && resize.advance(rgb.data(), decoded.height) > 0) {
+        if (cancelled && cancelled()) {
+            cancelledHere = true;
+            break;
+        }
+    }
+    handover.stop = true;
+    handover.arrived.notify_one();
     filtering.join();
     if (cancelledHere || handover.cancelSeen) throw PreparationError("cancelled");
     if (filterFailure) std::rethrow_exception(filterFailure);
-    if (failed || !resize.finished()) return std::nullopt;
+    if (failed || !resized.finished()) return std::nullopt;
     PreparedPhoto photo;
     photo.width = out.width;
     photo.height = out.height;
-    photo.rgb = resize.take();
+    photo.rgb = resized.take();
     return photo;
 }
 

@@ -88,7 +88,11 @@ ScaledJpeg::~ScaledJpeg() {
 bool ScaledJpeg::usable() const {
     const State& s = *state_;
     if (s.errors.failed) return false;
-    return s.info.num_components == 3 && s.info.data_precision == 8 &&
+    if (s.info.data_precision != 8) return false;
+    // A grey picture comes out as equal red, green and blue, as the library
+    // makes of it too.
+    if (s.info.num_components == 1) return s.info.jpeg_color_space == JCS_GRAYSCALE;
+    return s.info.num_components == 3 &&
            (s.info.jpeg_color_space == JCS_YCbCr || s.info.jpeg_color_space == JCS_RGB);
 }
 

@@ -11,8 +11,8 @@ namespace velmora {
 
 // A JPEG photo decoded straight with libjpeg, at a scale of the DCT, row by
 // row, with the settings ImageMagick decodes it with (so the rows are the same
-// bytes). Only what it decodes exactly as ImageMagick does: three-channel
-// (YCbCr or RGB) eight-bit pictures. Any error or warning of the decoder ends
+// bytes). Only what it decodes exactly as ImageMagick does: eight-bit
+// pictures in YCbCr, RGB or grey. Any error or warning of the decoder ends
 // it: the caller then goes the library's way, which knows what to make of a
 // damaged picture.
 class ScaledJpeg {

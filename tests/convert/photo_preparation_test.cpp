@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The fast preparation of a JPEG (scaled decode, resize while decoding)
 // against ImageMagick's own on the same photo: every orientation and fit, on
-// photos of odd sizes and subsampled colour, shrunk and enlarged.
+// photos of odd sizes, subsampled colour and grey, shrunk and enlarged.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -21,11 +21,12 @@ using testing::TempDir;
 // A photo-like picture (smooth colour, swirl, fine noise) of the given size
 // and chroma subsampling.
 std::string photo(TempDir& dir, const std::string& name, int width, int height,
-                  const std::string& sampling) {
+                  const std::string& sampling, const std::string& more = "") {
     const std::string path = dir.file(name);
     ToolCommand command = toolCommand("/usr/bin/convert");
     command.words("-seed 5 -size").words(std::to_string(width) + "x" + std::to_string(height));
     command.words("plasma:darkgreen-yellow -swirl 60 -attenuate 0.3 +noise Gaussian -blur 0x0.6");
+    if (!more.empty()) command.words(more);
     command.words("-sampling-factor").words(sampling).words("-quality 90").quoted(path);
     EXPECT_EQ(runTool(command, WorkControl{}).end, ToolEnd::Finished);
     return path;
@@ -58,11 +59,14 @@ TEST(FastPhotoPreparation, GivesTheLibrarysPictureOnEveryOrientationAndFit) {
         {photo(dir, "a.jpg", 2001, 1337, "2x2"), {720, 576}, {4, 3}},
         {photo(dir, "b.jpg", 1001, 1503, "2x1"), {720, 480}, {16, 9}},
         {photo(dir, "c.jpg", 503, 377, "1x1"), {720, 576}, {4, 3}},
+        {photo(dir, "grey.jpg", 1203, 901, "1x1", "-colorspace Gray"), {720, 576}, {4, 3}},
     };
     const Rotation turns[] = {Rotation::None, Rotation::Rotate90, Rotation::Rotate180,
                               Rotation::Rotate270};
     const FitMode fits[] = {FitMode::Stretch, FitMode::Crop, FitMode::Fit};
     for (const Photo& p : photos) {
+        const std::vector<std::uint8_t> bytes = testing::readFile(p.path);
+        EXPECT_TRUE(ScaledJpeg(bytes).usable()) << p.path << " would not go the fast way";
         for (Rotation turn : turns) {
             for (FitMode fit : fits) {
                 ReplaceOptions options;

@@ -5,6 +5,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/frame.h>
 #include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
 
@@ -239,8 +240,58 @@ std::optional<std::int64_t> PictureEncoder::plainSize(int quantiser) const {
     return static_cast<std::int64_t>(stream->size());
 }
 
+std::optional<std::int64_t> PictureEncoder::halfSize(const EncoderSetting& setting,
+                                                     int parity) const {
+    const AVFrame& whole = *frame_->frame;
+    int acrossShift = 0;
+    int downShift = 0;
+    if (av_pix_fmt_get_chroma_sub_sample(static_cast<AVPixelFormat>(whole.format), &acrossShift,
+                                         &downShift) < 0)
+        return std::nullopt;
+    constexpr int kRow = 16;  // one macroblock row
+    const int rows = (whole.height + kRow - 1) / kRow;
+    const int halfRows = (rows + (parity == 0 ? 1 : 0)) / 2;
+    if (halfRows == 0) return std::nullopt;
+    FrameHandle half(av_frame_alloc());
+    if (!half) return std::nullopt;
+    half->format = whole.format;
+    half->width = whole.width;
+    half->height = halfRows * kRow;
+    half->interlaced_frame = whole.interlaced_frame;
+    if (av_frame_get_buffer(half.get(), 0) < 0) return std::nullopt;
+    for (int plane = 0; plane < 3; ++plane) {
+        const int shift = plane == 0 ? 0 : downShift;
+        const int lines = kRow >> shift;
+        const int width = plane == 0 ? whole.width : AV_CEIL_RSHIFT(whole.width, acrossShift);
+        const int lastLine = AV_CEIL_RSHIFT(whole.height, shift) - 1;
+        for (int r = 0; r < halfRows; ++r) {
+            for (int y = 0; y < lines; ++y) {
+                // A part row at the bottom repeats the picture's last line.
+                const int from = std::min(((2 * r + parity) * lines) + y, lastLine);
+                std::copy_n(
+                    whole.data[plane] + static_cast<std::ptrdiff_t>(from) * whole.linesize[plane],
+                    width,
+                    half->data[plane] +
+                        static_cast<std::ptrdiff_t>(r * lines + y) * half->linesize[plane]);
+            }
+        }
+    }
+    const std::optional<std::vector<std::uint8_t>> stream = encodeFrame(*half, setting, true);
+    if (!stream) return std::nullopt;
+    return static_cast<std::int64_t>(stream->size());
+}
+
 std::optional<std::vector<std::uint8_t>> PictureEncoder::encodeWith(const EncoderSetting& setting,
                                                                     bool tuned) const {
+    std::optional<std::vector<std::uint8_t>> encoded = encodeFrame(*frame_->frame, setting, tuned);
+    if (!encoded) return std::nullopt;
+    return old_.mpeg2 ? mpeg2StreamOf(*encoded, old_.sequence)
+                      : mpeg4StreamOf(*encoded, old_.layer);
+}
+
+std::optional<std::vector<std::uint8_t>> PictureEncoder::encodeFrame(const AVFrame& picture,
+                                                                     const EncoderSetting& setting,
+                                                                     bool tuned) const {
     const bool mpeg1 = old_.mpeg2 && !old_.sequence.hasExtension;
     const AVCodec* codec = avcodec_find_encoder(
         old_.mpeg2 ? (mpeg1 ? AV_CODEC_ID_MPEG1VIDEO : AV_CODEC_ID_MPEG2VIDEO) : AV_CODEC_ID_MPEG4);
@@ -248,9 +299,9 @@ std::optional<std::vector<std::uint8_t>> PictureEncoder::encodeWith(const Encode
     CodecContextHandle context(avcodec_alloc_context3(codec));
     if (!context) return std::nullopt;
     AVCodecContext* c = context.get();
-    c->width = old_.width;
-    c->height = old_.height;
-    c->pix_fmt = static_cast<AVPixelFormat>(frame_->frame->format);
+    c->width = picture.width;
+    c->height = picture.height;
+    c->pix_fmt = static_cast<AVPixelFormat>(picture.format);
     if (old_.mpeg2) {
         c->framerate = frameRateOf(old_.sequence.frameRateCode);
         c->time_base = av_inv_q(c->framerate);
@@ -305,7 +356,7 @@ std::optional<std::vector<std::uint8_t>> PictureEncoder::encodeWith(const Encode
     // Tries run side by side on the one picture: each takes a frame of its
     // own over the shared pixels, the quantiser it carries its own.
     FrameHandle frame(av_frame_alloc());
-    if (!frame || av_frame_ref(frame.get(), frame_->frame.get()) < 0) return std::nullopt;
+    if (!frame || av_frame_ref(frame.get(), &picture) < 0) return std::nullopt;
     AVFrame* f = frame.get();
     f->pts = 0;
     f->quality = setting.lambda;
@@ -319,7 +370,7 @@ std::optional<std::vector<std::uint8_t>> PictureEncoder::encodeWith(const Encode
         av_packet_unref(packet.get());
     }
     if (encoded.empty()) return std::nullopt;
-    return old_.mpeg2 ? mpeg2StreamOf(encoded, old_.sequence) : mpeg4StreamOf(encoded, old_.layer);
+    return encoded;
 }
 
 }  // namespace velmora

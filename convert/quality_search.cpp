@@ -12,9 +12,6 @@ namespace {
 // further when the slope comes from points far apart (a rough guess).
 constexpr double kShortAim = 0.99;
 constexpr double kRoughShortAim = 0.96;
-// With a narrow window (MPEG-4 stops at 99.5 %), a good guess aims just
-// inside its lower edge instead: 99 % would be a try that cannot end the search.
-constexpr double kWindowShort = 0.001;
 
 struct Point {
     int x = 0;
@@ -175,8 +172,7 @@ class Search {
         if (first <= low || first >= high) return out;
         out.push_back(first);
         if (limits_.sideBySide > 1) {
-            const double aim =
-                rough ? kRoughShortAim : std::max(kShortAim, limits_.goodEnough + kWindowShort);
+            const double aim = rough ? kRoughShortAim : kShortAim;
             int second = inside(lambdaFor(aim * static_cast<double>(limit_)));
             if (second <= first) second = first + 1;  // on the side that fits
             if (second < high) out.push_back(second);

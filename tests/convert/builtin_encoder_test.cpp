@@ -214,6 +214,33 @@ TEST(BuiltinEncoder, AnXvidPictureKeepsItsLayerFields) {
 // A smooth real photograph (a cat, from Debian's python3-skimage): the MPEG-4
 // picture fills its room, and at equal bytes it is at least as good as the
 // whole-quantiser encode.
+// The search aims its first tries by the two halves of the picture: their
+// sizes must tell the whole one's closely, also when the halves have unequal
+// rows (a height of 15 macroblock rows, the last one partly filled).
+TEST(BuiltinEncoder, TheTwoHalvesOfAPictureTellItsSizeClosely) {
+    for (const auto& [width, height] : {std::pair{720, 576}, std::pair{352, 236}}) {
+        SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+        const std::optional<OldStreamParameters> old =
+            readOldStreamParameters(fixtures::mpeg4Still(width, height), false);
+        ASSERT_TRUE(old);
+        const PreparedPhoto photo =
+            preparePhoto(fixtures::photoJpeg(1024, 768), ReplaceOptions{},
+                         {old->width, old->height}, fractionOf(old->aspect()));
+        const PictureEncoder encoder(*old, photo);
+        for (const int lambda : {330, 700}) {
+            const EncoderSetting setting{0, lambda, true};
+            const std::optional<std::vector<std::uint8_t>> whole = encoder.encode(setting);
+            const std::optional<std::int64_t> first = encoder.halfSize(setting, 0);
+            const std::optional<std::int64_t> second = encoder.halfSize(setting, 1);
+            ASSERT_TRUE(whole && first && second);
+            const double ratio =
+                static_cast<double>(whole->size()) / static_cast<double>(*first + *second);
+            EXPECT_GT(ratio, 0.96);
+            EXPECT_LT(ratio, 1.02);
+        }
+    }
+}
+
 TEST(BuiltinEncoder, ASmoothPhotoFillsAnMpeg4RoomAndLosesNothingAtEqualBytes) {
     const std::string cat = "/usr/lib/python3/dist-packages/skimage/data/chelsea.png";
     if (!fileExists(cat)) GTEST_SKIP() << "no python3-skimage";

@@ -119,8 +119,8 @@ def main():
                  if r["kind"] == kind and "equal" in r and "ffmpeg" in r]
         if pairs:
             gain = [a - b for a, b in pairs]
-            print(f"{kind}: built-in minus ffmpeg at equal bytes: average {sum(gain)/len(gain):+.2f} dB,"
-                  f" worst {min(gain):+.2f} dB over {len(pairs)} photos")
+            print(f"{kind}: built-in minus ffmpeg at equal bytes: average {sum(gain)/len(gain):+.3f} dB,"
+                  f" worst {min(gain):+.3f} dB over {len(pairs)} photos")
         fills = [100.0 * r["builtin"][0] / r["room"] for r in rows
                  if r["kind"] == kind and "builtin" in r]
         if fills:

@@ -17,6 +17,7 @@
 
 #include "bench/bench_images.h"
 #include "convert/builtin_conversion.h"
+#include "convert/picture_encode.h"
 #include "convert/tool_run.h"
 #include "person/silent_dialogs.h"
 #include "tests/fixtures/fixture_streams.h"
@@ -61,7 +62,7 @@ void writePpm(const std::string& path, const PreparedPhoto& photo) {
 
 // One run of the ffmpeg program encoding the prepared picture once with the
 // settings the search kept (MPEG-2: at the nearest whole quantiser, the
-// matrix aside; MPEG-4: the same lambda and per-macroblock quantisers), on
+// matrix aside; MPEG-4: the same lambda and macroblock quantisers), on
 // as many threads as the program's encode; false when it did not run.
 bool ffmpegOnce(int kind, const std::string& ppm, const EncoderSetting& kept) {
     const bool mpeg2 = kind == kKindMpeg2;
@@ -77,7 +78,10 @@ bool ffmpegOnce(int kind, const std::string& ppm, const EncoderSetting& kept) {
         command.words("-q:v").words(std::to_string(std::max(1L, quantiser)));
         command.words(kept.detailTable ? "-intra_vlc 1" : "-intra_vlc 0");
     } else {
-        command.words("-qmin 1 -qmax 31 -i_qfactor 1 -i_qoffset 0 -mpv_flags +qp_rd");
+        const QuantiserRange range = macroblockQuantisers(kept.lambda);
+        command.words("-qmin").words(std::to_string(range.finest));
+        command.words("-qmax").words(std::to_string(range.coarsest));
+        command.words("-i_qfactor 1 -i_qoffset 0 -mpv_flags +qp_rd");
         command.words("-lmin").words(lambda).words("-lmax").words(lambda);
     }
     command.words("-f").words(mpeg2 ? "mpeg2video" : "m4v").quoted(out);

@@ -172,6 +172,13 @@ void setOption(AVCodecContext* context, const char* name, std::int64_t value) {
 
 }  // namespace
 
+QuantiserRange macroblockQuantisers(int lambda) {
+    const long nearest =
+        std::clamp(std::lround(static_cast<double>(lambda) / kLambdaPerQuantiser), 1L, 31L);
+    const long finest = std::max(nearest - 2, std::min(nearest, 2L));
+    return {static_cast<int>(finest), static_cast<int>(std::min(nearest + 2, 31L))};
+}
+
 struct PictureEncoder::Frame {
     FrameHandle frame;
 };
@@ -327,11 +334,12 @@ std::optional<std::vector<std::uint8_t>> PictureEncoder::encodeFrame(const AVFra
     if (setting.quantiser == 0 && !old_.mpeg2) {
         // MPEG-4 has no matrix to scale with H.263 quantisation: lambda held
         // fixed (lmin = lmax, no ratio for intra pictures), each macroblock
-        // takes the quantiser within 2 of lambda's that costs least. The size
-        // then follows lambda finely, and at equal bytes the picture is some
+        // takes the quantiser near lambda's that costs least. The size then
+        // follows lambda finely, and at equal bytes the picture is some
         // 0.1-0.2 dB better than at one whole quantiser (measured).
-        c->qmin = 1;
-        c->qmax = 31;
+        const QuantiserRange range = macroblockQuantisers(setting.lambda);
+        c->qmin = range.finest;
+        c->qmax = range.coarsest;
         c->i_quant_factor = 1.0f;
         c->i_quant_offset = 0.0f;
         setOption(c, "lmin", setting.lambda);

@@ -241,6 +241,32 @@ TEST(BuiltinEncoder, TheTwoHalvesOfAPictureTellItsSizeClosely) {
     }
 }
 
+// The macroblocks' quantisers follow lambda in a window that moves with it:
+// every lambda the search may ask for must encode, and the size must keep
+// falling along lambda, across the window's moves too (at each half
+// quantiser, and where quantiser 1 leaves it).
+TEST(BuiltinEncoder, AnMpeg4PictureShrinksSteadilyAlongTheWholeLambdaRange) {
+    const std::optional<OldStreamParameters> old =
+        readOldStreamParameters(fixtures::mpeg4Still(720, 576), false);
+    ASSERT_TRUE(old);
+    const PreparedPhoto photo = preparePhoto(fixtures::photoJpeg(1024, 768), ReplaceOptions{},
+                                             {old->width, old->height}, fractionOf(old->aspect()));
+    const PictureEncoder encoder(*old, photo);
+    const QualitySearchLimits limits;
+    std::optional<std::size_t> finer;
+    for (const int lambda :
+         {limits.finestLambda, 176, 177, 178, 294, 295, 296, 413, 1000, limits.coarsestLambda}) {
+        SCOPED_TRACE("lambda " + std::to_string(lambda));
+        const std::optional<std::vector<std::uint8_t>> stream =
+            encoder.encode(EncoderSetting{0, lambda, true});
+        ASSERT_TRUE(stream);
+        if (finer) {
+            EXPECT_LE(static_cast<double>(stream->size()), 1.02 * static_cast<double>(*finer));
+        }
+        finer = stream->size();
+    }
+}
+
 TEST(BuiltinEncoder, ASmoothPhotoFillsAnMpeg4RoomAndLosesNothingAtEqualBytes) {
     const std::string cat = "/usr/lib/python3/dist-packages/skimage/data/chelsea.png";
     if (!fileExists(cat)) GTEST_SKIP() << "no python3-skimage";
